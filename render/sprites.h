@@ -1,0 +1,38 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "render/raster.h"
+
+namespace palorin::render {
+
+inline constexpr int kSpriteWidth = 12;
+inline constexpr int kSpriteHeight = 13;
+inline constexpr int kSpriteCount = 6;
+
+// One masked block sprite, stored so that a row is drawn without branches:
+// raster = (raster & keep) | colour, where keep is all ones on transparent
+// pixels (colour 0 there) and zero on opaque ones.
+struct BlockSprite {
+  std::array<std::array<Pixel, kSpriteWidth>, kSpriteHeight> colour{};
+  std::array<std::array<Pixel, kSpriteWidth>, kSpriteHeight> keep{};
+
+  bool Opaque(int column, int row) const { return keep[row][column] == 0; }
+};
+
+using SpriteSet = std::array<BlockSprite, kSpriteCount>;
+
+// The sprite set built into the program from assets/block_sprites.txt.
+const SpriteSet& BlockSprites();
+
+// Parses a sprite description in the asset's format. Throws std::runtime_error
+// on a malformed description; the built-in one is checked by the tests.
+SpriteSet ParseSpriteSet(std::string_view text);
+
+// Draws sprite `index` with its top-left corner at raster pixel (6*x, 3*y),
+// clipped to the raster. An index outside 0..5 draws nothing.
+void DrawBlock(Raster& raster, int x, int y, int index);
+
+}  // namespace palorin::render
