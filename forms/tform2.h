@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "fileio/text_buffer.h"
@@ -18,12 +19,12 @@ class TForm2 {
  public:
   TForm2(TForm1& form1, Services& services);
 
-  void FormCreate();           // clears the part marks
-  void Button1Click();         // "実行": load or save, by the active page
-  void Button2Click();         // "キャンセル": hides the window
-  void PageControl1Change();   // after ActivePage changed
-  void RadioGroup1Click();     // after RadioGroup1ItemIndex changed
-  void WInit0();               // the save-mode settings
+  void FormCreate();          // clears the part marks
+  void Button1Click();        // "実行": load or save, by the active page
+  void Button2Click();        // "キャンセル": hides the window
+  void PageControl1Change();  // after ActivePage changed
+  void RadioGroup1Click();    // after RadioGroup1ItemIndex changed
+  void WInit0();              // the save-mode settings
 
   // Block text files and part bookkeeping.
   void PLSaver();
@@ -56,6 +57,7 @@ class TForm2 {
   FileDialog OpenDialog1;
   FileDialog SaveDialog1;
   std::string SaveFileName;  // the name chosen in the last save dialog
+  std::string LoadFileName;  // the name chosen in the last open dialog
 
   // --- Bookkeeping (1-based arrays; index 0 unused) ----------------------
   std::string HeaderVar;
@@ -68,10 +70,22 @@ class TForm2 {
   std::array<std::int32_t, 6> PartLoaded{};
 
  private:
+  void SetSaveDialog(int mode);  // default extension, title and filter
+  void LoadChosenFile();         // execute on the load page after the dialog
+  void SaveChosenFile();         // execute on the save page after the dialog
+
   TForm1& form1_;
   Services& services_;
 };
 
 inline constexpr std::string_view kFileCaption = "Palorin-File";
+
+// The save modes of RadioGroup1, by item index.
+enum SaveMode : int { kCompatibleMode = 0, kNativeMode = 1, kBmpMode = 2 };
+
+// `name` with ".ext" added when its file name (the part after the last '/')
+// has no extension, as a desktop save dialog does with its default extension.
+// An empty name or extension, or a name ending in '/', is returned unchanged.
+std::string WithDefaultExt(std::string name, std::string_view ext);
 
 }  // namespace palorin::forms

@@ -1,0 +1,153 @@
+#include "fileio/block_text.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "base/error.h"
+#include "base/int_parse.h"
+
+namespace palorin::fileio {
+
+namespace {
+
+constexpr std::size_t kEntryLength = 5;
+constexpr int kEntriesPerLine = 15;
+
+// The header lines both variants share up to the count.
+void AppendHeaderStart(TextBuffer& buffer, std::string_view tag) {
+  buffer.Add(std::string(70, '='));
+  buffer.Add("[Var]:" + std::string(tag));
+  buffer.Add("[Writing OS]:Win32");
+}
+
+void AppendTwoDigits(std::string& out, unsigned value) {
+  if (value < 10) out += '0';
+  out += std::to_string(value);
+}
+
+std::uint8_t LowByte(std::int32_t value) { return static_cast<std::uint8_t>(value & 0xff); }
+
+}  // namespace
+
+std::string CountLine(std::int32_t lastIndex) {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%5d", static_cast<int>(lastIndex));
+  return "[Count]:" + std::string(digits);
+}
+
+std::string EntryText(std::uint8_t x, std::uint8_t y, std::uint8_t colour) {
+  std::string out;
+  out.reserve(kEntryLength);
+  AppendTwoDigits(out, x);
+  AppendTwoDigits(out, y);
+  out += std::to_string(unsigned{colour});
+  return out;
+}
+
+void AppendDataLines(TextBuffer& buffer, const core::PlacementLog& log, std::int64_t first,
+                     std::int64_t last) {
+  first = std::max<std::int64_t>(first, 0);
+  last = std::min<std::int64_t>(last, core::kLogSlots - 1);
+  std::string line;
+  int count = 0;
+  for (std::int64_t slot = first; slot <= last; ++slot) {
+    line += EntryText(log.XAt(slot), log.YAt(slot), log.ColorAt(slot));
+    if (++count == kEntriesPerLine) {
+      buffer.Add(std::move(line));
+      line.clear();
+      count = 0;
+    }
+  }
+  if (!line.empty()) buffer.Add(std::move(line));
+  buffer.Add(std::string(kEndLine));
+}
+
+void AppendNativeFile(TextBuffer& buffer, const core::PlacementLog& log) {
+  AppendHeaderStart(buffer, kNativeTag);
+  buffer.Add(CountLine(log.LastIndex));
+  buffer.Add(std::string(kDataSectionLine));
+  AppendDataLines(buffer, log, 0, log.LastIndex);
+}
+
+void AppendCompatibleFile(TextBuffer& buffer, const core::PlacementLog& log,
+                          std::string_view partText, const PartFlags& writeFlag) {
+  AppendHeaderStart(buffer, kCompatibleTag);
+  buffer.Add("[Browser]:None");
+  buffer.Add(CountLine(log.LastIndex));
+  buffer.Add("[No]:" + std::string(partText));
+  const std::int32_t k = StrToInt(partText);
+  const std::int32_t flag = FlagOf(writeFlag, k);
+  buffer.Add("[fflug]:" + std::to_string(flag));
+  buffer.Add(std::string(kDataSectionLine));
+  AppendDataLines(buffer, log, PartFirstSlot(k), PartLastSlot(k, flag, log.LastIndex));
+}
+
+std::int32_t FlagOf(const PartFlags& writeFlag, std::int32_t k) {
+  if (k < 1 || k > kMaxParts) return 0;
+  return writeFlag[static_cast<std::size_t>(k)];
+}
+
+std::int32_t PartFirstSlot(std::int32_t k) {
+  if (k < 2 || k > kMaxParts) return 0;
+  return (k - 1) * kSlotsPerPart;
+}
+
+std::int32_t PartLastSlot(std::int32_t k, std::int32_t flag, std::int32_t lastIndex) {
+  // Flag 2 only ever belongs to parts 1..4, so k * 2000 stays small.
+  if (flag == 2 && k >= 1 && k <= kMaxParts) return k * kSlotsPerPart - 1;
+  return lastIndex;
+}
+
+std::int32_t LoadedCount(std::string_view countText, std::string_view fileName) {
+  const std::int32_t count = StrToInt(countText);
+  if (count > core::kLogSlots - 1) throw Error(FormatMessage(kCountOutOfRange, fileName));
+  return std::max(count, -1);
+}
+
+void LoadDataSection(const TextBuffer& buffer, core::PlacementLog& log, std::int32_t& loadPos,
+                     std::string_view fileName) {
+  const std::int64_t header = buffer.IndexOfLine(kDataSectionLine);
+  const std::size_t firstLine = header < 0 ? 0 : static_cast<std::size_t>(header) + 1;
+  for (std::size_t i = firstLine; i < buffer.Lines.size(); ++i) {
+    const std::string_view line = buffer.Lines[i];
+    if (line == kEndLine) break;
+    const std::size_t groups = line.size() / kEntryLength;
+    for (std::size_t g = 0; g < groups; ++g) {
+      if (loadPos < 0 || loadPos >= core::kLogSlots) {
+        throw Error(FormatMessage(kTooManyEntries, fileName));
+      }
+      const std::string_view entry = line.substr(g * kEntryLength, kEntryLength);
+      const std::int32_t x = StrToInt(entry.substr(0, 2));
+      const std::int32_t y = StrToInt(entry.substr(2, 2));
+      const std::int32_t colour = StrToInt(entry.substr(4, 1));
+      log.Store(loadPos, LowByte(x), LowByte(y), LowByte(colour));
+      ++loadPos;
+    }
+  }
+}
+
+std::int32_t ClassifyParts(std::int32_t v) {
+  if (v <= 1999) return 1;
+  if (v <= 3999) return 2;
+  if (v <= 5999) return 3;
+  if (v <= 7999) return 4;
+  return 5;
+}
+
+PartFlags FlagsForParts(std::int32_t n) {
+  PartFlags flags{};
+  if (n < 1 || n > kMaxParts) return flags;
+  for (std::int32_t k = 1; k < n; ++k) flags[static_cast<std::size_t>(k)] = 2;
+  flags[static_cast<std::size_t>(n)] = 1;
+  return flags;
+}
+
+bool SeriesComplete(const PartMarks& marks, std::int32_t n) {
+  if (n < 1 || n > kMaxParts) return false;
+  for (std::int32_t k = 1; k <= n; ++k) {
+    if (marks[static_cast<std::size_t>(k)] != 1) return false;
+  }
+  return true;
+}
+
+}  // namespace palorin::fileio
