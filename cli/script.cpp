@@ -1,0 +1,200 @@
+#include "cli/script.h"
+
+#include <array>
+#include <limits>
+#include <utility>
+
+namespace palorin::cli {
+
+namespace {
+
+using Kind = Action::Kind;
+
+// A keyword or field as it appears in a message: printable ASCII as is,
+// everything else as \xHH, so a stray control byte is visible.
+std::string Shown(std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out = "\"";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x7f && c != '"' && c != '\\') {
+      out += c;
+    } else {
+      out += "\\x";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0xf];
+    }
+  }
+  return out + "\"";
+}
+
+ParsedLine Fail(std::string message) { return {std::nullopt, std::move(message)}; }
+ParsedLine Ok(Action action) { return {std::move(action), {}}; }
+
+// Splits "A B" at its one blank into exactly two non-empty fields.
+bool SplitTwo(std::string_view rest, std::string_view& a, std::string_view& b) {
+  const auto blank = rest.find(' ');
+  if (blank == std::string_view::npos) return false;
+  a = rest.substr(0, blank);
+  b = rest.substr(blank + 1);
+  return !a.empty() && !b.empty() && b.find(' ') == std::string_view::npos;
+}
+
+bool ParseAxis(std::string_view text, int& axis) {
+  static constexpr std::array<std::string_view, 3> kAxes{"X", "Y", "Z"};
+  for (std::size_t i = 0; i < kAxes.size(); ++i) {
+    if (text == kAxes[i]) {
+      axis = static_cast<int>(i);
+      return true;
+    }
+  }
+  return false;
+}
+
+struct NoArgument {
+  std::string_view keyword;
+  Kind kind;
+};
+constexpr std::array<NoArgument, 9> kNoArgument{{
+    {"undo", Kind::Undo},
+    {"redo", Kind::Redo},
+    {"reset", Kind::Reset},
+    {"clip", Kind::Clip},
+    {"file", Kind::File},
+    {"end", Kind::End},
+    {"load-cancel", Kind::LoadCancel},
+    {"save-cancel", Kind::SaveCancel},
+    {"cancel", Kind::Cancel},
+}};
+
+// Keywords whose whole rest is one free text (possibly empty).
+struct FreeText {
+  std::string_view keyword;
+  Kind kind;
+  bool mayBeEmpty;
+};
+constexpr std::array<FreeText, 7> kFreeText{{
+    {"colour", Kind::Colour, false},
+    {"colour-text", Kind::ColourText, true},
+    {"mode", Kind::Mode, false},
+    {"step", Kind::Step, true},
+    {"part", Kind::Part, true},
+    {"load", Kind::Load, false},
+    {"save", Kind::Save, false},
+}};
+
+}  // namespace
+
+bool ParseDecimal(std::string_view text, int& out) {
+  std::size_t i = 0;
+  const bool negative = !text.empty() && text[0] == '-';
+  if (negative) i = 1;
+  if (i == text.size()) return false;
+  // Accumulate as a negative number so that the lowest value fits too.
+  std::int64_t value = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+    value = value * 10 - (text[i] - '0');
+    if (value < std::numeric_limits<int>::min()) return false;
+  }
+  if (!negative) {
+    if (-value > std::numeric_limits<int>::max()) return false;
+    value = -value;
+  }
+  out = static_cast<int>(value);
+  return true;
+}
+
+ParsedLine ParseLine(std::string_view line) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  if (line.find_first_not_of(" \t") == std::string_view::npos) return {};
+  if (line[0] == '#') return {};
+
+  const auto blank = line.find(' ');
+  const std::string_view keyword = line.substr(0, blank);
+  const bool hasRest = blank != std::string_view::npos;
+  const std::string_view rest = hasRest ? line.substr(blank + 1) : std::string_view{};
+
+  for (const NoArgument& entry : kNoArgument) {
+    if (keyword != entry.keyword) continue;
+    if (hasRest) return Fail(Shown(keyword) + " takes nothing after it");
+    Action action;
+    action.kind = entry.kind;
+    return Ok(std::move(action));
+  }
+
+  for (const FreeText& entry : kFreeText) {
+    if (keyword != entry.keyword) continue;
+    if (rest.empty() && !entry.mayBeEmpty) {
+      return Fail(Shown(keyword) + " needs a " +
+                  (entry.kind == Kind::Load || entry.kind == Kind::Save ? "file name" : "name"));
+    }
+    Action action;
+    action.kind = entry.kind;
+    action.text = std::string(rest);
+    return Ok(std::move(action));
+  }
+
+  if (keyword == "press" || keyword == "move") {
+    std::string_view xs, ys;
+    Action action;
+    action.kind = keyword == "press" ? Kind::Press : Kind::Move;
+    if (!SplitTwo(rest, xs, ys) || !ParseDecimal(xs, action.x) || !ParseDecimal(ys, action.y)) {
+      return Fail(Shown(keyword) + " needs X and Y, two whole numbers separated by one blank");
+    }
+    return Ok(std::move(action));
+  }
+
+  if (keyword == "size") {
+    std::string_view axis, n;
+    Action action;
+    action.kind = Kind::Size;
+    int number = 0;
+    if (!SplitTwo(rest, axis, n) || !ParseAxis(axis, action.axis) || !ParseDecimal(n, number) ||
+        number < 1 || number > 50) {
+      return Fail("\"size\" needs an axis (X, Y or Z) and an entry from 1 to 50");
+    }
+    action.entry = number - 1;
+    return Ok(std::move(action));
+  }
+
+  if (keyword == "size-text") {
+    const auto axisEnd = rest.find(' ');
+    Action action;
+    action.kind = Kind::SizeText;
+    if (!ParseAxis(rest.substr(0, axisEnd), action.axis)) {
+      return Fail("\"size-text\" needs an axis (X, Y or Z) before the text");
+    }
+    if (axisEnd != std::string_view::npos) action.text = std::string(rest.substr(axisEnd + 1));
+    return Ok(std::move(action));
+  }
+
+  if (keyword == "page") {
+    Action action;
+    action.kind = Kind::Page;
+    if (rest == "load") {
+      action.entry = 0;
+    } else if (rest == "save") {
+      action.entry = 1;
+    } else {
+      return Fail("\"page\" needs load or save");
+    }
+    return Ok(std::move(action));
+  }
+
+  if (keyword == "save-mode") {
+    static constexpr std::array<std::string_view, 3> kModes{"compat", "native", "bmp"};
+    for (std::size_t i = 0; i < kModes.size(); ++i) {
+      if (rest != kModes[i]) continue;
+      Action action;
+      action.kind = Kind::SaveMode;
+      action.entry = static_cast<int>(i);
+      return Ok(std::move(action));
+    }
+    return Fail("\"save-mode\" needs compat, native or bmp");
+  }
+
+  return Fail("unknown action " + Shown(keyword));
+}
+
+}  // namespace palorin::cli

@@ -1,0 +1,234 @@
+#include "cli/session.h"
+
+#include <utility>
+
+#include "forms/dispatch.h"
+
+namespace palorin::cli {
+
+using Kind = Action::Kind;
+
+void CliServices::ShowFileWindow() {
+  if (form2_ != nullptr) form2_->Visible = true;
+}
+
+std::optional<std::string> CliServices::Answer(forms::FileDialog& dialog) {
+  const bool armed = std::exchange(armed_, false);
+  std::optional<std::string> answer = std::exchange(answer_, std::nullopt);
+  if (!armed || !answer) return std::nullopt;
+  std::string name = forms::WithDefaultExt(std::move(*answer), dialog.DefaultExt);
+  dialog.FileName = name;
+  return name;
+}
+
+std::optional<std::string> CliServices::RunOpenDialog(forms::FileDialog& dialog) {
+  return Answer(dialog);
+}
+
+std::optional<std::string> CliServices::RunSaveDialog(forms::FileDialog& dialog) {
+  return Answer(dialog);
+}
+
+Session::Session() : form1_(services_), form2_(form1_, services_) {
+  services_.AttachFileWindow(form2_);
+  // Start-up: the main window is created first, then the hidden file window.
+  form1_.FormCreate();
+  form2_.FormCreate();
+}
+
+template <typename Handler>
+void Session::Run(Outcome& outcome, Handler&& handler) {
+  if (auto text = forms::Dispatch(std::forward<Handler>(handler))) {
+    outcome.errorBoxes.push_back(std::move(*text));
+  }
+}
+
+void Session::ShowFileWindowIfHidden(Outcome& outcome) {
+  if (!form2_.Visible) Run(outcome, [this] { form1_.Button5Click(); });
+}
+
+void Session::SwitchPage(Outcome& outcome, int page) {
+  if (form2_.ActivePage == page) return;
+  form2_.ActivePage = page;
+  Run(outcome, [this] { form2_.PageControl1Change(); });
+}
+
+void Session::Execute(Outcome& outcome, int page, std::optional<std::string> answer) {
+  ShowFileWindowIfHidden(outcome);
+  SwitchPage(outcome, page);
+  services_.ArmDialog(std::move(answer));
+  Run(outcome, [this] { form2_.Button1Click(); });
+  // A handler that failed before its dialog ran leaves no answer behind.
+  services_.Disarm();
+}
+
+bool Session::FileWindowShown(Outcome& outcome, const char* what) {
+  if (form2_.Visible) return true;
+  outcome.refusal = std::string(what) + ": the file window is not shown (\"file\" shows it)";
+  return false;
+}
+
+bool Session::SavePageShown(Outcome& outcome, const char* what) {
+  if (!FileWindowShown(outcome, what)) return false;
+  if (form2_.ActivePage == forms::TForm2::kSavePage) return true;
+  outcome.refusal = std::string(what) + ": the save page is not active (\"page save\")";
+  return false;
+}
+
+namespace {
+
+struct BoxState {
+  int itemIndex;
+  std::string text;
+  explicit BoxState(const forms::ComboBox& box) : itemIndex(box.ItemIndex), text(box.Text) {}
+  bool Same(const forms::ComboBox& box) const {
+    return itemIndex == box.ItemIndex && text == box.Text;
+  }
+};
+
+int IndexOf(const forms::ComboBox& box, const std::string& name) {
+  for (std::size_t i = 0; i < box.Items.size(); ++i) {
+    if (box.Items[i] == name) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+constexpr const char* kAxisNames[] = {"X", "Y", "Z"};
+
+}  // namespace
+
+Outcome Session::Apply(const Action& action) {
+  Outcome outcome;
+  switch (action.kind) {
+    case Kind::Press:
+      Run(outcome,
+          [&] { form1_.Image1MouseDown(forms::MouseButton::Left, 0, action.x, action.y); });
+      break;
+    case Kind::Move:
+      Run(outcome, [&] { form1_.Image1MouseMove(0, action.x, action.y); });
+      break;
+
+    case Kind::Colour:
+    case Kind::ColourText:
+    case Kind::Mode: {
+      const bool colourBox = action.kind != Kind::Mode;
+      forms::ComboBox& box = colourBox ? form1_.ComboBox1 : form1_.ComboBox6;
+      const BoxState before(box);
+      if (action.kind == Kind::ColourText) {
+        box.SetText(action.text);
+      } else {
+        const int index = IndexOf(box, action.text);
+        if (index < 0) {
+          outcome.refusal = "\"" + action.text + "\" is not in the " +
+                            (colourBox ? "colour" : "mode") + " box's list";
+          break;
+        }
+        box.Choose(index);
+      }
+      // The box's change event fires only when its selection or text changed.
+      if (before.Same(box)) break;
+      if (colourBox) {
+        Run(outcome, [this] { form1_.ComboBox1Change(); });
+      } else {
+        Run(outcome, [this] { form1_.ComboBox6Change(); });
+      }
+      break;
+    }
+
+    case Kind::Size:
+    case Kind::SizeText: {
+      forms::ComboBox& box = *form1_.SizeBoxes()[static_cast<std::size_t>(action.axis)];
+      if (!box.Enabled) {
+        outcome.refusal =
+            std::string("the size box ") + kAxisNames[action.axis] + " is disabled in this mode";
+        break;
+      }
+      // The size boxes have no change handler; stamping reads them.
+      if (action.kind == Kind::Size) {
+        box.Choose(action.entry);
+      } else {
+        box.SetText(action.text);
+      }
+      break;
+    }
+    case Kind::Step:
+      form1_.ComboBox5.SetText(action.text);
+      break;
+
+    case Kind::Undo:
+      Run(outcome, [this] { form1_.Button1Click(); });
+      break;
+    case Kind::Redo:
+      Run(outcome, [this] { form1_.Button2Click(); });
+      break;
+    case Kind::Reset:
+      Run(outcome, [this] { form1_.Button3Click(); });
+      break;
+    case Kind::Clip:
+      Run(outcome, [this] { form1_.Button4Click(); });
+      break;
+    case Kind::File:
+      Run(outcome, [this] { form1_.Button5Click(); });
+      break;
+    case Kind::End:
+      Run(outcome, [this] { form1_.Button6Click(); });
+      break;
+
+    case Kind::Page:
+      if (FileWindowShown(outcome, "page")) SwitchPage(outcome, action.entry);
+      break;
+    case Kind::SaveMode:
+      if (!SavePageShown(outcome, "save-mode")) break;
+      // A click on the item already chosen changes nothing and runs nothing.
+      if (form2_.RadioGroup1ItemIndex == action.entry) break;
+      form2_.RadioGroup1ItemIndex = action.entry;
+      Run(outcome, [this] { form2_.RadioGroup1Click(); });
+      break;
+    case Kind::Part:
+      if (!SavePageShown(outcome, "part")) break;
+      if (!form2_.GroupBox1Enabled || !form2_.ComboBox1.Enabled) {
+        outcome.refusal = "part: the part-number box is disabled in this save mode";
+        break;
+      }
+      form2_.ComboBox1.SetText(action.text);
+      break;
+    case Kind::Load:
+      Execute(outcome, forms::TForm2::kLoadPage, action.text);
+      break;
+    case Kind::Save:
+      Execute(outcome, forms::TForm2::kSavePage, action.text);
+      break;
+    case Kind::LoadCancel:
+      Execute(outcome, forms::TForm2::kLoadPage, std::nullopt);
+      break;
+    case Kind::SaveCancel:
+      Execute(outcome, forms::TForm2::kSavePage, std::nullopt);
+      break;
+    case Kind::Cancel:
+      if (FileWindowShown(outcome, "cancel")) Run(outcome, [this] { form2_.Button2Click(); });
+      break;
+  }
+  return outcome;
+}
+
+std::string Session::TraceLine() const {
+  const auto& panels = form1_.scene.status.Panels;
+  const auto& log = form1_.scene.log;
+  const auto marks = [](const std::array<std::int32_t, 6>& m) {
+    std::string digits;
+    for (std::size_t k = 1; k <= 5; ++k) digits += std::to_string(m[k]);
+    return digits;
+  };
+  std::string line = panels[0] + ' ' + panels[1] + ' ' + panels[2];
+  line += " LogPos=" + std::to_string(log.LogPos);
+  line += " LastIndex=" + std::to_string(log.LastIndex);
+  line += " AfterStep=" + std::to_string(log.AfterStep);
+  line += form2_.Visible ? " File=shown" : " File=hidden";
+  line += " WriteParts=" + std::to_string(form2_.WriteParts);
+  line += " Saved=" + marks(form2_.PartSaved);
+  line += " ReadParts=" + std::to_string(form2_.ReadParts);
+  line += " Loaded=" + marks(form2_.PartLoaded);
+  return line;
+}
+
+}  // namespace palorin::cli
