@@ -9,9 +9,13 @@
 namespace palorin::core {
 
 std::int32_t SaturatingAdd(std::int64_t a, std::int64_t b) {
-  const std::int64_t sum = a + b;  // both operands are far inside 64 bits
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(
-      sum, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+  constexpr std::int64_t kMin = std::numeric_limits<std::int32_t>::min();
+  constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
+  std::int64_t sum = 0;
+  // The 64-bit sum overflows only when both operands share a sign, and then
+  // lies far beyond the 32-bit range on that side.
+  if (__builtin_add_overflow(a, b, &sum)) return static_cast<std::int32_t>(b > 0 ? kMax : kMin);
+  return static_cast<std::int32_t>(std::clamp(sum, kMin, kMax));
 }
 
 std::string CountText(std::int64_t slot) { return "Count:" + std::to_string(slot); }
@@ -46,8 +50,8 @@ void UnDo(Scene& scene, std::string_view stepText) {
   PlacementLog& log = scene.log;
   if (log.LogPos < 0) return;
   const std::int64_t n = StrToInt(stepText);
-  log.LogPos = log.AfterStep == 1 ? SaturatingAdd(log.LogPos, -n)
-                                  : SaturatingAdd(log.LogPos, -(n + 1));
+  log.LogPos =
+      log.AfterStep == 1 ? SaturatingAdd(log.LogPos, -n) : SaturatingAdd(log.LogPos, -(n + 1));
   render::Cls(scene.canvas.raster);
   log.AfterStep = 1;
   log.LastIndex = log.LogPos;
@@ -78,7 +82,8 @@ void ReSet(Scene& scene) {
   render::Cls(scene.canvas.raster);
   scene.canvas.Refresh();
   if (log.LogPos >= 0) {
-    const auto count = static_cast<std::size_t>(std::min<std::int64_t>(log.LogPos, kLogSlots - 1)) + 1;
+    const auto count =
+        static_cast<std::size_t>(std::min<std::int64_t>(log.LogPos, kLogSlots - 1)) + 1;
     std::fill_n(log.LogX.begin(), count, 0);
     std::fill_n(log.LogY.begin(), count, 0);
     std::fill_n(log.LogColor.begin(), count, 0);
@@ -93,7 +98,8 @@ void ReDraw(Scene& scene, std::int64_t n) {
   render::Raster& raster = scene.canvas.raster;
   for (std::int64_t i = 0; i <= last; ++i) {
     const auto slot = PlacementLog::Index(i);
-    if (log.LogColor[slot] != 0) render::DrawBlock(raster, log.LogX[slot], log.LogY[slot], log.LogColor[slot]);
+    if (log.LogColor[slot] != 0)
+      render::DrawBlock(raster, log.LogX[slot], log.LogY[slot], log.LogColor[slot]);
   }
   scene.canvas.Refresh();
 }

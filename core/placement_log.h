@@ -62,9 +62,11 @@ struct Scene {
   std::uint8_t CurColor = 1;
 };
 
-// Position arithmetic is done in 64 bits and saturated to the signed 32-bit
-// range, so no typed count can overflow: "2147483647" steps from position 5
-// end at -2147483648, not at a wrapped positive value.
+// Position arithmetic saturates to the signed 32-bit range instead of
+// wrapping, so no typed count can overflow: an UnDo of "-2147483647" steps
+// from position 5 ends at 2147483647 (a position past the log, shown as an
+// empty one), never at a wrapped negative value. Any pair of 64-bit operands
+// is safe.
 std::int32_t SaturatingAdd(std::int64_t a, std::int64_t b);
 
 std::string CountText(std::int64_t slot);  // "Count:" and the number
