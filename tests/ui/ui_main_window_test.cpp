@@ -1,0 +1,456 @@
+// The main window as the widgets show it: start state, presses and moves on
+// the drawing area, the boxes, the error box, the clipboard and the end.
+#include <QClipboard>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include "core/pick.h"
+#include "core/placement_log.h"
+#include "render/sprites.h"
+#include "ui/drawing_area.h"
+#include "ui/editor.h"
+#include "ui/file_window.h"
+#include "ui/main_window.h"
+#include "ui_test_support.h"
+
+using namespace palorin;
+using palorin::ui::testing::Child;
+using palorin::ui::testing::ChooseFromList;
+using palorin::ui::testing::FakePrompts;
+using palorin::ui::testing::RasterImage;
+
+namespace {
+
+struct Program {
+  FakePrompts prompts;
+  ui::Editor editor{prompts};
+  ui::MainWindow& window = editor.Window1();
+
+  QComboBox* Box(const char* name) { return Child<QComboBox>(window, name); }
+  QPushButton* Button(const char* name) { return Child<QPushButton>(window, name); }
+  QString Panel(int i) {
+    return Child<QLabel>(window, QStringLiteral("Panel%1").arg(i).toLatin1().constData())->text();
+  }
+  bool ShowAndWait() {
+    editor.Show();
+    return QTest::qWaitForWindowExposed(&window);
+  }
+  void Press(QPoint pixel) { QTest::mouseClick(&window.Image1(), Qt::LeftButton, {}, pixel); }
+};
+
+QColor LabelColor(QWidget& window, const char* name) {
+  return Child<QLabel>(window, name)->palette().color(QPalette::WindowText);
+}
+
+const QColor kGray(128, 128, 128);
+QColor WindowTextColor() { return QApplication::palette().color(QPalette::WindowText); }
+
+QStringList Items(const QComboBox& box) {
+  QStringList items;
+  for (int i = 0; i < box.count(); ++i) items.append(box.itemText(i));
+  return items;
+}
+
+QStringList Numbers(int last) {
+  QStringList items;
+  for (int n = 1; n <= last; ++n) items.append(QString::number(n));
+  return items;
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void windowFrame() {
+    Program p;
+    QCOMPARE(p.window.windowTitle(), QStringLiteral("Palorin Ver 1.2"));
+    QCOMPARE(p.window.size(), QSize(500, 376));
+    QCOMPARE(p.window.minimumSize(), QSize(500, 376));
+    QCOMPARE(p.window.maximumSize(), QSize(500, 376));
+    const Qt::WindowFlags flags = p.window.windowFlags();
+    QVERIFY(flags.testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(flags.testFlag(Qt::WindowSystemMenuHint));
+    QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+    QCOMPARE(p.window.pos(), QPoint(192, 107));
+    QVERIFY(!p.window.windowIcon().isNull());
+    QCOMPARE(p.window.windowIcon().availableSizes().value(0), QSize(32, 32));
+    // Created, not yet shown: the file window too.
+    QVERIFY(!p.window.isVisible());
+    QVERIFY(!p.editor.Window2().isVisible());
+  }
+
+  void controlPlaces_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QRect>("geometry");
+    QTest::newRow("File") << "Button5"
+                          << "File" << QRect(0, 0, 41, 20);
+    QTest::newRow("Clip") << "Button4"
+                          << "Clip" << QRect(48, 0, 41, 20);
+    QTest::newRow("ReSet") << "Button3"
+                           << "ReSet" << QRect(96, 0, 49, 20);
+    QTest::newRow("URCount") << "GroupBox1"
+                             << "URCount" << QRect(296, 0, 161, 41);
+    QTest::newRow("step box") << "ComboBox5"
+                              << "1" << QRect(8, 16, 49, 20);
+    QTest::newRow("UnDo") << "Button1"
+                          << "UnDo" << QRect(64, 16, 41, 20);
+    QTest::newRow("ReDo") << "Button2"
+                          << "ReDo" << QRect(112, 16, 41, 20);
+    QTest::newRow("End") << "Button6"
+                         << "End" << QRect(464, 8, 33, 25);
+    QTest::newRow("mode box") << "ComboBox6"
+                              << "Single" << QRect(0, 24, 57, 20);
+    QTest::newRow("colour box") << "ComboBox1"
+                                << "blue" << QRect(64, 24, 57, 20);
+    QTest::newRow("X") << "Label1"
+                       << "X" << QRect(120, 24, 17, 20);
+    QTest::newRow("size X") << "ComboBox2"
+                            << "1" << QRect(136, 24, 41, 20);
+    QTest::newRow("Y") << "Label2"
+                       << "Y" << QRect(176, 24, 17, 20);
+    QTest::newRow("size Y") << "ComboBox3"
+                            << "1" << QRect(192, 24, 41, 20);
+    QTest::newRow("Z") << "Label3"
+                       << "Z" << QRect(232, 24, 17, 20);
+    QTest::newRow("size Z") << "ComboBox4"
+                            << "1" << QRect(248, 24, 41, 20);
+    QTest::newRow("drawing area") << "Image1"
+                                  << "" << QRect(0, 48, 500, 308);
+    QTest::newRow("status bar") << "StatusBar1"
+                                << "" << QRect(0, 357, 500, 19);
+    QTest::newRow("panel 0") << "Panel0"
+                             << "Count:none" << QRect(0, 0, 70, 19);
+    QTest::newRow("panel 1") << "Panel1"
+                             << "X:" << QRect(70, 0, 35, 19);
+    QTest::newRow("panel 2") << "Panel2"
+                             << "Y:" << QRect(105, 0, 35, 19);
+  }
+
+  void controlPlaces() {
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(QRect, geometry);
+    Program p;
+    auto* widget = Child(p.window, name.toLatin1().constData());
+    QCOMPARE(widget->geometry(), geometry);
+    QString shown;
+    if (auto* button = qobject_cast<QPushButton*>(widget)) shown = button->text();
+    if (auto* box = qobject_cast<QComboBox*>(widget)) shown = box->currentText();
+    if (auto* label = qobject_cast<QLabel*>(widget)) shown = label->text();
+    if (auto* group = qobject_cast<QGroupBox*>(widget)) shown = group->title();
+    QCOMPARE(shown, text);
+  }
+
+  void startState() {
+    Program p;
+    QCOMPARE(Items(*p.Box("ComboBox1")), QStringList({"blue", "green", "red", "yellow", "white"}));
+    QCOMPARE(Items(*p.Box("ComboBox6")),
+             QStringList({"Single", "X", "Y", "Z", "XY", "XZ", "YZ", "XYZ"}));
+    QCOMPARE(Items(*p.Box("ComboBox5")), Numbers(1000));
+    // The colour, mode and step boxes show their text with no entry selected;
+    // the size boxes have entry "1" selected and are disabled.
+    for (const char* name : {"ComboBox1", "ComboBox5", "ComboBox6"}) {
+      QCOMPARE(p.Box(name)->currentIndex(), -1);
+      QVERIFY(p.Box(name)->isEnabled());
+      QVERIFY(p.Box(name)->isEditable());
+    }
+    for (const char* name : {"ComboBox2", "ComboBox3", "ComboBox4"}) {
+      QCOMPARE(Items(*p.Box(name)), Numbers(50));
+      QCOMPARE(p.Box(name)->currentIndex(), 0);
+      QVERIFY(!p.Box(name)->isEnabled());
+    }
+    for (const char* name : {"Label1", "Label2", "Label3"}) {
+      QCOMPARE(LabelColor(p.window, name), kGray);
+      const QFont font = Child<QLabel>(p.window, name)->font();
+      QCOMPARE(font.pixelSize(), 16);
+      QVERIFY(font.bold());
+    }
+    QCOMPARE(p.window.font().pixelSize(), 12);
+    QVERIFY(p.ShowAndWait());
+    const QImage shown = p.window.Image1().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QImage black(500, 308, QImage::Format_RGB32);
+    black.fill(Qt::black);
+    QCOMPARE(shown, black);
+  }
+
+  void tabOrder() {
+    Program p;
+    // Enabled controls in the order Tab visits them, from "ReSet" on; the
+    // disabled size boxes are skipped.
+    QStringList visited;
+    QWidget* w = p.Button("Button3");
+    do {
+      QWidget* control = w;
+      if (qobject_cast<QLineEdit*>(w) && qobject_cast<QComboBox*>(w->parentWidget())) {
+        control = w->parentWidget();
+      }
+      if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && !control->objectName().isEmpty() &&
+          !visited.contains(control->objectName())) {
+        visited.append(control->objectName());
+      }
+      w = w->nextInFocusChain();
+    } while (w != p.Button("Button3"));
+    QCOMPARE(visited, QStringList({"Button3", "Button4", "ComboBox1", "Button5", "Button6",
+                                   "Button1", "Button2", "ComboBox5", "ComboBox6"}));
+  }
+
+  void fontsHaveEveryGlyph() {
+    Program p;
+    // The form font falls back to an installed Japanese gothic, and every
+    // text of both windows has its glyphs there (none draws as a box).
+    QCOMPARE(QFontInfo(p.window.font()).family(), QStringLiteral("IPAPGothic"));
+    for (QWidget* window :
+         {static_cast<QWidget*>(&p.window), static_cast<QWidget*>(&p.editor.Window2())}) {
+      for (QWidget* w : window->findChildren<QWidget*>()) {
+        QString text;
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) text = b->text();
+        if (auto* l = qobject_cast<QLabel*>(w)) text = l->text();
+        if (auto* g = qobject_cast<QGroupBox*>(w)) text = g->title();
+        const QFontMetrics metrics(w->font());
+        for (const char32_t c : text.toUcs4()) {
+          QVERIFY2(metrics.inFontUcs4(c), qPrintable(w->objectName() + ": " + text));
+        }
+      }
+    }
+  }
+
+  void pressPlacesBlockAndRepaintsOnce() {
+    Program p;
+    QVERIFY(p.ShowAndWait());
+    ui::DrawingArea& area = p.window.Image1();
+    QTRY_VERIFY(area.PaintCount() > 0);
+    QCoreApplication::processEvents();
+    const auto paintsBefore = area.PaintCount();
+
+    const QPoint pixel(100, 60);
+    const auto cell = core::Pick({pixel.x(), pixel.y()});
+    QVERIFY(cell.has_value());
+    p.Press(pixel);
+    QCOMPARE(p.Panel(0), QStringLiteral("Count:0"));
+    QCOMPARE(p.Panel(1), QStringLiteral("X:%1").arg(cell->x));
+    QCOMPARE(p.Panel(2), QStringLiteral("Y:%1").arg(cell->y));
+    QTRY_COMPARE(area.PaintCount(), paintsBefore + 1);
+    QCoreApplication::processEvents();
+    QCOMPARE(area.PaintCount(), paintsBefore + 1);
+
+    // The block is blue and the widget shows the raster pixel for pixel.
+    const render::Raster& raster = p.editor.Form1().raster();
+    render::Raster expected;
+    render::DrawBlock(expected, cell->x, cell->y, 1);
+    QVERIFY(raster == expected);
+    QCOMPARE(area.grab().toImage().convertToFormat(QImage::Format_RGB32), RasterImage(raster));
+
+    // Any button presses.
+    QTest::mouseClick(&area, Qt::RightButton, {}, QPoint(200, 200));
+    QCOMPARE(p.Panel(0), QStringLiteral("Count:1"));
+  }
+
+  void moveWritesCellPanels() {
+    Program p;
+    QVERIFY(p.ShowAndWait());
+    const QPoint pixel(250, 150);
+    const auto cell = core::Pick({pixel.x(), pixel.y()});
+    QVERIFY(cell.has_value());
+    QTest::mouseMove(&p.window.Image1(), pixel);
+    QTRY_COMPARE(p.Panel(1), QStringLiteral("X:%1").arg(cell->x));
+    QCOMPARE(p.Panel(2), QStringLiteral("Y:%1").arg(cell->y));
+    QCOMPARE(p.Panel(0), QStringLiteral("Count:none"));
+  }
+
+  void modeRules_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("x");
+    QTest::addColumn<bool>("y");
+    QTest::addColumn<bool>("z");
+    QTest::newRow("Single") << 0 << false << false << false;
+    QTest::newRow("X") << 1 << true << false << false;
+    QTest::newRow("Y") << 2 << false << true << false;
+    QTest::newRow("Z") << 3 << false << false << true;
+    QTest::newRow("XY") << 4 << true << true << false;
+    QTest::newRow("XZ") << 5 << true << false << true;
+    QTest::newRow("YZ") << 6 << false << true << true;
+    QTest::newRow("XYZ") << 7 << true << true << true;
+  }
+
+  void modeRules() {
+    QFETCH(int, mode);
+    QFETCH(bool, x);
+    QFETCH(bool, y);
+    QFETCH(bool, z);
+    Program p;
+    QVERIFY(p.ShowAndWait());
+    QComboBox* modeBox = p.Box("ComboBox6");
+    // From "XYZ" with "7" typed into every size box …
+    QVERIFY(ChooseFromList(*modeBox, 7));
+    const std::array<const char*, 3> boxes{"ComboBox2", "ComboBox3", "ComboBox4"};
+    for (const char* name : boxes) {
+      QVERIFY(p.Box(name)->isEnabled());
+      p.Box(name)->lineEdit()->selectAll();
+      QTest::keyClicks(p.Box(name)->lineEdit(), "7");
+      QCOMPARE(p.Box(name)->currentText(), QStringLiteral("7"));
+    }
+    // … to the mode of the row.
+    QVERIFY(ChooseFromList(*modeBox, mode));
+    QCOMPARE(modeBox->currentIndex(), mode);
+    const std::array<bool, 3> enabled{x, y, z};
+    const std::array<const char*, 3> labels{"Label1", "Label2", "Label3"};
+    for (std::size_t axis = 0; axis < 3; ++axis) {
+      QComboBox* box = p.Box(boxes[axis]);
+      QCOMPARE(box->isEnabled(), enabled[axis]);
+      QCOMPARE(box->currentText(), QStringLiteral("1"));
+      // An axis of the mode gets the text "1"; the others entry "1" chosen.
+      QCOMPARE(box->currentIndex(), enabled[axis] ? -1 : 0);
+      QCOMPARE(LabelColor(p.window, labels[axis]), enabled[axis] ? WindowTextColor() : kGray);
+    }
+  }
+
+  void typedModeTextRunsNoRule() {
+    Program p;
+    QVERIFY(p.ShowAndWait());
+    QComboBox* modeBox = p.Box("ComboBox6");
+    QVERIFY(ChooseFromList(*modeBox, 1));  // "X"
+    modeBox->lineEdit()->selectAll();
+    QTest::keyClicks(modeBox->lineEdit(), "XYZ");
+    QCOMPARE(p.editor.Form1().ComboBox6.Text, std::string("XYZ"));
+    QCOMPARE(p.editor.Form1().ComboBox6.ItemIndex, -1);
+    QCOMPARE(modeBox->currentIndex(), -1);
+    QVERIFY(p.Box("ComboBox2")->isEnabled());
+    QVERIFY(!p.Box("ComboBox3")->isEnabled());
+    QVERIFY(!p.Box("ComboBox4")->isEnabled());
+    QCOMPARE(LabelColor(p.window, "Label2"), kGray);
+  }
+
+  void typingVersusChoosingColour() {
+    Program p;
+    QVERIFY(p.ShowAndWait());
+    QComboBox* colour = p.Box("ComboBox1");
+    const forms::ComboBox& data = p.editor.Form1().ComboBox1;
+
+    // Typing a colour's name selects nothing: presses then place nothing.
+    colour->lineEdit()->selectAll();
+    QTest::keyClicks(colour->lineEdit(), "red");
+    QCOMPARE(data.Text, std::string("red"));
+    QCOMPARE(data.ItemIndex, -1);
+    QCOMPARE(colour->currentIndex(), -1);
+    QCOMPARE(p.editor.Form1().scene.CurColor, 0);
+    // Neither leaving the box nor Return inserts the text or picks the entry
+    // it names.
+    p.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&p.window));
+    colour->setFocus();
+    QTRY_VERIFY(colour->lineEdit()->hasFocus());
+    p.Button("Button3")->setFocus();
+    QTRY_VERIFY(p.Button("Button3")->hasFocus());
+    QCOMPARE(colour->currentIndex(), -1);
+    QCOMPARE(data.ItemIndex, -1);
+    QCOMPARE(colour->currentText(), QStringLiteral("red"));
+    QTest::keyClick(colour->lineEdit(), Qt::Key_Return);
+    QCOMPARE(colour->count(), 5);
+    QCOMPARE(colour->currentIndex(), -1);
+    QCOMPARE(data.ItemIndex, -1);
+    p.Press({100, 60});
+    QCOMPARE(p.Panel(0), QStringLiteral("Count:none"));
+
+    // Choosing from the list selects the entry: the next block is red.
+    QVERIFY(ChooseFromList(*colour, 2));
+    QCOMPARE(data.ItemIndex, 2);
+    QCOMPARE(colour->currentText(), QStringLiteral("red"));
+    QCOMPARE(p.editor.Form1().scene.CurColor, 3);
+    p.Press({100, 60});
+    QCOMPARE(p.Panel(0), QStringLiteral("Count:0"));
+    QCOMPARE(p.editor.Form1().log().LogColor[0], 3);
+    QCOMPARE(colour->count(), 5);
+  }
+
+  void undoWithBadStepShowsErrorBox() {
+    Program p;
+    QVERIFY(p.ShowAndWait());
+    p.Press({100, 60});
+    p.Press({160, 90});
+    QComboBox* step = p.Box("ComboBox5");
+    step->lineEdit()->selectAll();
+    QTest::keyClicks(step->lineEdit(), "2x");
+    QCOMPARE(p.editor.Form1().ComboBox5.Text, std::string("2x"));
+
+    const render::Raster before = p.editor.Form1().raster();
+    const core::PlacementLog logBefore = p.editor.Form1().log();
+    const QStringList panelsBefore{p.Panel(0), p.Panel(1), p.Panel(2)};
+    QTest::mouseClick(p.Button("Button1"), Qt::LeftButton);
+
+    QCOMPARE(p.prompts.errors.size(), std::size_t{1});
+    QCOMPARE(p.prompts.errors[0].second, QStringLiteral("'2x' は整数ではありません."));
+    QCOMPARE(p.prompts.errors[0].first, ui::Editor::ErrorTitle());
+    QCOMPARE(ui::Editor::ErrorTitle(), QStringLiteral("ui_main_window_test"));
+    QVERIFY(p.editor.Form1().raster() == before);
+    QCOMPARE(p.editor.Form1().log().LogPos, logBefore.LogPos);
+    QCOMPARE(p.editor.Form1().log().LastIndex, logBefore.LastIndex);
+    QCOMPARE(p.editor.Form1().log().AfterStep, logBefore.AfterStep);
+    QCOMPARE(QStringList({p.Panel(0), p.Panel(1), p.Panel(2)}), panelsBefore);
+    QCOMPARE(step->currentText(), QStringLiteral("2x"));
+
+    // A good step text: UnDo works through the same button.
+    step->lineEdit()->selectAll();
+    QTest::keyClicks(step->lineEdit(), "1");
+    QTest::mouseClick(p.Button("Button1"), Qt::LeftButton);
+    QCOMPARE(p.prompts.errors.size(), std::size_t{1});
+    QCOMPARE(p.Panel(0), QStringLiteral("Count:0"));
+  }
+
+  void realErrorBox() {
+    // The desktop's error box: modal, error icon, one OK button.
+    ui::QtPrompts prompts;
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      QVERIFY(box != nullptr);
+      seen = true;
+      QCOMPARE(box->windowTitle(), QStringLiteral("palorin"));
+      QCOMPARE(box->text(), QStringLiteral("'a' は整数ではありません."));
+      QCOMPARE(box->icon(), QMessageBox::Critical);
+      QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+      QCOMPARE(box->windowModality(), Qt::ApplicationModal);
+      box->button(QMessageBox::Ok)->click();
+    });
+    prompts.ShowError(QStringLiteral("palorin"), QStringLiteral("'a' は整数ではありません."),
+                      nullptr);
+    QVERIFY(seen);
+  }
+
+  void clipPutsOneCopyOnClipboard() {
+    Program p;
+    QVERIFY(p.ShowAndWait());
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(QStringLiteral("earlier text"));
+    p.Press({100, 60});
+    const QImage atClip = RasterImage(p.editor.Form1().raster());
+    QTest::mouseClick(p.Button("Button4"), Qt::LeftButton);
+    QCOMPARE(clipboard->text(), QString());
+    QCOMPARE(clipboard->image().convertToFormat(QImage::Format_RGB32), atClip);
+    // Drawing afterwards leaves the copy as it was.
+    p.Press({300, 200});
+    QVERIFY(RasterImage(p.editor.Form1().raster()) != atClip);
+    QCOMPARE(clipboard->image().convertToFormat(QImage::Format_RGB32), atClip);
+  }
+
+  void endClosesBothWindows() {
+    Program p;
+    QVERIFY(p.ShowAndWait());
+    QTest::mouseClick(p.Button("Button5"), Qt::LeftButton);
+    QVERIFY(p.editor.Window2().isVisible());
+    QTest::mouseClick(p.Button("Button6"), Qt::LeftButton);
+    QVERIFY(!p.window.isVisible());
+    QVERIFY(!p.editor.Window2().isVisible());
+    QVERIFY(!p.editor.Form2().Visible);
+  }
+};
+
+PALORIN_QTEST_MAIN(MainWindowTest)
+#include "ui_main_window_test.moc"

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QImage>
+#include <QSignalSpy>
+#include <QTest>
+#include <deque>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "render/raster.h"
+#include "ui/look.h"
+#include "ui/prompts.h"
+
+namespace palorin::ui::testing {
+
+// Answers the file dialogs from a queue and records what was asked: the
+// dialog's settings at the moment it ran, and every error box.
+class FakePrompts final : public Prompts {
+ public:
+  std::deque<std::optional<std::string>> answers;  // an empty queue cancels
+  std::vector<forms::FileDialog> opened;
+  std::vector<forms::FileDialog> saved;
+  std::vector<std::pair<QString, QString>> errors;  // title, text
+
+  std::optional<std::string> Open(forms::FileDialog& dialog, QWidget*) override {
+    opened.push_back(dialog);
+    return Answer(dialog);
+  }
+  std::optional<std::string> Save(forms::FileDialog& dialog, QWidget*) override {
+    saved.push_back(dialog);
+    return Answer(dialog);
+  }
+  void ShowError(const QString& title, const QString& text, QWidget*) override {
+    errors.emplace_back(title, text);
+  }
+
+ private:
+  std::optional<std::string> Answer(forms::FileDialog& dialog) {
+    if (answers.empty()) return std::nullopt;
+    auto answer = std::move(answers.front());
+    answers.pop_front();
+    if (answer) dialog.FileName = *answer;
+    return answer;
+  }
+};
+
+template <typename W = QWidget>
+W* Child(QWidget& window, const char* name) {
+  auto* widget = window.findChild<W*>(QString::fromLatin1(name));
+  if (widget == nullptr) qFatal("no control %s", name);
+  return widget;
+}
+
+// Chooses entry `index` the way a user does: opens the drop-down list and
+// clicks the row.
+inline bool ChooseFromList(QComboBox& box, int index) {
+  box.showPopup();
+  QAbstractItemView* view = box.view();
+  if (!QTest::qWaitForWindowExposed(view->window())) return false;
+  const QModelIndex row = view->model()->index(index, box.modelColumn(), view->rootIndex());
+  view->scrollTo(row);
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(row).center());
+  return !view->isVisible();
+}
+
+// The raster as the widget would show it.
+inline QImage RasterImage(const render::Raster& raster) {
+  return QImage(reinterpret_cast<const uchar*>(raster.Data()), render::kRasterWidth,
+                render::kRasterHeight, render::Raster::BytesPerLine(), QImage::Format_RGB32)
+      .copy();
+}
+
+}  // namespace palorin::ui::testing
+
+// A test main that runs under the offscreen platform unless told otherwise
+// and maps the form font like the program does.
+#define PALORIN_QTEST_MAIN(TestClass)                                                            \
+  int main(int argc, char** argv) {                                                              \
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen"); \
+    QApplication app(argc, argv);                                                                \
+    palorin::ui::InstallFontSubstitutes();                                                       \
+    TestClass test;                                                                              \
+    return QTest::qExec(&test, argc, argv);                                                      \
+  }

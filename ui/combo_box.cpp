@@ -1,0 +1,50 @@
+#include "ui/combo_box.h"
+
+#include <QLineEdit>
+#include <QSignalBlocker>
+#include <QStringList>
+
+namespace palorin::ui {
+
+ComboBoxView::ComboBoxView(forms::ComboBox& data, QWidget* parent)
+    : QComboBox(parent), data_(data) {
+  setEditable(true);
+  setInsertPolicy(QComboBox::NoInsert);
+  // Without a completer the text is exactly what was typed. QComboBox would
+  // also select the entry that matches the typed text when editing finishes
+  // (Return, or the focus leaving): only a choice from the list may select,
+  // so the box stops listening to its line edit for that.
+  setCompleter(nullptr);
+  disconnect(lineEdit(), &QLineEdit::editingFinished, this, nullptr);
+  disconnect(lineEdit(), &QLineEdit::returnPressed, this, nullptr);
+  setMaxVisibleItems(8);
+
+  connect(lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
+    data_.SetText(text.toStdString());
+    emit userChanged();
+  });
+  connect(this, &QComboBox::activated, this, [this](int index) {
+    data_.Choose(index);
+    emit userChanged();
+  });
+}
+
+void ComboBoxView::ShowData() {
+  const QSignalBlocker blockBox(this);
+  const QSignalBlocker blockEdit(lineEdit());
+  if (shownItems_ != data_.Items) {
+    QStringList items;
+    items.reserve(static_cast<qsizetype>(data_.Items.size()));
+    for (const std::string& item : data_.Items) items.append(QString::fromStdString(item));
+    clear();
+    addItems(items);
+    shownItems_ = data_.Items;
+  }
+  if (currentIndex() != data_.ItemIndex) setCurrentIndex(data_.ItemIndex);
+  const QString text = QString::fromStdString(data_.Text);
+  // Rewriting an unchanged text would move the caret while the user types.
+  if (lineEdit()->text() != text) setEditText(text);
+  if (isEnabled() != data_.Enabled) setEnabled(data_.Enabled);
+}
+
+}  // namespace palorin::ui

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QComboBox>
+#include <string>
+#include <vector>
+
+#include "forms/controls.h"
+
+namespace palorin::ui {
+
+// An editable drop-down box that shows one forms::ComboBox. The user's input
+// goes into the data the way the user made it: typed text through SetText
+// (no entry selected), a choice from the list through Choose. Then
+// userChanged() tells the window to run the box's handler. The box never
+// inserts typed text as an item and never selects an entry by itself.
+class ComboBoxView : public QComboBox {
+  Q_OBJECT
+
+ public:
+  ComboBoxView(forms::ComboBox& data, QWidget* parent);
+
+  // Shows the data: items, selected entry, text and enabled state. Signals
+  // are blocked, so showing never counts as the user's input.
+  void ShowData();
+
+  forms::ComboBox& data() { return data_; }
+
+ signals:
+  void userChanged();
+
+ private:
+  forms::ComboBox& data_;
+  // The items last put into the widget, to skip refilling a long list (the
+  // step box has 1000) when nothing changed.
+  std::vector<std::string> shownItems_;
+};
+
+}  // namespace palorin::ui

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+
+#include "render/raster.h"
+
+namespace palorin::ui {
+
+// Image1: shows the raster one to one (raster pixel (x, y) at widget pixel
+// (x, y)) straight from its memory, and reports pointer presses and moves in
+// those pixels. It keeps no picture of its own: every paint, whether asked
+// for by a refresh or by the windowing system, reads the raster.
+class DrawingArea : public QWidget {
+  Q_OBJECT
+
+ public:
+  DrawingArea(const render::Raster& raster, QWidget* parent);
+
+  // Pointer position in drawing-area pixels; may lie outside the area while
+  // a button held since a press inside it drags beyond its edge.
+  std::function<void(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)> onPress;
+  std::function<void(Qt::KeyboardModifiers shift, int x, int y)> onMove;
+
+  // Paint events served so far, to check that each operation repaints once.
+  std::uint64_t PaintCount() const { return paints_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+
+ private:
+  const render::Raster& raster_;
+  std::uint64_t paints_ = 0;
+};
+
+}  // namespace palorin::ui

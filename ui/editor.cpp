@@ -1,0 +1,82 @@
+#include "ui/editor.h"
+
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QImage>
+
+#include "forms/dispatch.h"
+#include "ui/file_window.h"
+#include "ui/main_window.h"
+#include "ui/prompts.h"
+
+namespace palorin::ui {
+
+Editor::Editor(Prompts& prompts) : prompts_(prompts), form1_(*this), form2_(form1_, *this) {
+  const RunHandler run = [this](QWidget* origin, const std::function<void()>& handler) {
+    Run(origin, handler);
+  };
+  window1_ = std::make_unique<MainWindow>(form1_, run);
+  // A refresh of the drawing area schedules one repaint from the raster;
+  // refreshes within one event coalesce into that one paint.
+  form1_.scene.canvas.SetRefreshHandler([area = &window1_->Image1()] { area->update(); });
+  window1_->onClose = [this] {
+    // The file window goes with the main window; the program then ends.
+    form2_.Visible = false;
+    window2_->hide();
+  };
+  form1_.FormCreate();
+
+  window2_ = std::make_unique<FileWindow>(form2_, run);
+  form2_.FormCreate();
+  ShowData();
+}
+
+Editor::~Editor() {
+  // The canvas outlives the drawing area it would otherwise still update.
+  form1_.scene.canvas.SetRefreshHandler(nullptr);
+}
+
+void Editor::Show() { window1_->show(); }
+
+QString Editor::ErrorTitle() {
+  return QString::fromStdString(
+      forms::ErrorBoxTitle(QCoreApplication::applicationFilePath().toStdString()));
+}
+
+void Editor::Run(QWidget* origin, const std::function<void()>& handler) {
+  const auto error = forms::Dispatch(handler);
+  // What the handler changed before an error stays changed, and shows.
+  ShowData();
+  if (error) prompts_.ShowError(ErrorTitle(), QString::fromStdString(*error), origin);
+}
+
+void Editor::ShowData() {
+  window1_->ShowData();
+  window2_->ShowData();
+}
+
+void Editor::CopyToClipboard(const render::Raster& raster) {
+  // A deep copy: drawing after the copy must not change what was copied.
+  const QImage image(reinterpret_cast<const uchar*>(raster.Data()), render::kRasterWidth,
+                     render::kRasterHeight, render::Raster::BytesPerLine(), QImage::Format_RGB32);
+  QGuiApplication::clipboard()->setImage(image.copy(), QClipboard::Clipboard);
+}
+
+void Editor::ShowFileWindow() {
+  form2_.Visible = true;
+  window2_->show();
+  window2_->raise();
+}
+
+void Editor::CloseMainWindow() { window1_->close(); }
+
+std::optional<std::string> Editor::RunOpenDialog(forms::FileDialog& dialog) {
+  return prompts_.Open(dialog, window2_.get());
+}
+
+std::optional<std::string> Editor::RunSaveDialog(forms::FileDialog& dialog) {
+  return prompts_.Save(dialog, window2_.get());
+}
+
+}  // namespace palorin::ui

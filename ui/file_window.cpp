@@ -1,0 +1,189 @@
+#include "ui/file_window.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QTabWidget>
+
+#include "ui/look.h"
+
+namespace palorin::ui {
+
+namespace {
+
+constexpr Qt::WindowFlags kFixedWindowFlags =
+    Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+
+QString Utf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Five digit labels (9 x 17, the digit centred at the bottom) over five bars
+// (17 x 8), part 1 first; the bar of part k stands 5 pixels left of its digit.
+void AddIndicators(QWidget* parent, int firstLabel, int firstLabelLeft,
+                   const std::array<forms::Label, 5>& data, std::array<QLabel*, 5>& labels,
+                   std::array<ShapeView*, 5>& bars) {
+  const QFont digitFont = FormFont(12, true);
+  for (int part = 0; part < 5; ++part) {
+    const int left = firstLabelLeft + 24 * part;
+    const QByteArray labelName = "Label" + QByteArray::number(firstLabel + part);
+    const QByteArray shapeName = "Shape" + QByteArray::number(firstLabel + part);
+    const auto i = static_cast<std::size_t>(part);
+    labels[i] = AddLabel(parent, labelName.constData(), QString::fromStdString(data[i].Caption),
+                         {left, 16, 9, 17}, digitFont, Qt::AlignHCenter | Qt::AlignBottom);
+    bars[i] = Place(new ShapeView(parent), shapeName.constData(), {left - 5, 33, 17, 8});
+  }
+}
+
+}  // namespace
+
+FileWindow::FileWindow(forms::TForm2& form, RunHandler run)
+    : QWidget(nullptr, kFixedWindowFlags), form_(form), run_(std::move(run)) {
+  setObjectName(QStringLiteral("Form2"));
+  setWindowTitle(Utf8(forms::kFileCaption));
+  setWindowIcon(WindowIcon());
+  setFont(FormFont(12));
+  setFixedSize(kClientWidth, kClientHeight);
+  move(557, 106);
+
+  pages_ = Place(new QTabWidget(this), "PageControl1", {0, 0, 209, 177});
+  auto* loadPage = new QWidget;
+  loadPage->setObjectName(QStringLiteral("TabSheet1"));
+  auto* savePage = new QWidget;
+  savePage->setObjectName(QStringLiteral("TabSheet2"));
+  pages_->addTab(loadPage, QStringLiteral("読込"));
+  pages_->addTab(savePage, QStringLiteral("保存"));
+
+  // Load page.
+  auto* group3 =
+      Place(new QGroupBox(QStringLiteral("ヘッダ情報"), loadPage), "GroupBox3", {8, 8, 185, 137});
+  memo1_ = Place(new QPlainTextEdit(group3), "Memo1", {8, 16, 169, 57});
+  memo1_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  auto* group4 = Place(new QGroupBox(QStringLiteral("Sertafo形式読込情報"), group3), "GroupBox4",
+                       {8, 80, 169, 49});
+  label11_ =
+      AddLabel(group4, "Label11", QString(), {16, 24, 17, 17}, FormFont(16, true), Qt::AlignCenter);
+  AddIndicators(group4, 6, 54, form_.LoadLabels, loadLabels_, loadBars_);
+
+  // Save page.
+  auto* radioBox = Place(new QGroupBox(QStringLiteral("書き込み設定"), savePage), "RadioGroup1",
+                         {8, 8, 185, 81});
+  radioGroup1_ = new QButtonGroup(this);
+  const std::array<QString, 3> modes{QStringLiteral("Sertafo互換モード"),
+                                     QStringLiteral("Palorin専用モード"),
+                                     QStringLiteral("Bmp画像モード")};
+  for (int item = 0; item < 3; ++item) {
+    auto* radio = new QRadioButton(modes[static_cast<std::size_t>(item)], radioBox);
+    radio->setObjectName(QStringLiteral("RadioGroup1Item%1").arg(item));
+    radio->setGeometry(8, 16 + 20 * item, 169, 20);
+    radioGroup1_->addButton(radio, item);
+  }
+  groupBox1_ = Place(new QGroupBox(QStringLiteral("Sertafo互換モード設定"), savePage), "GroupBox1",
+                     {8, 96, 185, 49});
+  comboBox1_ = Place(new ComboBoxView(form_.ComboBox1, groupBox1_), "ComboBox1", {16, 21, 33, 20});
+  AddIndicators(groupBox1_, 1, 62, form_.SaveLabels, saveLabels_, saveBars_);
+
+  auto* button1 = AddButton(this, "Button1", QStringLiteral("実行"), {16, 184, 81, 25});
+  auto* button2 = AddButton(this, "Button2", QStringLiteral("キャンセル"), {112, 184, 81, 25});
+
+  // RichEdit1 lies right of the 208-pixel client area and is never seen; the
+  // form's text buffer is what loads and saves go through.
+  auto* richEdit1 = Place(new QPlainTextEdit(this), "RichEdit1", {224, 8, 185, 89});
+  richEdit1->setLineWrapMode(QPlainTextEdit::NoWrap);
+  richEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  richEdit1->hide();
+
+  // Tab order among siblings: PageControl1, Button1, Button2, RichEdit1; on
+  // the load page GroupBox4 before Memo1; on the save page RadioGroup1
+  // before GroupBox1.
+  setTabOrder(pages_, button1);
+  setTabOrder(button1, button2);
+  setTabOrder(button2, richEdit1);
+  setTabOrder(group4, memo1_);
+  setTabOrder(radioBox, groupBox1_);
+
+  Bind(button1, &forms::TForm2::Button1Click);
+  Bind(button2, &forms::TForm2::Button2Click);
+  connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
+    form_.ActivePage = index;
+    run_(this, [this] { form_.PageControl1Change(); });
+  });
+  connect(radioGroup1_, &QButtonGroup::idClicked, this, [this](int id) {
+    // A click on the item already chosen changes nothing and runs nothing.
+    if (id == form_.RadioGroup1ItemIndex) return;
+    form_.RadioGroup1ItemIndex = id;
+    run_(this, [this] { form_.RadioGroup1Click(); });
+  });
+  connect(comboBox1_, &ComboBoxView::userChanged, this, [this] { run_(this, [] {}); });
+  connect(memo1_, &QPlainTextEdit::textChanged, this, [this] {
+    form_.Memo1Lines.clear();
+    const QString text = memo1_->toPlainText();
+    if (text.isEmpty()) return;
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+      form_.Memo1Lines.push_back(line.toStdString());
+    }
+  });
+}
+
+void FileWindow::Bind(QPushButton* button, void (forms::TForm2::*handler)()) {
+  connect(button, &QPushButton::clicked, this,
+          [this, handler] { run_(this, [this, handler] { (form_.*handler)(); }); });
+}
+
+void FileWindow::ShowData() {
+  {
+    const QSignalBlocker block(pages_);
+    if (pages_->currentIndex() != form_.ActivePage) pages_->setCurrentIndex(form_.ActivePage);
+  }
+  {
+    const QSignalBlocker block(radioGroup1_);
+    QAbstractButton* chosen = radioGroup1_->button(form_.RadioGroup1ItemIndex);
+    if (chosen != radioGroup1_->checkedButton()) {
+      if (chosen != nullptr) {
+        chosen->setChecked(true);
+      } else {
+        // No item chosen: an exclusive group cannot uncheck its last button.
+        radioGroup1_->setExclusive(false);
+        for (QAbstractButton* radio : radioGroup1_->buttons()) radio->setChecked(false);
+        radioGroup1_->setExclusive(true);
+      }
+    }
+  }
+  comboBox1_->ShowData();
+  if (groupBox1_->isEnabled() != form_.GroupBox1Enabled) {
+    groupBox1_->setEnabled(form_.GroupBox1Enabled);
+  }
+  {
+    QStringList lines;
+    for (const std::string& line : form_.Memo1Lines) lines.append(QString::fromStdString(line));
+    const QString text = lines.join(QLatin1Char('\n'));
+    if (memo1_->toPlainText() != text) {
+      const QSignalBlocker block(memo1_);
+      memo1_->setPlainText(text);
+    }
+  }
+  const QString caption = QString::fromStdString(form_.Label11.Caption);
+  if (label11_->text() != caption) label11_->setText(caption);
+  SetTextColor(*label11_, form_.Label11.FontColor);
+  for (std::size_t i = 0; i < 5; ++i) {
+    SetTextColor(*saveLabels_[i], form_.SaveLabels[i].FontColor);
+    SetTextColor(*loadLabels_[i], form_.LoadLabels[i].FontColor);
+    saveBars_[i]->SetBrush(form_.SaveBars[i].Brush);
+    loadBars_[i]->SetBrush(form_.LoadBars[i].Brush);
+  }
+  if (form_.Visible != isVisible()) setVisible(form_.Visible);
+}
+
+void FileWindow::closeEvent(QCloseEvent* event) {
+  // The close box only hides the window; its state lives on.
+  form_.Visible = false;
+  event->accept();
+}
+
+}  // namespace palorin::ui

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QIcon>
+
+#include "forms/controls.h"
+
+class QWidget;
+
+namespace palorin::ui {
+
+// The face every window and label of the program names. It is a Windows
+// font; InstallFontSubstitutes() maps it to an installed Japanese gothic so
+// that its Japanese texts never render as boxes.
+inline constexpr const char* kFormFontFamily = "ＭＳ Ｐゴシック";
+
+// Maps the form font to IPAPGothic (same metrics), with other Japanese
+// gothics behind it. Call once after the application object exists.
+void InstallFontSubstitutes();
+
+// The form font at a pixel height, regular or bold.
+QFont FormFont(int pixelHeight, bool bold = false);
+
+// A control colour as the desktop shows it: fixed RGB values as they are,
+// the system colours from the application's palette.
+QColor ToQColor(const forms::Color& color);
+
+// Sets the colour a label draws its text in.
+void SetTextColor(QWidget& widget, const forms::Color& color);
+
+// The window icon (a 32 x 32, 16-colour image built into the program).
+QIcon WindowIcon();
+
+}  // namespace palorin::ui

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <functional>
+
+#include "forms/tform1.h"
+#include "ui/combo_box.h"
+#include "ui/drawing_area.h"
+#include "ui/widgets.h"
+
+class QLabel;
+class QPushButton;
+
+namespace palorin::ui {
+
+// TForm1 on the desktop: "Palorin Ver 1.2", a fixed client area of
+// 500 x 376 with every control at its place. User input goes into the form,
+// the handler runs through `run`, and ShowData() shows the form again.
+class MainWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr int kClientWidth = 500;
+  static constexpr int kClientHeight = 376;
+
+  MainWindow(forms::TForm1& form, RunHandler run);
+
+  // Pushes the form's data into the widgets (signals blocked). The drawing
+  // area is not repainted here: the raster shows at its refresh.
+  void ShowData();
+
+  DrawingArea& Image1() { return *image1_; }
+
+  // Runs when the window closes ("End" or the close box), before it hides.
+  std::function<void()> onClose;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void Bind(QPushButton* button, void (forms::TForm1::*handler)());
+  void BindBox(ComboBoxView* box, void (forms::TForm1::*handler)());
+
+  forms::TForm1& form_;
+  RunHandler run_;
+  DrawingArea* image1_ = nullptr;
+  std::array<ComboBoxView*, 6> boxes_{};  // ComboBox1 … ComboBox6
+  std::array<QLabel*, 3> sizeLabels_{};   // Label1 … Label3
+  std::array<QLabel*, 3> panels_{};       // StatusBar1's panels 0 … 2
+};
+
+}  // namespace palorin::ui
