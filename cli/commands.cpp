@@ -124,7 +124,7 @@ struct LoadReport {
     std::string part;                 // compatible files: the part text read
     std::optional<std::string> flag;  // compatible files: the "[fflug]:" value
     std::int64_t entries = 0;
-    bool seriesComplete = false;
+    bool seriesComplete = false;  // compatible files: their series was completed
   };
   std::vector<File> files;
   // Compatible files loaded since the last series was completed.
@@ -153,37 +153,34 @@ std::optional<std::string> FlagLine(const fileio::TextBuffer& buffer) {
 // Loads one file through the file window's load page and records what the
 // window shows about it. Returns false when the load raised an error.
 bool LoadOne(Session& session, const std::string& name, LoadReport& report) {
-  LoadReport::File file;
-  file.name = name;
   Action load;
   load.kind = Action::Kind::Load;
   load.text = name;
   Outcome outcome = session.Apply(load);
-  forms::TForm2& form2 = session.form2();
+  const std::size_t index = report.files.size();
+  LoadReport::File& file = report.files.emplace_back();
+  file.name = name;
   file.errorBoxes = std::move(outcome.errorBoxes);
-  if (file.errorBoxes.empty()) {
-    file.tag = form2.HeaderVar;
-    file.count = session.form1().log().LogPos;
-    if (IsCompatible(file.tag)) {
-      file.part = form2.Label11.Caption;
-      file.flag = FlagLine(form2.RichEdit1);
-      file.entries = form2.LoadPos - FirstSlotOfPart(file.part);
-      report.pending.push_back(report.files.size());
-      report.pendingParts = form2.ReadParts;
-      // The window hides exactly when this part completed its series.
-      if (!form2.Visible) {
-        file.seriesComplete = true;
-        for (const std::size_t i : report.pending) report.files[i].seriesComplete = true;
-        report.pending.clear();
-      }
-    } else if (IsNative(file.tag)) {
-      file.entries = form2.LoadPos;
-      file.seriesComplete = true;
+  if (!file.errorBoxes.empty()) return false;
+
+  const forms::TForm2& form2 = session.form2();
+  file.tag = form2.HeaderVar;
+  file.count = session.form1().log().LogPos;
+  if (IsCompatible(file.tag)) {
+    file.part = form2.Label11.Caption;
+    file.flag = FlagLine(form2.RichEdit1);
+    file.entries = form2.LoadPos - FirstSlotOfPart(file.part);
+    report.pending.push_back(index);
+    report.pendingParts = form2.ReadParts;
+    // The window hides exactly when this part completed its series.
+    if (!form2.Visible) {
+      for (const std::size_t i : report.pending) report.files[i].seriesComplete = true;
+      report.pending.clear();
     }
+  } else if (IsNative(file.tag)) {
+    file.entries = form2.LoadPos;
   }
-  const bool ok = file.errorBoxes.empty();
-  report.files.push_back(std::move(file));
-  return ok;
+  return true;
 }
 
 // Loads every file as render and convert need them: each must load without

@@ -112,6 +112,7 @@ ParsedLine ParseLine(std::string_view line) {
 
   const auto blank = line.find(' ');
   const std::string_view keyword = line.substr(0, blank);
+  if (keyword.empty()) return Fail("the line starts with a blank instead of an action");
   const bool hasRest = blank != std::string_view::npos;
   const std::string_view rest = hasRest ? line.substr(blank + 1) : std::string_view{};
 

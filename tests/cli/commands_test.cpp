@@ -1,0 +1,374 @@
+// The tool's commands run in-process on the fixtures in data/.
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <filesystem>
+
+#include "cli/cli.h"
+#include "render/bmp.h"
+#include "render/raster.h"
+#include "test_util.h"
+
+namespace palorin::cli {
+namespace {
+
+using testing::CopyData;
+using testing::DataPath;
+using testing::ReadFile;
+using testing::RunCli;
+using testing::ScopedCwd;
+using testing::TempDir;
+using testing::WriteFile;
+
+// The BMP of small.pln (six blocks in the five colours and one empty slot),
+// checked once by eye.
+constexpr std::uint64_t kSmallBmpChecksum = 0x1437945a629bfa39ull;
+
+std::string BlackBmp() { return render::EncodeBmp(render::Raster()); }
+
+// The drawing area a script leaves, as the BMP play writes.
+std::string PictureOf(const std::string& script, const TempDir& dir) {
+  const std::string bmp = dir / "picture-of.bmp";
+  const auto run = RunCli({"play", "--bmp", bmp, script});
+  EXPECT_EQ(run.status, kExitOk) << run.err;
+  return ReadFile(bmp);
+}
+
+std::string PictureOfLines(const std::string& lines, const TempDir& dir) {
+  const std::string script = dir / "lines.play";
+  WriteFile(script, lines);
+  return PictureOf(script, dir);
+}
+
+TEST(Play, WorkedSequencesOfThePlacementLogTraceAsInTheirTables) {
+  for (const char* name : {"seq1", "seq2", "seq3", "seq4"}) {
+    SCOPED_TRACE(name);
+    const TempDir dir;
+    const std::string script = DataPath(std::string(name) + ".play");
+    const auto run = RunCli({"play", "--trace", script});
+    EXPECT_EQ(run.status, kExitOk);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, ReadFile(DataPath(std::string(name) + ".trace")));
+
+    // The picture at the end is the one the tables name, drawn directly.
+    const std::string picture = PictureOf(script, dir);
+    EXPECT_EQ(picture, PictureOf(DataPath(std::string(name) + "_picture.play"), dir));
+    EXPECT_NE(picture, BlackBmp());
+  }
+}
+
+TEST(Play, SavesAndLoadsACompatibleSeriesThroughTheFileWindow) {
+  const TempDir dir;
+  CopyData(dir, {"wide.pln"});
+  const ScopedCwd cwd(dir.path());
+  const auto run = RunCli({"play", "--trace", "--bmp", "after.bmp", DataPath("series.play")});
+  EXPECT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_EQ(run.out, ReadFile(DataPath("series.trace")));
+  // The parts are those of the fixture series, whichever order they were saved in.
+  EXPECT_EQ(ReadFile("out_1.txt"), ReadFile(DataPath("wide_1.txt")));
+  EXPECT_EQ(ReadFile("out_2.txt"), ReadFile(DataPath("wide_2.txt")));
+  // Loaded back after a ReSet, the series shows the whole picture again.
+  EXPECT_EQ(ReadFile("after.bmp"), RunCli({"render", DataPath("wide.pln")}).out);
+}
+
+TEST(Play, PrintsOnlyErrorsAndTheFinalStateWithoutTrace) {
+  const auto run = RunCli({"play"}, "press 100 100\nstep x\nundo\nredo\n");
+  EXPECT_EQ(run.status, kExitOk);
+  EXPECT_EQ(run.out,
+            "error: 'x' は整数ではありません.\n"
+            "Count:0 X:16 Y:32 LogPos=1 LastIndex=0 AfterStep=0 File=hidden WriteParts=0 "
+            "Saved=00000 ReadParts=0 Loaded=00000\n");
+}
+
+TEST(Play, EndStopsTheScript) {
+  const TempDir dir;
+  const std::string bmp = dir / "end.bmp";
+  const auto run = RunCli({"play", "--trace", "--bmp", bmp, "-"},
+                          "press 100 100\nend\npress 124 100\nnot a line\n");
+  EXPECT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_EQ(run.out,
+            "Count:0 X:16 Y:32 LogPos=1 LastIndex=0 AfterStep=0 File=hidden WriteParts=0 "
+            "Saved=00000 ReadParts=0 Loaded=00000\n"
+            "Count:0 X:16 Y:32 LogPos=1 LastIndex=0 AfterStep=0 File=hidden WriteParts=0 "
+            "Saved=00000 ReadParts=0 Loaded=00000\n");
+  EXPECT_EQ(ReadFile(bmp), PictureOfLines("press 100 100\n", dir));
+}
+
+TEST(Play, StopsWithStatusTwoAtALineItCannotRun) {
+  struct Case {
+    std::string script;
+    std::string err;
+    int traceLines;
+  };
+  const Case cases[] = {
+      {"press 100 100\n# note\n\nfrobnicate\npress 1 1\n",
+       "palorin-cli play: line 4: unknown action \"frobnicate\"\n", 1},
+      {"undo\r\nredo\r\nsize X 2\r\n",
+       "palorin-cli play: line 3: the size box X is disabled in this mode\n", 2},
+      {"save-mode bmp\n",
+       "palorin-cli play: line 1: save-mode: the file window is not shown (\"file\" shows it)\n",
+       0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    const TempDir dir;
+    const std::string bmp = dir / "never.bmp";
+    const auto run = RunCli({"play", "--trace", "--bmp", bmp}, c.script);
+    EXPECT_EQ(run.status, kExitUsage);
+    EXPECT_EQ(run.err, c.err);
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), c.traceLines);
+    EXPECT_FALSE(std::filesystem::exists(bmp));
+  }
+}
+
+TEST(Cli, GivesHelpForTheToolAndEachCommand) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"--help"},           {"-h"},           {"help"},
+      {"render", "--help"}, {"info", "-h"},   {"convert", "--help"},
+      {"play", "--help"},   {"help", "play"}, {"render", "-o", "x.gif", "-h"}};
+  for (const auto& args : cases) {
+    SCOPED_TRACE(args.front() + " " + args.back());
+    const auto run = RunCli(args);
+    EXPECT_EQ(run.status, kExitOk);
+    EXPECT_EQ(run.out.rfind("Usage: palorin-cli", 0), 0u);
+    EXPECT_EQ(run.err, "");
+  }
+  EXPECT_NE(RunCli({"help", "play"}).out.find("save-mode compat|native|bmp"), std::string::npos);
+}
+
+TEST(Cli, RefusesBadArgumentsWithStatusTwo) {
+  const std::string small = DataPath("small.pln");
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{}, "Usage: palorin-cli"},
+      {{"draw", small}, "palorin-cli: unknown command 'draw'"},
+      {{"render"}, "palorin-cli render: no FILE given"},
+      {{"render", "--frob", small}, "palorin-cli render: unknown option '--frob'"},
+      {{"render", "-o"}, "palorin-cli render: option '-o' needs a value"},
+      {{"render", "-o", "a.bmp", "-o", "b.bmp", small}, "option --output given twice"},
+      {{"render", "-o", "x.gif", small}, "OUT must end in .bmp or .png: x.gif"},
+      {{"render", "--upto", "-1", small}, "--upto needs a slot number of 0 or more: -1"},
+      {{"render", "--upto=ten", small}, "--upto needs a slot number of 0 or more: ten"},
+      {{"info"}, "palorin-cli info: no FILE given"},
+      {{"convert", "-o", "x.pln", small}, "--to native|compat is required"},
+      {{"convert", "--to", "bmp", "-o", "x.bmp", small}, "--to must be native or compat"},
+      {{"convert", "--to", "native", small}, "-o OUT is required"},
+      {{"convert", "--to", "native", "-o", "x.pln"}, "no FILE given"},
+      {{"play", "a.play", "b.play"}, "more than one SCRIPT given"},
+      {{"play", "--trace=yes"}, "option --trace takes no value"},
+  };
+  for (const auto& [args, message] : cases) {
+    SCOPED_TRACE(message);
+    const auto run = RunCli(args);
+    EXPECT_EQ(run.status, kExitUsage);
+    EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+  }
+}
+
+TEST(Cli, FailsWithStatusOneOnFilesItCannotReadOrWrite) {
+  const TempDir dir;
+  const std::string missing = dir / "missing.pln";
+  const std::string notBlocks = dir / "notes.txt";
+  WriteFile(notBlocks, "[Var]:HELLO!!\r\n[Count]:    1\r\n");
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"render", "-o", dir / "a.bmp", missing},
+       "palorin-cli render: error: ﾌｧｲﾙ " + missing + " は開けません.\n"},
+      {{"render", "-o", dir / "a.bmp", notBlocks},
+       "palorin-cli render: " + notBlocks + ": not a block picture file (tag HELLO!!)\n"},
+      {{"render", "-o", dir / "a.bmp", DataPath("wide_2.txt")},
+       "palorin-cli render: incomplete series: loaded " + DataPath("wide_2.txt") +
+           "; missing part 1 of 2\n"},
+      {{"convert", "--to", "native", "-o", dir / "a.pln", missing},
+       "palorin-cli convert: error: ﾌｧｲﾙ " + missing + " は開けません.\n"},
+      {{"render", "-o", dir / "no/such/folder.bmp", DataPath("small.pln")},
+       "palorin-cli render: cannot create " + (dir / "no/such/folder.bmp") + "\n"},
+      {{"play", missing}, "palorin-cli play: cannot read " + missing + "\n"},
+      {{"play", "--bmp", dir / "no/such.bmp", DataPath("seq1.play")},
+       "palorin-cli play: cannot create " + (dir / "no/such.bmp") + "\n"},
+  };
+  for (const auto& [args, message] : cases) {
+    SCOPED_TRACE(message);
+    const auto run = RunCli(args);
+    EXPECT_EQ(run.status, kExitFailure);
+    EXPECT_EQ(run.err, message);
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "a.bmp"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "a.pln"));
+}
+
+TEST(Render, WritesTheBmpSaveModesBytes) {
+  const TempDir dir;
+  CopyData(dir, {"small.pln"});
+  const ScopedCwd cwd(dir.path());
+  const auto run = RunCli({"render", "-o", "small.bmp", "small.pln"});
+  ASSERT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_EQ(run.out, "");
+  const std::string bmp = ReadFile("small.bmp");
+  EXPECT_EQ(bmp.size(), render::kBmpFileSize);
+  EXPECT_EQ(testing::Fnv1a64(bmp), kSmallBmpChecksum);
+
+  // The same picture saved by the file window in its BMP mode.
+  const auto saved =
+      RunCli({"play"}, "load small.pln\nfile\npage save\nsave-mode bmp\nsave from-window\n");
+  ASSERT_EQ(saved.status, kExitOk) << saved.err;
+  EXPECT_EQ(ReadFile("from-window.bmp"), bmp);
+
+  // Without -o the BMP goes to standard output, but never onto a terminal.
+  EXPECT_EQ(RunCli({"render", "small.pln"}).out, bmp);
+  const auto terminal = RunCli({"render", "small.pln"}, {}, true);
+  EXPECT_EQ(terminal.status, kExitUsage);
+  EXPECT_EQ(terminal.out, "");
+}
+
+// Decodes a PNG into 0xffRRGGBB pixels with libpng.
+std::vector<std::uint32_t> DecodePng(const std::string& bytes, png_uint_32& width,
+                                     png_uint_32& height) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) return {};
+  image.format = PNG_FORMAT_BGRA;  // little-endian 0xAARRGGBB words
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(image.width) * image.height);
+  if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
+  width = image.width;
+  height = image.height;
+  return pixels;
+}
+
+TEST(Render, WritesAPngOfTheSamePixels) {
+  const TempDir dir;
+  const std::string png = dir / "wide.PNG";
+  const auto run = RunCli({"render", "-o", png, DataPath("wide.pln")});
+  ASSERT_EQ(run.status, kExitOk) << run.err;
+  png_uint_32 width = 0, height = 0;
+  const auto pixels = DecodePng(ReadFile(png), width, height);
+  ASSERT_EQ(width, 500u);
+  ASSERT_EQ(height, 308u);
+
+  // Compare with the BMP of the same render, bottom row first, B G R.
+  const std::string bmp = RunCli({"render", DataPath("wide.pln")}).out;
+  ASSERT_EQ(bmp.size(), render::kBmpFileSize);
+  std::size_t differing = 0;
+  std::size_t coloured = 0;
+  for (std::size_t y = 0; y < 308; ++y) {
+    const char* row = bmp.data() + 54 + (307 - y) * 1500;
+    for (std::size_t x = 0; x < 500; ++x) {
+      const auto byte = [&](int i) { return static_cast<unsigned char>(row[x * 3 + i]); };
+      const std::uint32_t expected =
+          0xff000000u | (std::uint32_t{byte(2)} << 16) | (std::uint32_t{byte(1)} << 8) | byte(0);
+      if (pixels[y * 500 + x] != expected) ++differing;
+      if (expected != render::kBlack) ++coloured;
+    }
+  }
+  EXPECT_EQ(differing, 0u);
+  EXPECT_GT(coloured, 10000u);
+}
+
+TEST(Render, UptoShowsThePictureAsItStoodAfterThatEntry) {
+  const TempDir dir;
+  const auto upto = [&](const std::string& file, const std::string& n) {
+    const auto run = RunCli({"render", "--upto", n, DataPath(file)});
+    EXPECT_EQ(run.status, kExitOk) << run.err;
+    return run.out;
+  };
+  // wide.pln: slots 0..1229 are the blue slab of its first press.
+  EXPECT_EQ(upto("wide.pln", "1229"),
+            PictureOfLines("mode XY\nsize X 50\nsize Y 50\npress 250 150\n", dir));
+  EXPECT_EQ(upto("small.pln", "0"), PictureOfLines("press 100 100\n", dir));
+  const std::string whole = RunCli({"render", DataPath("small.pln")}).out;
+  EXPECT_EQ(upto("small.pln", "6"), whole);
+  EXPECT_EQ(upto("small.pln", "10003"), whole);
+  EXPECT_NE(upto("small.pln", "4"), whole);
+  // A series loaded part 2 first replays the same prefix.
+  const auto series =
+      RunCli({"render", "--upto=1229", DataPath("wide_2.txt"), DataPath("wide_1.txt")});
+  EXPECT_EQ(series.out, upto("wide.pln", "1229"));
+}
+
+TEST(Render, LoadsFilesOverEachOtherInTheGivenOrder) {
+  const TempDir dir;
+  // A series and a native file: both replays land on one picture, as in the
+  // editor, where a load draws over what is shown.
+  const auto run =
+      RunCli({"render", DataPath("wide_1.txt"), DataPath("small.pln"), DataPath("wide_2.txt")});
+  ASSERT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_EQ(run.out,
+            PictureOfLines("load " + DataPath("wide_1.txt") + "\nload " + DataPath("small.pln") +
+                               "\nload " + DataPath("wide_2.txt") + "\n",
+                           dir));
+  EXPECT_NE(run.out, RunCli({"render", DataPath("wide.pln")}).out);
+}
+
+TEST(Info, ReportsHeadersEntriesAndSeriesCompleteness) {
+  const TempDir dir;
+  const std::string notBlocks = dir / "notes.txt";
+  WriteFile(notBlocks, "[Var]:HI THERE\r\n[Count]:    1\r\n");
+  const ScopedCwd cwd(PALORIN_TEST_DATA_DIR);
+
+  const auto series = RunCli({"info", "wide_2.txt", "small.pln", "wide_1.txt"});
+  EXPECT_EQ(series.status, kExitOk) << series.err;
+  EXPECT_EQ(series.out,
+            "wide_2.txt: tag=BRW_001 count=2698 part=2 flag=1 entries=699 series=complete\n"
+            "small.pln: tag=PLN_001 count=6 entries=7\n"
+            "wide_1.txt: tag=BRW_001 count=2698 part=1 flag=2 entries=2000 series=complete\n");
+
+  const auto half = RunCli({"info", "wide_1.txt", "wide_1.txt"});
+  EXPECT_EQ(half.status, kExitOk);
+  EXPECT_EQ(half.out,
+            "wide_1.txt: tag=BRW_001 count=2698 part=1 flag=2 entries=2000 series=incomplete\n"
+            "wide_1.txt: tag=BRW_001 count=2698 part=1 flag=2 entries=2000 series=incomplete\n");
+
+  const auto bad = RunCli({"info", "small.pln", notBlocks, "missing.pln"});
+  EXPECT_EQ(bad.status, kExitFailure);
+  EXPECT_EQ(bad.out, "small.pln: tag=PLN_001 count=6 entries=7\n" + notBlocks +
+                         ": tag=HI\\x20THER not a block picture file\n"
+                         "missing.pln: error: ﾌｧｲﾙ missing.pln は開けません.\n");
+}
+
+TEST(Convert, WritesTheNativeFileOfALoadedSeries) {
+  const TempDir dir;
+  const ScopedCwd cwd(dir.path());
+  const auto run = RunCli({"convert", "--to", "native", "-o", "joined", DataPath("wide_2.txt"),
+                           DataPath("wide_1.txt")});
+  ASSERT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_EQ(run.out, "joined.pln\n");
+  EXPECT_EQ(ReadFile("joined.pln"), ReadFile(DataPath("wide.pln")));
+}
+
+TEST(Convert, WritesACompatibleSeriesPartByPart) {
+  const TempDir dir;
+  const ScopedCwd cwd(dir.path());
+  const auto run =
+      RunCli({"convert", "--to", "compat", "-o", "v1.0/split.txt", DataPath("wide.pln")});
+  EXPECT_EQ(run.status, kExitFailure);  // the folder does not exist yet
+  std::filesystem::create_directory("v1.0");
+  const auto again =
+      RunCli({"convert", "--to=compat", "-o", "v1.0/split.txt", DataPath("wide.pln")});
+  ASSERT_EQ(again.status, kExitOk) << again.err;
+  EXPECT_EQ(again.out, "v1.0/split_1.txt\nv1.0/split_2.txt\n");
+  EXPECT_EQ(ReadFile("v1.0/split_1.txt"), ReadFile(DataPath("wide_1.txt")));
+  EXPECT_EQ(ReadFile("v1.0/split_2.txt"), ReadFile(DataPath("wide_2.txt")));
+}
+
+TEST(Convert, WritesAOnePartPictureAtTheNameGiven) {
+  const TempDir dir;
+  const ScopedCwd cwd(dir.path());
+  const auto run = RunCli({"convert", "--to", "compat", "-o", "one", DataPath("small.pln")});
+  ASSERT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_EQ(run.out, "one.txt\n");
+  EXPECT_EQ(ReadFile("one.txt"),
+            "======================================================================\r\n"
+            "[Var]:BRW_001\r\n"
+            "[Writing OS]:Win32\r\n"
+            "[Browser]:None\r\n"
+            "[Count]:    6\r\n"
+            "[No]:1\r\n"
+            "[fflug]:1\r\n"
+            "[DSection]\r\n"
+            "16321203222432316424204250000024421\r\n"
+            "****\r\n");
+  // And back: the one part renders as the native file does.
+  EXPECT_EQ(RunCli({"render", "one.txt"}).out, RunCli({"render", DataPath("small.pln")}).out);
+}
+
+}  // namespace
+}  // namespace palorin::cli

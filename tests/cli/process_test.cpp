@@ -1,0 +1,54 @@
+// A few cases run the built palorin-cli as its own process: argument passing,
+// standard streams and exit statuses as a shell sees them.
+#include <gtest/gtest.h>
+
+#include "cli/cli.h"
+#include "test_util.h"
+
+namespace palorin::cli {
+namespace {
+
+using testing::CliBinary;
+using testing::DataPath;
+using testing::ReadFile;
+using testing::RunProcess;
+using testing::ShellQuote;
+using testing::TempDir;
+
+std::string Cli() { return ShellQuote(CliBinary()); }
+
+TEST(Process, PlayTracesAWorkedSequence) {
+  const TempDir dir;
+  const std::string out = dir / "out.txt";
+  const int status = RunProcess(Cli() + " play --trace " + ShellQuote(DataPath("seq3.play")) +
+                                " > " + ShellQuote(out));
+  EXPECT_EQ(status, kExitOk);
+  EXPECT_EQ(ReadFile(out), ReadFile(DataPath("seq3.trace")));
+}
+
+TEST(Process, RenderWritesTheSameBmpToAFileAndToAPipe) {
+  const TempDir dir;
+  const std::string file = dir / "file.bmp";
+  const std::string piped = dir / "piped.bmp";
+  const std::string small = ShellQuote(DataPath("small.pln"));
+  EXPECT_EQ(RunProcess(Cli() + " render -o " + ShellQuote(file) + " " + small), kExitOk);
+  EXPECT_EQ(RunProcess(Cli() + " render " + small + " | cat > " + ShellQuote(piped)), kExitOk);
+  const std::string bmp = ReadFile(file);
+  EXPECT_EQ(testing::Fnv1a64(bmp), 0x1437945a629bfa39ull);
+  EXPECT_EQ(ReadFile(piped), bmp);
+}
+
+TEST(Process, ExitStatusesReachTheShell) {
+  const TempDir dir;
+  const std::string err = dir / "err.txt";
+  const std::string quiet = " 2> " + ShellQuote(err) + " > /dev/null";
+  EXPECT_EQ(RunProcess("printf 'undo\\nbogus\\n' | " + Cli() + " play" + quiet), kExitUsage);
+  EXPECT_EQ(ReadFile(err), "palorin-cli play: line 2: unknown action \"bogus\"\n");
+  EXPECT_EQ(RunProcess(Cli() + quiet), kExitUsage);
+  EXPECT_EQ(RunProcess(Cli() + " info " + ShellQuote(dir / "none.pln") + quiet), kExitFailure);
+  EXPECT_EQ(RunProcess("printf 'step x\\nundo\\n' | " + Cli() + " play" + quiet), kExitOk);
+  EXPECT_EQ(RunProcess(Cli() + " convert --help" + quiet), kExitOk);
+}
+
+}  // namespace
+}  // namespace palorin::cli
