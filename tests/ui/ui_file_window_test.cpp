@@ -1,0 +1,459 @@
+// The file window as the widgets show it: layout, pages, radio items,
+// indicators, showing and hiding, saves and loads with the dialogs answered
+// by a fake, and the real dialogs' filters and memory.
+#include <QButtonGroup>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "render/raster.h"
+#include "ui/editor.h"
+#include "ui/file_dialogs.h"
+#include "ui/file_window.h"
+#include "ui/main_window.h"
+#include "ui/widgets.h"
+#include "ui_test_support.h"
+
+using namespace palorin;
+using palorin::ui::testing::Child;
+using palorin::ui::testing::FakePrompts;
+using palorin::ui::testing::RasterImage;
+
+namespace {
+
+struct Program {
+  FakePrompts prompts;
+  ui::Editor editor{prompts};
+  ui::MainWindow& main = editor.Window1();
+  ui::FileWindow& window = editor.Window2();
+
+  void Click(QWidget& parent, const char* button) {
+    QTest::mouseClick(Child<QAbstractButton>(parent, button), Qt::LeftButton);
+  }
+  void ShowFileWindow() {
+    editor.Show();
+    Click(main, "Button5");
+  }
+  void ClickTab(int index) {
+    QTabBar* bar = Child<QTabWidget>(window, "PageControl1")->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+  }
+  void Execute() { Click(window, "Button1"); }
+  QString Panel0() { return Child<QLabel>(main, "Panel0")->text(); }
+};
+
+QColor TextColor(QWidget& window, const char* name) {
+  return Child<QLabel>(window, name)->palette().color(QPalette::WindowText);
+}
+QColor Fill(QWidget& window, const char* name) {
+  return ui::ToQColor(Child<ui::ShapeView>(window, name)->Brush());
+}
+QColor ButtonFace() { return QApplication::palette().color(QPalette::Button); }
+const QColor kBlackText(0, 0, 0);
+const QColor kGreen(0, 128, 0);
+const QColor kRed(255, 0, 0);
+
+QByteArray Name(const char* kind, int number) { return kind + QByteArray::number(number); }
+
+// A picture of `count` blocks in the log, shown up to its last slot.
+void FillLog(forms::TForm1& form, int count) {
+  core::PlacementLog& log = form.log();
+  for (int i = 0; i < count; ++i) {
+    log.Store(i, static_cast<std::uint8_t>(2 * (i % 40)), static_cast<std::uint8_t>(2 * (i % 45)),
+              static_cast<std::uint8_t>(1 + i % 5));
+  }
+  log.LogPos = count;
+  log.LastIndex = count - 1;
+  log.AfterStep = 0;
+}
+
+// The names a dialog offers: the enabled entries of its file list.
+QStringList Offered(QFileDialog& dialog) {
+  auto* view = dialog.findChild<QListView*>(QStringLiteral("listView"));
+  if (view == nullptr) return {QStringLiteral("<no list>")};
+  QStringList names;
+  const QModelIndex root = view->rootIndex();
+  for (int row = 0; row < view->model()->rowCount(root); ++row) {
+    const QModelIndex index = view->model()->index(row, 0, root);
+    if (view->model()->flags(index) & Qt::ItemIsEnabled) names.append(index.data().toString());
+  }
+  names.sort();
+  return names;
+}
+
+}  // namespace
+
+class FileWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void windowFrame() {
+    Program p;
+    QCOMPARE(p.window.windowTitle(), QStringLiteral("Palorin-File"));
+    QCOMPARE(p.window.size(), QSize(208, 210));
+    QCOMPARE(p.window.minimumSize(), p.window.maximumSize());
+    QVERIFY(p.window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(!p.window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    QCOMPARE(p.window.pos(), QPoint(557, 106));
+    QVERIFY(!p.window.windowIcon().isNull());
+    QVERIFY(!p.window.isVisible());
+  }
+
+  void controlPlaces_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QRect>("geometry");
+    QTest::newRow("pages") << "PageControl1"
+                           << "" << QRect(0, 0, 209, 177);
+    QTest::newRow("header info") << "GroupBox3"
+                                 << "ヘッダ情報" << QRect(8, 8, 185, 137);
+    QTest::newRow("memo") << "Memo1"
+                          << "" << QRect(8, 16, 169, 57);
+    QTest::newRow("load info") << "GroupBox4"
+                               << "Sertafo形式読込情報" << QRect(8, 80, 169, 49);
+    QTest::newRow("part read") << "Label11"
+                               << "" << QRect(16, 24, 17, 17);
+    QTest::newRow("load digit 1") << "Label6"
+                                  << "１" << QRect(54, 16, 9, 17);
+    QTest::newRow("load digit 5") << "Label10"
+                                  << "５" << QRect(150, 16, 9, 17);
+    QTest::newRow("load bar 1") << "Shape6"
+                                << "" << QRect(49, 33, 17, 8);
+    QTest::newRow("load bar 4") << "Shape9"
+                                << "" << QRect(121, 33, 17, 8);
+    QTest::newRow("write settings") << "RadioGroup1"
+                                    << "書き込み設定" << QRect(8, 8, 185, 81);
+    QTest::newRow("compatible settings") << "GroupBox1"
+                                         << "Sertafo互換モード設定" << QRect(8, 96, 185, 49);
+    QTest::newRow("part box") << "ComboBox1"
+                              << "1" << QRect(16, 21, 33, 20);
+    QTest::newRow("save digit 1") << "Label1"
+                                  << "１" << QRect(62, 16, 9, 17);
+    QTest::newRow("save digit 3") << "Label3"
+                                  << "３" << QRect(110, 16, 9, 17);
+    QTest::newRow("save bar 1") << "Shape1"
+                                << "" << QRect(57, 33, 17, 8);
+    QTest::newRow("save bar 5") << "Shape5"
+                                << "" << QRect(153, 33, 17, 8);
+    QTest::newRow("execute") << "Button1"
+                             << "実行" << QRect(16, 184, 81, 25);
+    QTest::newRow("cancel") << "Button2"
+                            << "キャンセル" << QRect(112, 184, 81, 25);
+    QTest::newRow("text buffer") << "RichEdit1"
+                                 << "" << QRect(224, 8, 185, 89);
+  }
+
+  void controlPlaces() {
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(QRect, geometry);
+    Program p;
+    auto* widget = Child(p.window, name.toLatin1().constData());
+    QCOMPARE(widget->geometry(), geometry);
+    QString shown;
+    if (auto* button = qobject_cast<QPushButton*>(widget)) shown = button->text();
+    if (auto* box = qobject_cast<QComboBox*>(widget)) shown = box->currentText();
+    if (auto* label = qobject_cast<QLabel*>(widget)) shown = label->text();
+    if (auto* group = qobject_cast<QGroupBox*>(widget)) shown = group->title();
+    QCOMPARE(shown, text);
+  }
+
+  void startState() {
+    Program p;
+    auto* pages = Child<QTabWidget>(p.window, "PageControl1");
+    QCOMPARE(pages->count(), 2);
+    QCOMPARE(pages->tabText(0), QStringLiteral("読込"));
+    QCOMPARE(pages->tabText(1), QStringLiteral("保存"));
+    QCOMPARE(pages->currentIndex(), 0);
+    const QStringList modes{"Sertafo互換モード", "Palorin専用モード", "Bmp画像モード"};
+    for (int item = 0; item < 3; ++item) {
+      auto* radio = Child<QRadioButton>(p.window, Name("RadioGroup1Item", item).constData());
+      QCOMPARE(radio->text(), modes[item]);
+      QCOMPARE(radio->isChecked(), item == 0);
+      QCOMPARE(radio->parentWidget()->objectName(), QStringLiteral("RadioGroup1"));
+    }
+    auto* partBox = Child<QComboBox>(p.window, "ComboBox1");
+    QCOMPARE(partBox->count(), 5);
+    QCOMPARE(partBox->itemText(4), QStringLiteral("5"));
+    QVERIFY(partBox->isEditable());
+    QVERIFY(partBox->isEnabled());
+    QCOMPARE(Child<QPlainTextEdit>(p.window, "Memo1")->toPlainText(), QString());
+    // No digit or bar can be seen on either page.
+    for (int n = 1; n <= 10; ++n) {
+      QCOMPARE(TextColor(p.window, Name("Label", n).constData()), ButtonFace());
+      QCOMPARE(Fill(p.window, Name("Shape", n).constData()), ButtonFace());
+      QCOMPARE(Child<QLabel>(p.window, Name("Label", n).constData())->font().pixelSize(), 12);
+    }
+    const QFont partFont = Child<QLabel>(p.window, "Label11")->font();
+    QCOMPARE(partFont.pixelSize(), 16);
+    QVERIFY(partFont.bold());
+    QCOMPARE(TextColor(p.window, "Label11"), QApplication::palette().color(QPalette::WindowText));
+    // The text buffer lies outside the client area and is never shown.
+    QVERIFY(Child(p.window, "RichEdit1")->isHidden());
+  }
+
+  void showHideKeepsPageAndChoices() {
+    Program p;
+    p.ShowFileWindow();
+    QVERIFY(p.window.isVisible());
+    QVERIFY(p.editor.Form2().Visible);
+    QVERIFY(QTest::qWaitForWindowExposed(&p.window));
+
+    p.ClickTab(1);
+    QCOMPARE(p.editor.Form2().ActivePage, 1);
+    // The compatible mode shows the save-part digit and bar for the picture.
+    QCOMPARE(TextColor(p.window, "Label1"), kBlackText);
+    QCOMPARE(Fill(p.window, "Shape1"), kRed);
+    QCOMPARE(TextColor(p.window, "Label2"), ButtonFace());
+
+    p.Click(p.window, "RadioGroup1Item1");
+    QCOMPARE(p.editor.Form2().RadioGroup1ItemIndex, 1);
+    QVERIFY(!Child(p.window, "GroupBox1")->isEnabled());
+    QVERIFY(!Child(p.window, "ComboBox1")->isEnabled());
+    QCOMPARE(TextColor(p.window, "Label1"), ButtonFace());
+    QCOMPARE(Fill(p.window, "Shape1"), ButtonFace());
+
+    // The close box hides; "File" shows it again as it was.
+    p.window.close();
+    QVERIFY(!p.window.isVisible());
+    QVERIFY(!p.editor.Form2().Visible);
+    QVERIFY(p.main.isVisible());
+    p.Click(p.main, "Button5");
+    QVERIFY(p.window.isVisible());
+    QCOMPARE(Child<QTabWidget>(p.window, "PageControl1")->currentIndex(), 1);
+    QVERIFY(Child<QRadioButton>(p.window, "RadioGroup1Item1")->isChecked());
+    QVERIFY(!Child(p.window, "GroupBox1")->isEnabled());
+
+    // Back to the compatible mode: the box and the indicators return.
+    p.Click(p.window, "RadioGroup1Item0");
+    QVERIFY(Child(p.window, "GroupBox1")->isEnabled());
+    QVERIFY(Child(p.window, "ComboBox1")->isEnabled());
+    QCOMPARE(Fill(p.window, "Shape1"), kRed);
+
+    // "キャンセル" hides too.
+    p.Click(p.window, "Button2");
+    QVERIFY(!p.window.isVisible());
+    QVERIFY(p.prompts.errors.empty());
+  }
+
+  void compatiblePartsShowInIndicators() {
+    Program p;
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    FillLog(p.editor.Form1(), 2501);  // slots 0..2500: two parts
+    p.ShowFileWindow();
+    p.ClickTab(1);
+    auto* partBox = Child<QComboBox>(p.window, "ComboBox1");
+    QCOMPARE(partBox->count(), 2);
+    for (int part = 1; part <= 5; ++part) {
+      QCOMPARE(TextColor(p.window, Name("Label", part).constData()),
+               part <= 2 ? kBlackText : ButtonFace());
+      QCOMPARE(Fill(p.window, Name("Shape", part).constData()), part <= 2 ? kRed : ButtonFace());
+    }
+
+    const std::string part1 = dir.filePath("part1.txt").toStdString();
+    QVERIFY(p.window.isVisible());
+    p.prompts.answers.push_back(part1);
+    p.Execute();
+    QVERIFY(p.prompts.errors.empty());
+    QCOMPARE(p.prompts.saved.size(), std::size_t{1});
+    QCOMPARE(p.prompts.saved[0].Title, std::string("Sertafo形式データをtxtファイルで保存する"));
+    QCOMPARE(p.prompts.saved[0].DefaultExt, std::string("txt"));
+    QVERIFY(QFile::exists(QString::fromStdString(part1)));
+    // Part 1 is written, part 2 is not: the window stays for it.
+    QCOMPARE(Fill(p.window, "Shape1"), kGreen);
+    QCOMPARE(Fill(p.window, "Shape2"), kRed);
+    QVERIFY(p.window.isVisible());
+
+    // Loading that part on the load page fills the load indicators.
+    p.ClickTab(0);
+    p.prompts.answers.push_back(part1);
+    p.Execute();
+    QVERIFY(p.prompts.errors.empty());
+    QCOMPARE(p.prompts.opened.size(), std::size_t{1});
+    QCOMPARE(Child<QLabel>(p.window, "Label11")->text(), QStringLiteral("1"));
+    for (int part = 1; part <= 5; ++part) {
+      QCOMPARE(TextColor(p.window, Name("Label", part + 5).constData()),
+               part <= 2 ? kBlackText : ButtonFace());
+    }
+    QCOMPARE(Fill(p.window, "Shape6"), kGreen);
+    QCOMPARE(Fill(p.window, "Shape7"), kRed);
+    QCOMPARE(Fill(p.window, "Shape8"), ButtonFace());
+    QVERIFY(p.window.isVisible());
+    const QString memo = Child<QPlainTextEdit>(p.window, "Memo1")->toPlainText();
+    QVERIFY2(memo.startsWith(QStringLiteral("BRW_001")), qPrintable(memo));
+    QCOMPARE(p.Panel0(), QString::fromStdString(core::CountText(p.editor.Form1().log().LogPos)));
+  }
+
+  void nativeSaveAndLoadThroughTheWindow() {
+    Program p;
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    p.editor.Show();
+    QVERIFY(QTest::qWaitForWindowExposed(&p.main));
+    for (const QPoint pixel : {QPoint(100, 60), QPoint(106, 63), QPoint(250, 150)}) {
+      QTest::mouseClick(&p.main.Image1(), Qt::LeftButton, {}, pixel);
+    }
+    const QImage picture = RasterImage(p.editor.Form1().raster());
+
+    p.Click(p.main, "Button5");
+    p.ClickTab(1);
+    p.Click(p.window, "RadioGroup1Item1");
+    // A cancelled dialog changes nothing and says nothing.
+    p.Execute();
+    QCOMPARE(p.prompts.saved.size(), std::size_t{1});
+    QVERIFY(p.window.isVisible());
+
+    const std::string file = dir.filePath("picture.pln").toStdString();
+    p.prompts.answers.push_back(file);
+    p.Execute();
+    QVERIFY(p.prompts.errors.empty());
+    QCOMPARE(p.prompts.saved.back().Title, std::string("Palorin形式ファイルを保存する"));
+    QCOMPARE(p.prompts.saved.back().DefaultExt, std::string("pln"));
+    QVERIFY(QFile::exists(QString::fromStdString(file)));
+    QVERIFY(!p.window.isVisible());
+
+    p.Click(p.main, "Button3");  // ReSet: a black picture
+    QVERIFY(RasterImage(p.editor.Form1().raster()) != picture);
+    p.Click(p.main, "Button5");
+    p.ClickTab(0);
+    p.prompts.answers.push_back(file);
+    p.Execute();
+    QVERIFY(p.prompts.errors.empty());
+    QCOMPARE(p.prompts.opened.back().Filter.size(), std::size_t{2});
+    QVERIFY(!p.window.isVisible());
+    QCOMPARE(RasterImage(p.editor.Form1().raster()), picture);
+    QCOMPARE(p.main.Image1().grab().toImage().convertToFormat(QImage::Format_RGB32), picture);
+    QCOMPARE(p.Panel0(), QString::fromStdString(core::CountText(p.editor.Form1().log().LogPos)));
+  }
+
+  void errorInExecuteShowsErrorBox() {
+    Program p;
+    p.ShowFileWindow();
+    p.prompts.answers.push_back(std::string("/nonexistent-folder/none.pln"));
+    p.Execute();
+    QCOMPARE(p.prompts.errors.size(), std::size_t{1});
+    QCOMPARE(p.prompts.errors[0].second,
+             QStringLiteral("ﾌｧｲﾙ /nonexistent-folder/none.pln は開けません."));
+    QVERIFY(p.window.isVisible());
+  }
+
+  void filterEntries_data() {
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("patterns");
+    QTest::addColumn<QString>("entry");
+    QTest::newRow("two patterns") << "テキストとPalorixファイル(*.txt)(*.pln)"
+                                  << "*.txt;*.pln"
+                                  << "テキストとPalorixファイル(*.txt)(*.pln) (*.txt *.pln)";
+    QTest::newRow("no group") << "全てのファイル"
+                              << "*.*"
+                              << "全てのファイル (*.*)";
+    QTest::newRow("own group") << "Text files (*.txt)"
+                               << "*.txt"
+                               << "Text files (*.txt)";
+    QTest::newRow("other group") << "Palorin files (*.txt)"
+                                 << "*.pln"
+                                 << "Palorin files (*.txt) (*.pln)";
+  }
+
+  void filterEntries() {
+    QFETCH(QString, description);
+    QFETCH(QString, patterns);
+    QFETCH(QString, entry);
+    QCOMPARE(ui::QtFilterEntry(description.toStdString(), patterns.toStdString()), entry);
+  }
+
+  void openDialogOffersTheRightFiles() {
+    Program p;
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    for (const char* name : {"a.txt", "b.pln", "c.bmp", "d.txt.bak"}) {
+      QFile file(dir.filePath(QString::fromLatin1(name)));
+      QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    forms::FileDialog settings = p.editor.Form2().OpenDialog1;
+    settings.FileName = dir.filePath("a.txt").toStdString();
+    QFileDialog dialog;
+    ui::Configure(dialog, settings, QFileDialog::AcceptOpen);
+    dialog.show();
+    QCOMPARE(dialog.selectedNameFilter(),
+             QStringLiteral("テキストとPalorixファイル(*.txt)(*.pln) (*.txt *.pln)"));
+    QTRY_COMPARE(Offered(dialog), QStringList({"a.txt", "b.pln"}));
+    dialog.selectNameFilter(dialog.nameFilters().value(1));
+    QTRY_COMPARE(Offered(dialog), QStringList({"a.txt", "b.pln", "c.bmp", "d.txt.bak"}));
+    dialog.close();
+  }
+
+  void saveDialogRemembersAndNeverAsks() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    {
+      QFile existing(dir.filePath("picture.pln"));
+      QVERIFY(existing.open(QIODevice::WriteOnly));
+    }
+    forms::FileDialog settings;
+    settings.Title = "Palorin形式ファイルを保存する";
+    settings.DefaultExt = "pln";
+    settings.Filter = {{"Palorin files (*.pln)", "*.pln"}};
+    settings.FileName = dir.filePath("first.pln").toStdString();
+
+    QStringList seenNames;
+    QString seenTitle;
+    bool askedAnything = false;
+    // Reads the dialog, then types a name and accepts, or cancels.
+    const auto answer = [&](std::optional<QString> typed) {
+      QTimer::singleShot(0, [&, typed] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) return;
+        seenTitle = dialog->windowTitle();
+        auto* nameEdit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        seenNames.append(nameEdit->text());
+        QDialog* asDialog = dialog;
+        if (!typed) {
+          asDialog->reject();
+          return;
+        }
+        nameEdit->setText(*typed);
+        asDialog->accept();
+        // Any question box now would be the overwrite question.
+        QTimer::singleShot(0, [&] {
+          if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            askedAnything = true;
+            box->reject();
+          }
+        });
+      });
+    };
+
+    answer(QStringLiteral("picture"));
+    const auto chosen = ui::RunFileDialog(settings, QFileDialog::AcceptSave, nullptr);
+    QVERIFY(!askedAnything);
+    QCOMPARE(seenTitle, QStringLiteral("Palorin形式ファイルを保存する"));
+    QCOMPARE(seenNames.value(0), QStringLiteral("first.pln"));
+    // The default extension is added to a name typed without one.
+    QVERIFY(chosen.has_value());
+    QCOMPARE(QString::fromStdString(*chosen), dir.filePath("picture.pln"));
+    QCOMPARE(settings.FileName, *chosen);
+
+    // Next time the dialog offers the name chosen last; cancelling it keeps
+    // that name.
+    answer(std::nullopt);
+    QVERIFY(!ui::RunFileDialog(settings, QFileDialog::AcceptSave, nullptr).has_value());
+    QCOMPARE(seenNames.value(1), QStringLiteral("picture.pln"));
+    QCOMPARE(settings.FileName, *chosen);
+  }
+};
+
+PALORIN_QTEST_MAIN(FileWindowTest)
+#include "ui_file_window_test.moc"
