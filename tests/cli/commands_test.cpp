@@ -40,7 +40,7 @@ std::string PictureOfLines(const std::string& lines, const TempDir& dir) {
   return PictureOf(script, dir);
 }
 
-TEST(Play, WorkedSequencesOfThePlacementLogTraceAsInTheirTables) {
+TEST(Play, PlacementSequencesTraceTheLogsPositionsStepByStep) {
   for (const char* name : {"seq1", "seq2", "seq3", "seq4"}) {
     SCOPED_TRACE(name);
     const TempDir dir;
@@ -50,7 +50,7 @@ TEST(Play, WorkedSequencesOfThePlacementLogTraceAsInTheirTables) {
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out, ReadFile(DataPath(std::string(name) + ".trace")));
 
-    // The picture at the end is the one the tables name, drawn directly.
+    // The picture at the end is that of the blocks left shown, drawn directly.
     const std::string picture = PictureOf(script, dir);
     EXPECT_EQ(picture, PictureOf(DataPath(std::string(name) + "_picture.play"), dir));
     EXPECT_NE(picture, BlackBmp());

@@ -17,7 +17,7 @@ using testing::TempDir;
 
 std::string Cli() { return ShellQuote(CliBinary()); }
 
-TEST(Process, PlayTracesAWorkedSequence) {
+TEST(Process, PlayTracesAPlacementSequence) {
   const TempDir dir;
   const std::string out = dir / "out.txt";
   const int status = RunProcess(Cli() + " play --trace " + ShellQuote(DataPath("seq3.play")) +
