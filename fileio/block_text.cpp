@@ -20,9 +20,22 @@ void AppendHeaderStart(TextBuffer& buffer, std::string_view tag) {
   buffer.Add("[Writing OS]:Win32");
 }
 
-void AppendTwoDigits(std::string& out, unsigned value) {
-  if (value < 10) out += '0';
-  out += std::to_string(value);
+// Decimal digits of a byte value, at least `width` of them (zero-filled).
+void AppendDecimal(std::string& out, unsigned value, unsigned width) {
+  char digits[3];
+  unsigned n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  for (; n < width; ++n) digits[n] = '0';
+  while (n > 0) out += digits[--n];
+}
+
+void AppendEntry(std::string& out, std::uint8_t x, std::uint8_t y, std::uint8_t colour) {
+  AppendDecimal(out, x, 2);
+  AppendDecimal(out, y, 2);
+  AppendDecimal(out, colour, 1);
 }
 
 std::uint8_t LowByte(std::int32_t value) { return static_cast<std::uint8_t>(value & 0xff); }
@@ -37,10 +50,7 @@ std::string CountLine(std::int32_t lastIndex) {
 
 std::string EntryText(std::uint8_t x, std::uint8_t y, std::uint8_t colour) {
   std::string out;
-  out.reserve(kEntryLength);
-  AppendTwoDigits(out, x);
-  AppendTwoDigits(out, y);
-  out += std::to_string(unsigned{colour});
+  AppendEntry(out, x, y, colour);
   return out;
 }
 
@@ -51,7 +61,7 @@ void AppendDataLines(TextBuffer& buffer, const core::PlacementLog& log, std::int
   std::string line;
   int count = 0;
   for (std::int64_t slot = first; slot <= last; ++slot) {
-    line += EntryText(log.XAt(slot), log.YAt(slot), log.ColorAt(slot));
+    AppendEntry(line, log.XAt(slot), log.YAt(slot), log.ColorAt(slot));
     if (++count == kEntriesPerLine) {
       buffer.Add(std::move(line));
       line.clear();

@@ -1,0 +1,1 @@
+palorin_bench(fileio_bench palorin_forms)
