@@ -112,13 +112,13 @@ FileWindow::FileWindow(forms::TForm2& form, RunHandler run)
   Bind(button2, &forms::TForm2::Button2Click);
   connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
     form_.ActivePage = index;
-    run_(this, [this] { form_.PageControl1Change(); });
+    run_(this, [form = &form_] { form->PageControl1Change(); });
   });
   connect(radioGroup1_, &QButtonGroup::idClicked, this, [this](int id) {
     // A click on the item already chosen changes nothing and runs nothing.
     if (id == form_.RadioGroup1ItemIndex) return;
     form_.RadioGroup1ItemIndex = id;
-    run_(this, [this] { form_.RadioGroup1Click(); });
+    run_(this, [form = &form_] { form->RadioGroup1Click(); });
   });
   connect(comboBox1_, &ComboBoxView::userChanged, this, [this] { run_(this, [] {}); });
   connect(memo1_, &QPlainTextEdit::textChanged, this, [this] {
@@ -133,7 +133,7 @@ FileWindow::FileWindow(forms::TForm2& form, RunHandler run)
 
 void FileWindow::Bind(QPushButton* button, void (forms::TForm2::*handler)()) {
   connect(button, &QPushButton::clicked, this,
-          [this, handler] { run_(this, [this, handler] { (form_.*handler)(); }); });
+          [this, handler] { run_(this, [form = &form_, handler] { (form->*handler)(); }); });
 }
 
 void FileWindow::ShowData() {

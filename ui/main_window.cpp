@@ -96,28 +96,28 @@ MainWindow::MainWindow(forms::TForm1& form, RunHandler run)
     const auto formButton = button == Qt::RightButton    ? forms::MouseButton::Right
                             : button == Qt::MiddleButton ? forms::MouseButton::Middle
                                                          : forms::MouseButton::Left;
-    run_(this, [this, formButton, shift, x, y] {
-      form_.Image1MouseDown(formButton, static_cast<forms::ShiftState>(shift.toInt()), x, y);
+    run_(this, [form = &form_, formButton, shift, x, y] {
+      form->Image1MouseDown(formButton, static_cast<forms::ShiftState>(shift.toInt()), x, y);
     });
   };
   image1_->onMove = [this](Qt::KeyboardModifiers shift, int x, int y) {
-    run_(this, [this, shift, x, y] {
-      form_.Image1MouseMove(static_cast<forms::ShiftState>(shift.toInt()), x, y);
+    run_(this, [form = &form_, shift, x, y] {
+      form->Image1MouseMove(static_cast<forms::ShiftState>(shift.toInt()), x, y);
     });
   };
 }
 
 void MainWindow::Bind(QPushButton* button, void (forms::TForm1::*handler)()) {
   connect(button, &QPushButton::clicked, this,
-          [this, handler] { run_(this, [this, handler] { (form_.*handler)(); }); });
+          [this, handler] { run_(this, [form = &form_, handler] { (form->*handler)(); }); });
 }
 
 void MainWindow::BindBox(ComboBoxView* box, void (forms::TForm1::*handler)()) {
   // A box without a handler still runs an empty one, so that both windows
   // show the data again after the input.
   connect(box, &ComboBoxView::userChanged, this, [this, handler] {
-    run_(this, [this, handler] {
-      if (handler != nullptr) (form_.*handler)();
+    run_(this, [form = &form_, handler] {
+      if (handler != nullptr) (form->*handler)();
     });
   });
 }
