@@ -23,8 +23,15 @@ void CollectCells(const BoxRun& run, std::vector<CellBlocks>& out) {
   out.clear();
   if (run.lastI < 0 || run.lastJ < 0 || run.lastK < 0) return;
   const std::int64_t parity = (run.originX + run.originY) & 1;  // & 1 is 0 or 1 for negatives too
-  for (std::int64_t y = 0; y <= kMaxCellY; ++y) {
-    for (std::int64_t x = (y + parity) & 1; x <= kMaxCellX; x += 2) {
+  // Only the accepted cells inside the run's bounding box can hold a block:
+  // x runs from originX - lastI to originX + lastJ, y from originY - 2 lastK
+  // to originY + lastI + lastJ.
+  const std::int64_t xMin = std::max<std::int64_t>(0, run.originX - run.lastI);
+  const std::int64_t xMax = std::min<std::int64_t>(kMaxCellX, run.originX + run.lastJ);
+  const std::int64_t yMin = std::max<std::int64_t>(0, run.originY - 2 * run.lastK);
+  const std::int64_t yMax = std::min<std::int64_t>(kMaxCellY, run.originY + run.lastI + run.lastJ);
+  for (std::int64_t y = yMin; y <= yMax; ++y) {
+    for (std::int64_t x = xMin + ((xMin + y + parity) & 1); x <= xMax; x += 2) {
       const std::int64_t a = x - run.originX;
       const std::int64_t e = (run.originY + a - y) / 2;  // even by parity
       const std::int64_t lo = std::max({std::int64_t{0}, -a, -e});
@@ -68,15 +75,16 @@ bool LogInOrder(PlacementLog& log, std::vector<CellBlocks>& cells, std::uint8_t 
 }  // namespace
 
 std::int64_t StampRuns(Scene& scene, const BoxRun* runs, std::size_t count) {
+  // The one draw a touched cell gets: that of the last block stamped on it.
   struct LastDraw {
     std::size_t run;
     std::int64_t i, a, e;
-    bool any;
+    std::uint8_t x, y;
   };
-  static constexpr int kCells = (kMaxCellX + 1) * (kMaxCellY + 1);
-  std::vector<LastDraw> last(kCells, LastDraw{0, 0, 0, 0, false});
+  static constexpr std::size_t kCells = (kMaxCellX + 1) * (kMaxCellY + 1);
+  std::vector<std::int32_t> drawOfCell(kCells, -1);  // index into `draws`
+  std::vector<LastDraw> draws;
   std::vector<CellBlocks> cells;
-  cells.reserve(kCells / 2 + 1);
 
   const std::uint8_t colour = scene.CurColor;
   std::int64_t total = 0;
@@ -88,7 +96,14 @@ std::int64_t StampRuns(Scene& scene, const BoxRun* runs, std::size_t count) {
     if (cells.empty()) continue;
     for (const CellBlocks& c : cells) {
       total += c.hi - c.lo + 1;
-      last[static_cast<std::size_t>(c.y) * (kMaxCellX + 1) + c.x] = {r, c.hi, c.a, c.e, true};
+      const LastDraw draw{r, c.hi, c.a, c.e, c.x, c.y};
+      std::int32_t& at = drawOfCell[std::size_t{c.y} * (kMaxCellX + 1) + c.x];
+      if (at < 0) {
+        at = static_cast<std::int32_t>(draws.size());
+        draws.push_back(draw);
+      } else {
+        draws[static_cast<std::size_t>(at)] = draw;
+      }
     }
     lastBlock = *std::max_element(cells.begin(), cells.end(),
                                   [](const CellBlocks& l, const CellBlocks& rr) {
@@ -101,18 +116,11 @@ std::int64_t StampRuns(Scene& scene, const BoxRun* runs, std::size_t count) {
   if (haveLast && !logging) AppendStamped(scene.log, lastBlock.x, lastBlock.y, colour);
 
   // Each cell once, in the order of its last block.
-  std::vector<std::pair<const LastDraw*, std::size_t>> order;
-  order.reserve(kCells);
-  for (std::size_t n = 0; n < last.size(); ++n) {
-    if (last[n].any) order.emplace_back(&last[n], n);
-  }
-  std::sort(order.begin(), order.end(), [](const auto& l, const auto& r) {
-    return std::tie(l.first->run, l.first->i, l.first->a, l.first->e) <
-           std::tie(r.first->run, r.first->i, r.first->a, r.first->e);
+  std::sort(draws.begin(), draws.end(), [](const LastDraw& l, const LastDraw& r) {
+    return std::tie(l.run, l.i, l.a, l.e) < std::tie(r.run, r.i, r.a, r.e);
   });
-  for (const auto& [draw, n] : order) {
-    render::DrawBlock(scene.canvas.raster, static_cast<int>(n % (kMaxCellX + 1)),
-                      static_cast<int>(n / (kMaxCellX + 1)), colour);
+  for (const LastDraw& draw : draws) {
+    render::DrawBlock(scene.canvas.raster, draw.x, draw.y, colour);
   }
   return total;
 }
@@ -129,17 +137,16 @@ void OrgDraw(Scene& scene, const StampInputs& in) {
   OrgDraw2(scene, BoxRun{xs - 1, ys - 1, zs - 1, scene.CellX, scene.CellY});
 }
 
-std::array<BoxRun, 3> ShellRuns(std::int64_t xs, std::int64_t ys, std::int64_t zs,
-                                std::int64_t cx, std::int64_t cy) {
+std::array<BoxRun, 3> ShellRuns(std::int64_t xs, std::int64_t ys, std::int64_t zs, std::int64_t cx,
+                                std::int64_t cy) {
   return {BoxRun{0, ys - 2, zs - 2, cx - (xs - 1), cy + (xs - 1)},
           BoxRun{xs - 1, 0, zs - 2, cx + (ys - 1), cy + (ys - 1)},
           BoxRun{xs - 1, ys - 1, 0, cx, cy - 2 * (zs - 1)}};
 }
 
 void loopDraw(Scene& scene, const StampInputs& in) {
-  const bool shell = in.modeText == "XYZ" &&
-                     std::all_of(in.sizeIndex.begin(), in.sizeIndex.end(),
-                                 [](int index) { return index >= 1; });
+  const bool shell = in.modeText == "XYZ" && std::all_of(in.sizeIndex.begin(), in.sizeIndex.end(),
+                                                         [](int index) { return index >= 1; });
   if (shell) {
     const std::int64_t xs = StrToInt(in.sizeText[0]);
     const std::int64_t ys = StrToInt(in.sizeText[1]);
