@@ -1,0 +1,66 @@
+#include "forms/dispatch.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "base/error.h"
+#include "base/int_parse.h"
+
+namespace palorin::forms {
+namespace {
+
+TEST(ErrorBoxText, FullStopAfterCharactersThatSortAfterIt) {
+  struct Case {
+    const char* message;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"abc", "abc."},
+      {"a.", "a."},  // the full stop itself does not sort after it
+      {"a-", "a-"},  // '-' sorts before it
+      {"a ", "a "},
+      {"a/", "a/."},  // '/' comes right after it
+      {"a0", "a0."},
+      {"", ""},
+      {"'x' は整数ではありません", "'x' は整数ではありません."},
+      {"ﾌｧｲﾙ a を作成できません", "ﾌｧｲﾙ a を作成できません."},
+      {"ｽﾄﾘｰﾑへの書き込みｴﾗｰ", "ｽﾄﾘｰﾑへの書き込みｴﾗｰ."},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ErrorBoxText(c.message), c.text) << c.message;
+}
+
+TEST(ErrorBoxTitle, ProgramNameUpToTheFirstFullStopLowerCasedAfterTheFirstLetter) {
+  struct Case {
+    const char* path;
+    const char* title;
+  };
+  const Case cases[] = {
+      {"palorin", "palorin"},
+      {"/usr/bin/PALORIN.EXE", "Palorin"},
+      {"/opt/x.y/Palorin", "Palorin"},
+      {"./PaLoRiN.tar.gz", "Palorin"},
+      {"P", "P"},
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ErrorBoxTitle(c.path), c.title) << c.path;
+}
+
+TEST(Dispatch, TurnsAnErrorIntoTheBoxTextAndKeepsEarlierChanges) {
+  int steps = 0;
+  const auto text = Dispatch([&] {
+    ++steps;
+    StrToInt("abc");
+    ++steps;
+  });
+  EXPECT_EQ(text, "'abc' は整数ではありません.");
+  EXPECT_EQ(steps, 1);
+  EXPECT_EQ(Dispatch([&] { ++steps; }), std::nullopt);
+  EXPECT_EQ(steps, 2);
+  // Only the program's own errors become an error box.
+  EXPECT_THROW(Dispatch([] { throw std::logic_error("bug"); }), std::logic_error);
+}
+
+}  // namespace
+}  // namespace palorin::forms
