@@ -8,7 +8,7 @@
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  palorin::ui::InstallFontSubstitutes();
+  palorin::ui::UseFormLook();
   QApplication::setWindowIcon(palorin::ui::WindowIcon());
 
   palorin::ui::QtPrompts prompts;

@@ -99,7 +99,7 @@ BENCHMARK(BM_UnDoWidgets)->Unit(benchmark::kMicrosecond);
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  ui::InstallFontSubstitutes();
+  ui::UseFormLook();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();

@@ -13,7 +13,7 @@ packages=(
 # Extra tools: the fuzz target (clang) and the screenshot script (a real
 # window under Xvfb).
 if [[ "${1:-}" == "--all" ]]; then
-  packages+=(clang-14 libclang-rt-14-dev xvfb xauth xdotool imagemagick xclip)
+  packages+=(clang-14 libclang-rt-14-dev xvfb xauth xdotool imagemagick xclip openbox)
 fi
 
 missing=()

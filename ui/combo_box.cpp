@@ -25,6 +25,9 @@ ComboBoxView::ComboBoxView(forms::ComboBox& data, QWidget* parent)
   });
   connect(this, &QComboBox::activated, this, [this](int index) {
     data_.Choose(index);
+    // The chosen entry's text shows from its start, like any text the
+    // program sets.
+    lineEdit()->setCursorPosition(0);
     emit userChanged();
   });
 }
@@ -32,6 +35,8 @@ ComboBoxView::ComboBoxView(forms::ComboBox& data, QWidget* parent)
 void ComboBoxView::ShowData() {
   const QSignalBlocker blockBox(this);
   const QSignalBlocker blockEdit(lineEdit());
+  const QString shownText = lineEdit()->text();
+  const int caret = lineEdit()->cursorPosition();
   if (shownItems_ != data_.Items) {
     QStringList items;
     items.reserve(static_cast<qsizetype>(data_.Items.size()));
@@ -40,10 +45,15 @@ void ComboBoxView::ShowData() {
     addItems(items);
     shownItems_ = data_.Items;
   }
+  // Selecting no entry empties the edit line; the text is put back below.
   if (currentIndex() != data_.ItemIndex) setCurrentIndex(data_.ItemIndex);
   const QString text = QString::fromStdString(data_.Text);
-  // Rewriting an unchanged text would move the caret while the user types.
-  if (lineEdit()->text() != text) setEditText(text);
+  if (lineEdit()->text() != text) {
+    setEditText(text);
+    // The caret stays where the user is typing; a text set by the program
+    // shows from its start.
+    lineEdit()->setCursorPosition(text == shownText ? caret : 0);
+  }
   if (isEnabled() != data_.Enabled) setEnabled(data_.Enabled);
 }
 

@@ -57,6 +57,12 @@ FileWindow::FileWindow(forms::TForm2& form, RunHandler run)
   loadPage->setObjectName(QStringLiteral("TabSheet1"));
   auto* savePage = new QWidget;
   savePage->setObjectName(QStringLiteral("TabSheet2"));
+  // The pages are filled in the button-face colour, so that digits and bars
+  // of parts beyond the series vanish against them.
+  for (QWidget* page : {loadPage, savePage}) {
+    page->setBackgroundRole(QPalette::Button);
+    page->setAutoFillBackground(true);
+  }
   pages_->addTab(loadPage, QStringLiteral("読込"));
   pages_->addTab(savePage, QStringLiteral("保存"));
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPalette>
+#include <QStyleFactory>
 #include <QWidget>
 
 namespace palorin::ui {
@@ -10,6 +11,13 @@ void InstallFontSubstitutes() {
   QFont::insertSubstitutions(QString::fromUtf8(kFormFontFamily),
                              {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
                               QStringLiteral("VL PGothic"), QStringLiteral("Noto Sans CJK JP")});
+}
+
+void UseFormLook() {
+  InstallFontSubstitutes();
+  if (QStyle* style = QStyleFactory::create(QStringLiteral("Windows"))) {
+    QApplication::setStyle(style);
+  }
 }
 
 QFont FormFont(int pixelHeight, bool bold) {

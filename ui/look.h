@@ -19,6 +19,13 @@ inline constexpr const char* kFormFontFamily = "ＭＳ Ｐゴシック";
 // gothics behind it. Call once after the application object exists.
 void InstallFontSubstitutes();
 
+// The program's look: the font substitutes, and the classic "Windows" widget
+// style, whose compact combo boxes fit the 20-pixel rows of the layout, whose
+// group boxes carry their captions on the frame and leave the inside in the
+// button-face colour (so that part digits and bars in that colour vanish).
+// Call once after the application object exists.
+void UseFormLook();
+
 // The form font at a pixel height, regular or bold.
 QFont FormFont(int pixelHeight, bool bold = false);
 

@@ -15,6 +15,8 @@ QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption
 QLabel* AddLabel(QWidget* parent, const char* name, const QString& caption, QRect geometry,
                  const QFont& font, Qt::Alignment alignment) {
   auto* label = Place(new QLabel(caption, parent), name, geometry);
+  // Always the text colour of SetTextColor, whatever background it sits on.
+  label->setForegroundRole(QPalette::WindowText);
   label->setFont(font);
   label->setAlignment(alignment);
   label->setMargin(0);

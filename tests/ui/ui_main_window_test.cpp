@@ -368,6 +368,18 @@ class MainWindowTest : public QObject {
     QCOMPARE(p.Panel(0), QStringLiteral("Count:0"));
     QCOMPARE(p.editor.Form1().log().LogColor[0], 3);
     QCOMPARE(colour->count(), 5);
+
+    // Editing the chosen text unselects the entry; the caret stays where
+    // the user types.
+    QTest::keyClick(colour->lineEdit(), Qt::Key_End);
+    QTest::keyClicks(colour->lineEdit(), "x");
+    QTest::keyClick(colour->lineEdit(), Qt::Key_Left);
+    QTest::keyClick(colour->lineEdit(), Qt::Key_Left);
+    QTest::keyClicks(colour->lineEdit(), "y");
+    QCOMPARE(colour->currentText(), QStringLiteral("reydx"));
+    QCOMPARE(data.Text, std::string("reydx"));
+    QCOMPARE(data.ItemIndex, -1);
+    QCOMPARE(p.editor.Form1().scene.CurColor, 0);
   }
 
   void undoWithBadStepShowsErrorBox() {

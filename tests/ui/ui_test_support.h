@@ -78,12 +78,12 @@ inline QImage RasterImage(const render::Raster& raster) {
 }  // namespace palorin::ui::testing
 
 // A test main that runs under the offscreen platform unless told otherwise
-// and maps the form font like the program does.
+// and uses the program's look (style and fonts).
 #define PALORIN_QTEST_MAIN(TestClass)                                                            \
   int main(int argc, char** argv) {                                                              \
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen"); \
     QApplication app(argc, argv);                                                                \
-    palorin::ui::InstallFontSubstitutes();                                                       \
+    palorin::ui::UseFormLook();                                                                  \
     TestClass test;                                                                              \
     return QTest::qExec(&test, argc, argv);                                                      \
   }
