@@ -3,8 +3,24 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QStringList>
+#include <QStyledItemDelegate>
 
 namespace palorin::ui {
+
+namespace {
+
+// The drop-down list's rows are 12 pixels high, as the form font is.
+class ListRowDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    size.setHeight(ComboBoxView::kListRowHeight);
+    return size;
+  }
+};
+
+}  // namespace
 
 ComboBoxView::ComboBoxView(forms::ComboBox& data, QWidget* parent)
     : QComboBox(parent), data_(data) {
@@ -18,6 +34,7 @@ ComboBoxView::ComboBoxView(forms::ComboBox& data, QWidget* parent)
   disconnect(lineEdit(), &QLineEdit::editingFinished, this, nullptr);
   disconnect(lineEdit(), &QLineEdit::returnPressed, this, nullptr);
   setMaxVisibleItems(8);
+  setItemDelegate(new ListRowDelegate(this));
 
   connect(lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
     data_.SetText(text.toStdString());

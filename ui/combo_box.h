@@ -17,6 +17,8 @@ class ComboBoxView : public QComboBox {
   Q_OBJECT
 
  public:
+  static constexpr int kListRowHeight = 12;
+
   ComboBoxView(forms::ComboBox& data, QWidget* parent);
 
   // Shows the data: items, selected entry, text and enabled state. Signals

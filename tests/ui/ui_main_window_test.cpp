@@ -158,6 +158,7 @@ class MainWindowTest : public QObject {
     // The colour, mode and step boxes show their text with no entry selected;
     // the size boxes have entry "1" selected and are disabled.
     for (const char* name : {"ComboBox1", "ComboBox5", "ComboBox6"}) {
+      QCOMPARE(p.Box(name)->view()->sizeHintForRow(0), 12);
       QCOMPARE(p.Box(name)->currentIndex(), -1);
       QVERIFY(p.Box(name)->isEnabled());
       QVERIFY(p.Box(name)->isEditable());
