@@ -72,9 +72,16 @@ void AppendDataLines(TextBuffer& buffer, const core::PlacementLog& log, std::int
   buffer.Add(std::string(kEndLine));
 }
 
+// The count a file carries. A step typed far past the end can leave LastIndex
+// above the last slot; the file then says 10003, the last slot it holds, so
+// that everything written can be loaded back.
+static std::int32_t WrittenCount(const core::PlacementLog& log) {
+  return std::min<std::int32_t>(log.LastIndex, core::kLogSlots - 1);
+}
+
 void AppendNativeFile(TextBuffer& buffer, const core::PlacementLog& log) {
   AppendHeaderStart(buffer, kNativeTag);
-  buffer.Add(CountLine(log.LastIndex));
+  buffer.Add(CountLine(WrittenCount(log)));
   buffer.Add(std::string(kDataSectionLine));
   AppendDataLines(buffer, log, 0, log.LastIndex);
 }
@@ -83,7 +90,7 @@ void AppendCompatibleFile(TextBuffer& buffer, const core::PlacementLog& log,
                           std::string_view partText, const PartFlags& writeFlag) {
   AppendHeaderStart(buffer, kCompatibleTag);
   buffer.Add("[Browser]:None");
-  buffer.Add(CountLine(log.LastIndex));
+  buffer.Add(CountLine(WrittenCount(log)));
   buffer.Add("[No]:" + std::string(partText));
   const std::int32_t k = StrToInt(partText);
   const std::int32_t flag = FlagOf(writeFlag, k);

@@ -98,6 +98,20 @@ TEST(DataLines, SlotsOutsideTheLogAreNotWritten) {
   EXPECT_EQ(b.Lines, Lines{"****"});
 }
 
+TEST(Writers, CountPastTheLogIsWrittenAsTheLastSlot) {
+  // After a ReDo typed far past the end; the file must still load back.
+  core::PlacementLog log = LogOf(3);
+  log.LastIndex = 50000;
+  TextBuffer native;
+  AppendNativeFile(native, log);
+  EXPECT_EQ(native.Lines[3], "[Count]:10003");
+  EXPECT_EQ(native.Lines.size(), 5 + (10004 + 14) / 15 + 1u);
+  EXPECT_EQ(LoadedCount(native.Lines[3].substr(8, 5), "f"), 10003);
+  TextBuffer part;
+  AppendCompatibleFile(part, log, "5", FlagsForParts(ClassifyParts(log.LastIndex)));
+  EXPECT_EQ(part.Lines[4], "[Count]:10003");
+}
+
 TEST(CompatibleWriter, PartHeaderAndSlotRange) {
   core::PlacementLog log = LogOf(2501);  // LastIndex 2500: two parts
   const PartFlags flags = FlagsForParts(ClassifyParts(log.LastIndex));
