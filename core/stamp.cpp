@@ -1,7 +1,6 @@
 #include "core/stamp.h"
 
 #include <algorithm>
-#include <tuple>
 #include <vector>
 
 #include "base/int_parse.h"
@@ -11,14 +10,21 @@ namespace palorin::core {
 
 namespace {
 
-// The blocks of one run that fall on one accepted cell: with a = x - originX
+constexpr std::size_t kCells = (kMaxCellX + 1) * (kMaxCellY + 1);
+
+// The blocks of one run that fall on one accepted cell. With a = x - originX
 // and e = (originY + a - y) / 2 they are (i, i + a, i + e) for i = lo..hi, so
-// within a run they come in the order (i, a, e).
+// within a run they come in the order (i, a, e). For a fixed run, (a, e)
+// orders cells as (x ascending, y descending), which `order` encodes.
 struct CellBlocks {
-  std::int64_t lo, hi, a, e;
+  std::int64_t lo, hi;
+  std::uint16_t order;  // x * 128 + (127 - y)
   std::uint8_t x, y;
+
+  std::size_t Cell() const { return std::size_t{y} * (kMaxCellX + 1) + x; }
 };
 
+// The cells of one run that hold at least one block, in `order`.
 void CollectCells(const BoxRun& run, std::vector<CellBlocks>& out) {
   out.clear();
   if (run.lastI < 0 || run.lastJ < 0 || run.lastK < 0) return;
@@ -30,37 +36,56 @@ void CollectCells(const BoxRun& run, std::vector<CellBlocks>& out) {
   const std::int64_t xMax = std::min<std::int64_t>(kMaxCellX, run.originX + run.lastJ);
   const std::int64_t yMin = std::max<std::int64_t>(0, run.originY - 2 * run.lastK);
   const std::int64_t yMax = std::min<std::int64_t>(kMaxCellY, run.originY + run.lastI + run.lastJ);
-  for (std::int64_t y = yMin; y <= yMax; ++y) {
-    for (std::int64_t x = xMin + ((xMin + y + parity) & 1); x <= xMax; x += 2) {
+  for (std::int64_t x = xMin; x <= xMax; ++x) {
+    for (std::int64_t y = yMax - ((x + yMax + parity) & 1); y >= yMin; y -= 2) {
       const std::int64_t a = x - run.originX;
       const std::int64_t e = (run.originY + a - y) / 2;  // even by parity
       const std::int64_t lo = std::max({std::int64_t{0}, -a, -e});
       const std::int64_t hi = std::min({run.lastI, run.lastJ - a, run.lastK - e});
       if (lo <= hi) {
-        out.push_back({lo, hi, a, e, static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y)});
+        out.push_back({lo, hi, static_cast<std::uint16_t>(x * 128 + (127 - y)),
+                       static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y)});
       }
     }
   }
 }
 
+// Stable counting sort of `cells` by key(cell). Within one run lo and hi each
+// take at most about 90 distinct neighbouring values (they are the largest
+// or smallest of 0, lastI and terms in a and e, and a and e each span less
+// than 100 values over the lattice), so the buckets stay few whatever the
+// sizes.
+template <typename Key>
+void SortByKey(std::vector<CellBlocks>& cells, Key key, std::vector<CellBlocks>& scratch,
+               std::vector<std::size_t>& counts) {
+  if (cells.size() < 2) return;
+  std::int64_t low = key(cells.front()), high = low;
+  for (const CellBlocks& c : cells) {
+    low = std::min(low, key(c));
+    high = std::max(high, key(c));
+  }
+  counts.assign(static_cast<std::size_t>(high - low) + 2, 0);
+  for (const CellBlocks& c : cells) ++counts[static_cast<std::size_t>(key(c) - low) + 1];
+  for (std::size_t b = 1; b < counts.size(); ++b) counts[b] += counts[b - 1];
+  scratch.resize(cells.size());
+  for (const CellBlocks& c : cells) scratch[counts[static_cast<std::size_t>(key(c) - low)]++] = c;
+  cells.swap(scratch);
+}
+
 // Logs the run's blocks in loop order until the log is at its cap (slot 9999
 // written, LastIndex 9999); returns false once it is, as every later block
-// would only overwrite slot 9999.
-bool LogInOrder(PlacementLog& log, std::vector<CellBlocks>& cells, std::uint8_t colour) {
-  std::sort(cells.begin(), cells.end(), [](const CellBlocks& l, const CellBlocks& r) {
-    return std::tie(l.lo, l.a, l.e) < std::tie(r.lo, r.a, r.e);
-  });
-  std::vector<const CellBlocks*> active;  // ordered by (a, e)
-  const auto byAE = [](const CellBlocks* l, const CellBlocks* r) {
-    return std::tie(l->a, l->e) < std::tie(r->a, r->e);
-  };
+// would only overwrite slot 9999. `cells` must be sorted by (lo, order).
+bool LogInOrder(PlacementLog& log, const std::vector<CellBlocks>& cells, std::uint8_t colour,
+                std::vector<const CellBlocks*>& active) {
+  active.clear();  // the cells holding a block at the current i, in `order`
+  const auto byOrder = [](const CellBlocks* l, const CellBlocks* r) { return l->order < r->order; };
   std::size_t next = 0;
   std::int64_t i = 0;
   while (next < cells.size() || !active.empty()) {
     if (active.empty()) i = cells[next].lo;
     while (next < cells.size() && cells[next].lo == i) {
       const CellBlocks* c = &cells[next++];
-      active.insert(std::upper_bound(active.begin(), active.end(), c, byAE), c);
+      active.insert(std::upper_bound(active.begin(), active.end(), c, byOrder), c);
     }
     for (const CellBlocks* c : active) {
       AppendStamped(log, c->x, c->y, colour);
@@ -75,16 +100,15 @@ bool LogInOrder(PlacementLog& log, std::vector<CellBlocks>& cells, std::uint8_t 
 }  // namespace
 
 std::int64_t StampRuns(Scene& scene, const BoxRun* runs, std::size_t count) {
-  // The one draw a touched cell gets: that of the last block stamped on it.
-  struct LastDraw {
-    std::size_t run;
-    std::int64_t i, a, e;
-    std::uint8_t x, y;
-  };
-  static constexpr std::size_t kCells = (kMaxCellX + 1) * (kMaxCellY + 1);
-  std::vector<std::int32_t> drawOfCell(kCells, -1);  // index into `draws`
-  std::vector<LastDraw> draws;
-  std::vector<CellBlocks> cells;
+  // Per cell, the run of its last block; per run, its cells in the order of
+  // their last blocks (hi, then `order`).
+  constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  std::vector<std::size_t> lastRunOfCell(kCells, kNone);
+  std::vector<std::uint16_t> drawOrder;  // cell indexes, run after run
+  std::vector<std::size_t> runEnd(count, 0);
+  std::vector<CellBlocks> cells, byLo, scratch;
+  std::vector<std::size_t> counts;
+  std::vector<const CellBlocks*> active;
 
   const std::uint8_t colour = scene.CurColor;
   std::int64_t total = 0;
@@ -93,34 +117,40 @@ std::int64_t StampRuns(Scene& scene, const BoxRun* runs, std::size_t count) {
   CellBlocks lastBlock{};
   for (std::size_t r = 0; r < count; ++r) {
     CollectCells(runs[r], cells);
-    if (cells.empty()) continue;
-    for (const CellBlocks& c : cells) {
-      total += c.hi - c.lo + 1;
-      const LastDraw draw{r, c.hi, c.a, c.e, c.x, c.y};
-      std::int32_t& at = drawOfCell[std::size_t{c.y} * (kMaxCellX + 1) + c.x];
-      if (at < 0) {
-        at = static_cast<std::int32_t>(draws.size());
-        draws.push_back(draw);
-      } else {
-        draws[static_cast<std::size_t>(at)] = draw;
+    if (!cells.empty()) {
+      for (const CellBlocks& c : cells) {
+        total += c.hi - c.lo + 1;
+        lastRunOfCell[c.Cell()] = r;
       }
+      // The sorts are stable and `cells` comes in `order`, so ties on lo or
+      // hi stay in `order`.
+      if (logging) {
+        byLo = cells;
+        SortByKey(
+            byLo, [](const CellBlocks& c) { return c.lo; }, scratch, counts);
+        logging = LogInOrder(scene.log, byLo, colour, active);
+      }
+      SortByKey(
+          cells, [](const CellBlocks& c) { return c.hi; }, scratch, counts);
+      for (const CellBlocks& c : cells) drawOrder.push_back(static_cast<std::uint16_t>(c.Cell()));
+      lastBlock = cells.back();  // the largest (hi, order): the run's last block
+      haveLast = true;
     }
-    lastBlock = *std::max_element(cells.begin(), cells.end(),
-                                  [](const CellBlocks& l, const CellBlocks& rr) {
-                                    return std::tie(l.hi, l.a, l.e) < std::tie(rr.hi, rr.a, rr.e);
-                                  });
-    haveLast = true;
-    if (logging) logging = LogInOrder(scene.log, cells, colour);
+    runEnd[r] = drawOrder.size();
   }
   // Past the cap every block overwrites slot 9999, so only the last one stays.
   if (haveLast && !logging) AppendStamped(scene.log, lastBlock.x, lastBlock.y, colour);
 
-  // Each cell once, in the order of its last block.
-  std::sort(draws.begin(), draws.end(), [](const LastDraw& l, const LastDraw& r) {
-    return std::tie(l.run, l.i, l.a, l.e) < std::tie(r.run, r.i, r.a, r.e);
-  });
-  for (const LastDraw& draw : draws) {
-    render::DrawBlock(scene.canvas.raster, draw.x, draw.y, colour);
+  // Each cell once, in the order of its last block: all blocks share one
+  // colour, so that gives the pixels of drawing every block.
+  std::size_t at = 0;
+  for (std::size_t r = 0; r < count; ++r) {
+    for (; at < runEnd[r]; ++at) {
+      const std::size_t cell = drawOrder[at];
+      if (lastRunOfCell[cell] != r) continue;  // a later run draws it again
+      render::DrawBlock(scene.canvas.raster, static_cast<int>(cell % (kMaxCellX + 1)),
+                        static_cast<int>(cell / (kMaxCellX + 1)), colour);
+    }
   }
   return total;
 }

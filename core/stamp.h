@@ -19,7 +19,9 @@ struct StampInputs {
 
 // One box loop: i = 0..lastI (outermost), j = 0..lastJ, k = 0..lastK
 // (innermost), the block at cell (originX - i + j, originY + i + j - 2k).
-// A negative last index gives no blocks. 64-bit so that any typed size works.
+// A negative last index gives no blocks. 64-bit so that any typed size works;
+// every field must stay within +-2^60 (sizes and cells from 32-bit values are
+// far inside), which keeps all cell arithmetic from overflowing.
 struct BoxRun {
   std::int64_t lastI = 0;
   std::int64_t lastJ = 0;
@@ -47,8 +49,8 @@ void loopDraw(Scene& scene, const StampInputs& in);
 
 // The three loops of the shell of an xs × ys × zs box pressed at (cx, cy):
 // the X end face, the Y end face and the top, which never overlap.
-std::array<BoxRun, 3> ShellRuns(std::int64_t xs, std::int64_t ys, std::int64_t zs,
-                                std::int64_t cx, std::int64_t cy);
+std::array<BoxRun, 3> ShellRuns(std::int64_t xs, std::int64_t ys, std::int64_t zs, std::int64_t cx,
+                                std::int64_t cy);
 
 // The press on the drawing area: guards, pick, then one block or a stamp.
 void Press(Scene& scene, PointerPos pos, const StampInputs& in);
