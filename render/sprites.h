@@ -14,12 +14,10 @@ inline constexpr int kSpriteCount = 6;
 
 // One masked block sprite, stored so that a row is drawn without branches:
 // raster = (raster & keep) | colour, where keep is all ones on transparent
-// pixels (colour 0 there) and zero on opaque ones. A row without transparent
-// pixels (seven of the thirteen) is a plain copy, marked in `solidRow`.
+// pixels (colour 0 there) and zero on opaque ones.
 struct BlockSprite {
   std::array<std::array<Pixel, kSpriteWidth>, kSpriteHeight> colour{};
   std::array<std::array<Pixel, kSpriteWidth>, kSpriteHeight> keep{};
-  std::array<bool, kSpriteHeight> solidRow{};
 
   bool Opaque(int column, int row) const { return keep[row][column] == 0; }
 };
