@@ -64,6 +64,7 @@ void SortByKey(std::vector<CellBlocks>& cells, Key key, std::vector<CellBlocks>&
     low = std::min(low, key(c));
     high = std::max(high, key(c));
   }
+  if (low == high) return;  // already in order: the sort is stable
   counts.assign(static_cast<std::size_t>(high - low) + 2, 0);
   for (const CellBlocks& c : cells) ++counts[static_cast<std::size_t>(key(c) - low) + 1];
   for (std::size_t b = 1; b < counts.size(); ++b) counts[b] += counts[b - 1];
@@ -123,15 +124,27 @@ std::int64_t StampRuns(Scene& scene, const BoxRun* runs, std::size_t count) {
         lastRunOfCell[c.Cell()] = r;
       }
       // The sorts are stable and `cells` comes in `order`, so ties on lo or
-      // hi stay in `order`.
-      if (logging) {
+      // hi stay in `order`. Where every cell holds one block (lo == hi, as in
+      // each face of a shell), the draw order is the log order too.
+      const auto lo = [](const CellBlocks& c) { return c.lo; };
+      const auto hi = [](const CellBlocks& c) { return c.hi; };
+      const bool oneBlockEach =
+          std::all_of(cells.begin(), cells.end(), [](const CellBlocks& c) { return c.lo == c.hi; });
+      if (logging && !oneBlockEach) {
         byLo = cells;
-        SortByKey(
-            byLo, [](const CellBlocks& c) { return c.lo; }, scratch, counts);
+        SortByKey(byLo, lo, scratch, counts);
         logging = LogInOrder(scene.log, byLo, colour, active);
       }
-      SortByKey(
-          cells, [](const CellBlocks& c) { return c.hi; }, scratch, counts);
+      SortByKey(cells, hi, scratch, counts);
+      if (logging && oneBlockEach) {
+        for (const CellBlocks& c : cells) {
+          AppendStamped(scene.log, c.x, c.y, colour);
+          if (scene.log.LastIndex == 9999) {
+            logging = false;
+            break;
+          }
+        }
+      }
       for (const CellBlocks& c : cells) drawOrder.push_back(static_cast<std::uint16_t>(c.Cell()));
       lastBlock = cells.back();  // the largest (hi, order): the run's last block
       haveLast = true;
