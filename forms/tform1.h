@@ -27,12 +27,12 @@ class TForm1 {
 
   void Image1MouseDown(MouseButton button, ShiftState shift, int x, int y);
   void Image1MouseMove(ShiftState shift, int x, int y);
-  void Button1Click();  // UnDo
-  void Button2Click();  // ReDo
-  void Button3Click();  // ReSet
-  void Button4Click();  // Clip
-  void Button5Click();  // File
-  void Button6Click();  // End
+  void Button1Click();     // UnDo
+  void Button2Click();     // ReDo
+  void Button3Click();     // ReSet
+  void Button4Click();     // Clip
+  void Button5Click();     // File
+  void Button6Click();     // End
   void ComboBox1Change();  // colour box: selection or text changed
   void ComboBox6Change();  // mode box: selection changed
 

@@ -61,8 +61,7 @@ std::string EncodeBmp(const Raster& raster) {
 }
 
 void BmpSaver(const Raster& raster, const std::string& fileName) {
-  WriteFileReplacing(fileName, EncodeBmp(raster),
-                     FormatMessage(messages::kCannotCreate, fileName),
+  WriteFileReplacing(fileName, EncodeBmp(raster), FormatMessage(messages::kCannotCreate, fileName),
                      std::string(messages::kBmpWriteError));
 }
 
