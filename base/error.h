@@ -3,15 +3,23 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace palorin {
 
 // An error raised inside an event handler. It ends the handler where it is
 // raised; whatever the handler changed before stays changed. The front end
-// turns what() into the error box's text (see forms/dispatch.h).
+// turns message() into the error box's text (see forms/dispatch.h).
 class Error : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit Error(std::string message) : std::runtime_error(message), message_(std::move(message)) {}
+
+  // The whole message. It can quote bytes read from a file, NUL included,
+  // where what() would stop.
+  const std::string& message() const noexcept { return message_; }
+
+ private:
+  std::string message_;
 };
 
 // Replaces the first "%s" of a message template with `value`.

@@ -25,7 +25,7 @@ std::optional<std::string> Dispatch(Handler&& handler) {
   try {
     std::forward<Handler>(handler)();
   } catch (const Error& e) {
-    return ErrorBoxText(e.what());
+    return ErrorBoxText(e.message());
   }
   return std::nullopt;
 }

@@ -48,9 +48,6 @@ class MemoryFileServices : public forms::Services {
 };
 
 bool KnownErrorText(const std::string& text) {
-  // A conversion error quotes the field read, at most five bytes, and the
-  // error's C-string text ends at a NUL among them: "'" + bytes + ".".
-  if (!text.empty() && text.front() == '\'' && text.size() <= 7) return true;
   for (const std::string_view stem :
        {std::string_view("は整数ではありません"), std::string_view("は開けません"),
         std::string_view("のﾃﾞｰﾀ数が範囲外です"), std::string_view("のﾃﾞｰﾀが多すぎます")}) {

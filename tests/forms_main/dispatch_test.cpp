@@ -47,6 +47,13 @@ TEST(ErrorBoxTitle, ProgramNameUpToTheFirstFullStopLowerCasedAfterTheFirstLetter
   for (const auto& c : cases) EXPECT_EQ(ErrorBoxTitle(c.path), c.title) << c.path;
 }
 
+TEST(Dispatch, KeepsBytesAfterANulInTheMessage) {
+  // A conversion error quotes a field read from a file, which may hold a NUL.
+  const std::string field("1\0002", 3);
+  const auto text = Dispatch([&] { StrToInt(field); });
+  EXPECT_EQ(text, "'" + field + "' は整数ではありません.");
+}
+
 TEST(Dispatch, TurnsAnErrorIntoTheBoxTextAndKeepsEarlierChanges) {
   int steps = 0;
   const auto text = Dispatch([&] {
