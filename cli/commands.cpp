@@ -379,7 +379,8 @@ int RunConvert(const std::vector<std::string>& args, Io& io) {
       return kExitFailure;
     }
     const std::string name =
-        parts == 1 ? *output : InsertBeforeExtension(*output, "_" + std::to_string(k));
+        parts == 1 ? *output
+                   : InsertBeforeExtension(*output, std::string("_").append(std::to_string(k)));
     if (!save(name)) return kExitFailure;
   }
   // The last part completes the series and hides the window.

@@ -64,7 +64,7 @@ std::string WithDefaultExt(std::string name, std::string_view ext) {
 TForm2::TForm2(TForm1& form1, Services& services) : form1_(form1), services_(services) {
   // The layout's texts, before FormCreate runs.
   ComboBox1.Items = {"1", "2", "3", "4", "5"};
-  ComboBox1.Text = "1";
+  ComboBox1.Text = std::string("1");  // not "1": GCC 12 misreads that as an overlapping copy
   for (std::size_t i = 0; i < 5; ++i) {
     SaveLabels[i] = Label{std::string(kPartDigits[i]), Color::ButtonFace()};
     LoadLabels[i] = Label{std::string(kPartDigits[i]), Color::ButtonFace()};
