@@ -63,25 +63,25 @@ std::optional<ParsedArgs> ParseArgs(std::string_view command, const std::vector<
       parsed.help = true;
       continue;
     }
-    const OptionSpec* spec = nullptr;
+    const OptionSpec* option = nullptr;
     std::optional<std::string> inlineValue;
     if (arg.rfind("--", 0) == 0) {
       const auto eq = arg.find('=');
       const std::string_view name =
           std::string_view(arg).substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
       for (const OptionSpec& s : specs) {
-        if (s.name == name) spec = &s;
+        if (s.name == name) option = &s;
       }
-      if (spec != nullptr && eq != std::string::npos) inlineValue = arg.substr(eq + 1);
+      if (option != nullptr && eq != std::string::npos) inlineValue = arg.substr(eq + 1);
     } else if (arg.size() == 2) {
       for (const OptionSpec& s : specs) {
-        if (s.letter != 0 && s.letter == arg[1]) spec = &s;
+        if (s.letter != 0 && s.letter == arg[1]) option = &s;
       }
     }
-    if (spec == nullptr) return fail("unknown option '" + arg + "'");
-    const std::string name(spec->name);
+    if (option == nullptr) return fail("unknown option '" + arg + "'");
+    const std::string name(option->name);
     if (parsed.Has(name)) return fail("option --" + name + " given twice");
-    if (!spec->takesValue) {
+    if (!option->takesValue) {
       if (inlineValue) return fail("option --" + name + " takes no value");
       parsed.options.emplace_back(name, "");
       continue;
