@@ -7,33 +7,8 @@
 #   PALORIN_XDISPLAY  X display number to use (default 77)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh --all
-
-build=${PALORIN_BUILD:-build/release}
-if [[ ! -f "$build/build.ninja" ]]; then
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPALORIN_BENCH=OFF >/dev/null
-fi
-cmake --build "$build" --target palorin >/dev/null
-
-export DISPLAY=":${PALORIN_XDISPLAY:-77}"
-tmp=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
-env -u QT_QPA_PLATFORM "$build/app/palorin" >/dev/null 2>&1 &
-pids+=($!)
-main=$(xdotool search --sync --name '^Palorin Ver 1\.2$' | head -1)
-sleep 1
+source scripts/lib/x_session.sh
+start_editor_session 77
 
 # Client-area coordinates of the main window; the drawing area starts at
 # (0, 48).

@@ -29,6 +29,7 @@ using namespace palorin;
 using palorin::ui::testing::Child;
 using palorin::ui::testing::FakePrompts;
 using palorin::ui::testing::RasterImage;
+using palorin::ui::testing::ShownText;
 
 namespace {
 
@@ -161,12 +162,7 @@ class FileWindowTest : public QObject {
     Program p;
     auto* widget = Child(p.window, name.toLatin1().constData());
     QCOMPARE(widget->geometry(), geometry);
-    QString shown;
-    if (auto* button = qobject_cast<QPushButton*>(widget)) shown = button->text();
-    if (auto* box = qobject_cast<QComboBox*>(widget)) shown = box->currentText();
-    if (auto* label = qobject_cast<QLabel*>(widget)) shown = label->text();
-    if (auto* group = qobject_cast<QGroupBox*>(widget)) shown = group->title();
-    QCOMPARE(shown, text);
+    QCOMPARE(ShownText(*widget), text);
   }
 
   void startState() {

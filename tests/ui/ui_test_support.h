@@ -3,7 +3,10 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QImage>
+#include <QLabel>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <deque>
@@ -58,6 +61,16 @@ W* Child(QWidget& window, const char* name) {
 
 // Chooses entry `index` the way a user does: opens the drop-down list and
 // clicks the row.
+// The text a control shows: a button's or label's text, a combo box's
+// current text, a group box's title; empty for anything else.
+inline QString ShownText(QWidget& widget) {
+  if (auto* button = qobject_cast<QPushButton*>(&widget)) return button->text();
+  if (auto* box = qobject_cast<QComboBox*>(&widget)) return box->currentText();
+  if (auto* label = qobject_cast<QLabel*>(&widget)) return label->text();
+  if (auto* group = qobject_cast<QGroupBox*>(&widget)) return group->title();
+  return {};
+}
+
 inline bool ChooseFromList(QComboBox& box, int index) {
   box.showPopup();
   QAbstractItemView* view = box.view();
