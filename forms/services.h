@@ -15,8 +15,8 @@ struct FileDialog {
   std::string DefaultExt;  // added to a typed name without an extension
   // Filter entries as (description, patterns), patterns separated by ';'.
   std::vector<std::pair<std::string, std::string>> Filter;
-  int FilterIndex = 0;     // entry offered first, 0-based
-  std::string FileName;    // last chosen full name
+  int FilterIndex = 0;   // entry offered first, 0-based
+  std::string FileName;  // last chosen full name
 };
 
 // What the windows ask of the platform. The desktop front end implements it
