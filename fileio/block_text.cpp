@@ -134,9 +134,18 @@ void LoadDataSection(const TextBuffer& buffer, core::PlacementLog& log, std::int
         throw Error(FormatMessage(kTooManyEntries, fileName));
       }
       const std::string_view entry = line.substr(g * kEntryLength, kEntryLength);
-      const std::int32_t x = StrToInt(entry.substr(0, 2));
-      const std::int32_t y = StrToInt(entry.substr(2, 2));
-      const std::int32_t colour = StrToInt(entry.substr(4, 1));
+      std::int32_t x, y, colour;
+      if (std::all_of(entry.begin(), entry.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        // Five digits, as every writer puts them: read directly, the same
+        // values the integer parse gives, without its general path.
+        x = (entry[0] - '0') * 10 + (entry[1] - '0');
+        y = (entry[2] - '0') * 10 + (entry[3] - '0');
+        colour = entry[4] - '0';
+      } else {
+        x = StrToInt(entry.substr(0, 2));
+        y = StrToInt(entry.substr(2, 2));
+        colour = StrToInt(entry.substr(4, 1));
+      }
       log.Store(loadPos, LowByte(x), LowByte(y), LowByte(colour));
       ++loadPos;
     }
