@@ -32,6 +32,12 @@ struct StampCase {
   std::vector<std::pair<int, int>> blocks;  // cells in stamping order
 };
 
+// The shell of a 3 x 2 x 2 box pressed at (40, 50): the X end face, the Y
+// end face, then the top.
+const std::vector<std::pair<int, int>> kShell322Cells{{38, 52}, {41, 51}, {40, 52}, {39, 53},
+                                                      {40, 48}, {41, 49}, {39, 49}, {40, 50},
+                                                      {38, 50}, {39, 51}};
+
 void ExpectStamp(const StampCase& c, int afterStep) {
   SCOPED_TRACE(::testing::Message() << c.what << ", state " << afterStep);
   Scene scene = SceneWithEarlierBlocks(afterStep);
@@ -97,34 +103,12 @@ TEST(Stamp, WorkedExamples) {
        40,
        50,
        {{40, 50}, {40, 48}, {41, 51}, {41, 49}, {39, 51}, {39, 49}, {40, 52}, {40, 50}}},
-      {"shell 3,2,2",
-       testing::Shell("3", "2", "2"),
-       40,
-       50,
-       {{38, 52},
-        {41, 51},
-        {40, 52},
-        {39, 53},
-        {40, 48},
-        {41, 49},
-        {39, 49},
-        {40, 50},
-        {38, 50},
-        {39, 51}}},
+      {"shell 3,2,2", testing::Shell("3", "2", "2"), 40, 50, kShell322Cells},
       {"shell sizes come from the texts",
        {"XYZ", {"3", "2", "2"}, {49, 1, 7}},
        40,
        50,
-       {{38, 52},
-        {41, 51},
-        {40, 52},
-        {39, 53},
-        {40, 48},
-        {41, 49},
-        {39, 49},
-        {40, 50},
-        {38, 50},
-        {39, 51}}},
+       kShell322Cells},
       {"shell with a size of 1 holds the whole box",
        {"XYZ", {"1", "2", "2"}, {1, 1, 1}},
        40,

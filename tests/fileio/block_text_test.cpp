@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "base/error.h"
+#include "tests/support/error_of.h"
 
 namespace palorin::fileio {
 namespace {
@@ -12,14 +13,7 @@ namespace {
 using Lines = std::vector<std::string>;
 const std::string kSeparator(70, '=');
 
-std::string ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "";
-}
+using palorin::testing::ErrorOf;
 
 // A log holding `n` entries in slots 0..n-1, each with its own cell, and
 // LastIndex n - 1 as after n presses.

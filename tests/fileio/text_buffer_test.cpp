@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "base/error.h"
+#include "tests/support/error_of.h"
 
 namespace palorin::fileio {
 namespace {
@@ -22,14 +23,7 @@ TextBuffer Make(Lines lines) {
   return b;
 }
 
-std::string ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "";
-}
+using palorin::testing::ErrorOf;
 
 struct SplitCase {
   std::string bytes;

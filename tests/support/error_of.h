@@ -1,0 +1,20 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "base/error.h"
+
+namespace palorin::testing {
+
+// The message of the palorin::Error that `f` raises; empty when it raises none.
+inline std::string ErrorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const Error& e) {
+    return e.message();
+  }
+  return "";
+}
+
+}  // namespace palorin::testing
