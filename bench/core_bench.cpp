@@ -17,8 +17,9 @@
 #include <string>
 #include <vector>
 
+#include "core/history.h"
 #include "core/pick.h"
-#include "core/placement_log.h"
+#include "core/press.h"
 #include "core/stamp.h"
 #include "render/raster.h"
 #include "render/sprites.h"
@@ -249,7 +250,7 @@ void RunStamp(benchmark::State& state, const StampBoxes& boxes) {
   const auto allocs = gAllocations.load();
   for (auto _ : state) {
     scene.log.LogPos = 0;  // every stamp logs from slot 0 up to the cap
-    scene.log.AfterStep = 0;
+    scene.log.AfterStep = core::kNextFree;
     core::loopDraw(scene, in);
     benchmark::DoNotOptimize(scene.canvas.raster.Data());
   }

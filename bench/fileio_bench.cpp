@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "fileio/block_text.h"
 #include "forms/tform2.h"
 
 namespace {
@@ -99,16 +100,18 @@ void BM_NativeLoad(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * entries);
 }
 
-// The load without its replay: read, header and data section only.
+// The load's reading without the window and its replay: the file read into
+// the text buffer and the data section into the log.
 void BM_NativeLoadNoReplay(benchmark::State& state) {
   const int entries = static_cast<int>(state.range(0));
-  Editor e;
-  e.form2.LoadFileName = NativeFile(entries).string();
+  const std::string path = NativeFile(entries).string();
+  palorin::fileio::TextBuffer buffer;
+  palorin::core::PlacementLog log;
   for (auto _ : state) {
-    e.form2.RichEdit1.LoadFromFile(e.form2.LoadFileName);
-    e.form2.HeaderInit();
-    e.form2.LoaderSectionA();
-    benchmark::DoNotOptimize(e.form2.LoadPos);
+    buffer.LoadFromFile(path);
+    std::int32_t loadPos = 0;
+    palorin::fileio::LoadDataSection(buffer, log, loadPos, path);
+    benchmark::DoNotOptimize(loadPos);
   }
   state.SetItemsProcessed(state.iterations() * entries);
 }

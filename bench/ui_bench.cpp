@@ -43,7 +43,7 @@ void FillFullLog(core::PlacementLog& log) {
 void Rewind(core::PlacementLog& log) {
   log.LogPos = 10000;
   log.LastIndex = 9999;
-  log.AfterStep = 0;
+  log.AfterStep = palorin::core::kNextFree;
 }
 
 void BM_UnDoForm(benchmark::State& state) {

@@ -4,28 +4,22 @@
 #include <limits>
 #include <utility>
 
+#include "cli/escape.h"
+#include "forms/tform1.h"
+
 namespace palorin::cli {
 
 namespace {
 
 using Kind = Action::Kind;
 
-// A keyword or field as it appears in a message: printable ASCII as is,
-// everything else as \xHH, so a stray control byte is visible.
+// A keyword or field as it appears in a message, quoted, so that a stray
+// control byte is visible.
 std::string Shown(std::string_view text) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string out = "\"";
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte < 0x7f && c != '"' && c != '\\') {
-      out += c;
-    } else {
-      out += "\\x";
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0xf];
-    }
-  }
-  return out + "\"";
+  std::string out(1, '"');
+  out += HexEscaped(text, "\"\\");
+  out += '"';
+  return out;
 }
 
 ParsedLine Fail(std::string message) { return {std::nullopt, std::move(message)}; }
@@ -41,9 +35,8 @@ bool SplitTwo(std::string_view rest, std::string_view& a, std::string_view& b) {
 }
 
 bool ParseAxis(std::string_view text, int& axis) {
-  static constexpr std::array<std::string_view, 3> kAxes{"X", "Y", "Z"};
-  for (std::size_t i = 0; i < kAxes.size(); ++i) {
-    if (text == kAxes[i]) {
+  for (std::size_t i = 0; i < forms::kAxisNames.size(); ++i) {
+    if (text == forms::kAxisNames[i]) {
       axis = static_cast<int>(i);
       return true;
     }

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "base/file_name.h"
 #include "forms/dispatch.h"
 
 namespace palorin::cli {
@@ -16,7 +17,7 @@ std::optional<std::string> CliServices::Answer(forms::FileDialog& dialog) {
   const bool armed = std::exchange(armed_, false);
   std::optional<std::string> answer = std::exchange(answer_, std::nullopt);
   if (!armed || !answer) return std::nullopt;
-  std::string name = forms::WithDefaultExt(std::move(*answer), dialog.DefaultExt);
+  std::string name = WithDefaultExt(std::move(*answer), dialog.DefaultExt);
   dialog.FileName = name;
   return name;
 }
@@ -93,8 +94,6 @@ int IndexOf(const forms::ComboBox& box, const std::string& name) {
   return -1;
 }
 
-constexpr const char* kAxisNames[] = {"X", "Y", "Z"};
-
 }  // namespace
 
 Outcome Session::Apply(const Action& action) {
@@ -139,8 +138,9 @@ Outcome Session::Apply(const Action& action) {
     case Kind::SizeText: {
       forms::ComboBox& box = *form1_.SizeBoxes()[static_cast<std::size_t>(action.axis)];
       if (!box.Enabled) {
-        outcome.refusal =
-            std::string("the size box ") + kAxisNames[action.axis] + " is disabled in this mode";
+        outcome.refusal = "the size box " +
+                          std::string(forms::kAxisNames[static_cast<std::size_t>(action.axis)]) +
+                          " is disabled in this mode";
         break;
       }
       // The size boxes have no change handler; stamping reads them.
@@ -214,9 +214,9 @@ Outcome Session::Apply(const Action& action) {
 std::string Session::TraceLine() const {
   const auto& panels = form1_.scene.status.Panels;
   const auto& log = form1_.scene.log;
-  const auto marks = [](const std::array<std::int32_t, 6>& m) {
+  const auto marks = [](const fileio::PartMarks& m) {
     std::string digits;
-    for (std::size_t k = 1; k <= 5; ++k) digits += std::to_string(m[k]);
+    for (std::int32_t k = 1; k <= fileio::kMaxParts; ++k) digits += std::to_string(m[k]);
     return digits;
   };
   std::string line = panels[0] + ' ' + panels[1] + ' ' + panels[2];
@@ -224,10 +224,10 @@ std::string Session::TraceLine() const {
   line += " LastIndex=" + std::to_string(log.LastIndex);
   line += " AfterStep=" + std::to_string(log.AfterStep);
   line += form2_.Visible ? " File=shown" : " File=hidden";
-  line += " WriteParts=" + std::to_string(form2_.WriteParts);
-  line += " Saved=" + marks(form2_.PartSaved);
-  line += " ReadParts=" + std::to_string(form2_.ReadParts);
-  line += " Loaded=" + marks(form2_.PartLoaded);
+  line += " WriteParts=" + std::to_string(form2_.WriteParts());
+  line += " Saved=" + marks(form2_.PartSaved());
+  line += " ReadParts=" + std::to_string(form2_.ReadParts());
+  line += " Loaded=" + marks(form2_.PartLoaded());
   return line;
 }
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 namespace palorin::core {
 
@@ -22,21 +23,26 @@ struct Cell {
 inline constexpr int kMaxCellX = 81;
 inline constexpr int kMaxCellY = 98;
 
-// Which of five cells a pixel of a 12 x 6 tile picks: [x mod 12][y mod 6].
-inline constexpr std::array<std::array<std::uint8_t, 6>, 12> PickTable{{
-    {1, 1, 1, 0, 3, 3},
-    {1, 1, 1, 0, 3, 3},
-    {1, 1, 0, 0, 0, 3},
-    {1, 1, 0, 0, 0, 3},
-    {1, 0, 0, 0, 0, 0},
-    {0, 0, 0, 0, 0, 0},
-    {0, 0, 0, 0, 0, 0},
-    {2, 0, 0, 0, 0, 0},
-    {2, 2, 0, 0, 0, 4},
-    {2, 2, 0, 0, 0, 4},
-    {2, 2, 2, 0, 4, 4},
-    {2, 2, 2, 0, 4, 4},
-}};
+// Which of five cells a pixel of a 12 x 6 tile picks, drawn as the tile:
+// row y mod 6, column x mod 12. 0 is the tile's own cell, 1 to 4 its upper
+// left, upper right, lower left and lower right neighbours.
+inline constexpr std::array<std::string_view, 6> kPickTile{
+    "111110022222",  //
+    "111100002222",  //
+    "110000000022",  //
+    "000000000000",  //
+    "330000000044",  //
+    "333300004444",  //
+};
+// The same choices indexed [x mod 12][y mod 6].
+inline constexpr auto PickTable = [] {
+  std::array<std::array<std::uint8_t, 6>, 12> table{};
+  for (std::size_t a = 0; a < 6; ++a) {
+    for (std::size_t b = 0; b < 12; ++b)
+      table[b][a] = static_cast<std::uint8_t>(kPickTile[a][b] - '0');
+  }
+  return table;
+}();
 // Pixel offsets of the five choices: the tile's own cell and its four
 // diagonal neighbours.
 inline constexpr std::array<std::int32_t, 5> PickDX{0, -6, 6, -6, 6};

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "base/int_parse.h"
+#include "core/history.h"
+#include "core/pick.h"
 #include "render/sprites.h"
 
 namespace palorin::core {
@@ -73,9 +75,9 @@ void SortByKey(std::vector<CellBlocks>& cells, Key key, std::vector<CellBlocks>&
   cells.swap(scratch);
 }
 
-// Logs the run's blocks in loop order until the log is at its cap (slot 9999
-// written, LastIndex 9999); returns false once it is, as every later block
-// would only overwrite slot 9999. `cells` must be sorted by (lo, order).
+// Logs the run's blocks in loop order until the log is at its cap (kStampCapSlot
+// written and LastIndex there); returns false once it is, as every later block
+// would only overwrite that slot. `cells` must be sorted by (lo, order).
 bool LogInOrder(PlacementLog& log, const std::vector<CellBlocks>& cells, std::uint8_t colour,
                 std::vector<const CellBlocks*>& active) {
   active.clear();  // the cells holding a block at the current i, in `order`
@@ -90,7 +92,7 @@ bool LogInOrder(PlacementLog& log, const std::vector<CellBlocks>& cells, std::ui
     }
     for (const CellBlocks* c : active) {
       AppendStamped(log, c->x, c->y, colour);
-      if (log.LastIndex == 9999) return false;
+      if (log.LastIndex == kStampCapSlot) return false;
     }
     std::erase_if(active, [i](const CellBlocks* c) { return c->hi == i; });
     ++i;
@@ -139,7 +141,7 @@ std::int64_t StampRuns(Scene& scene, const BoxRun* runs, std::size_t count) {
       if (logging && oneBlockEach) {
         for (const CellBlocks& c : cells) {
           AppendStamped(scene.log, c.x, c.y, colour);
-          if (scene.log.LastIndex == 9999) {
+          if (scene.log.LastIndex == kStampCapSlot) {
             logging = false;
             break;
           }
@@ -151,7 +153,7 @@ std::int64_t StampRuns(Scene& scene, const BoxRun* runs, std::size_t count) {
     }
     runEnd[r] = drawOrder.size();
   }
-  // Past the cap every block overwrites slot 9999, so only the last one stays.
+  // Past the cap every block overwrites kStampCapSlot, so only the last one stays.
   if (haveLast && !logging) AppendStamped(scene.log, lastBlock.x, lastBlock.y, colour);
 
   // Each cell once, in the order of its last block: all blocks share one
@@ -200,44 +202,8 @@ void loopDraw(Scene& scene, const StampInputs& in) {
     OrgDraw(scene, in);
   }
   scene.status.Panels[0] = CountText(scene.log.LogPos);
-  scene.status.Panels[1] = "X:" + std::to_string(scene.CellX);
-  scene.status.Panels[2] = "Y:" + std::to_string(scene.CellY);
+  WriteCellPanels(scene.status, scene.CellX, scene.CellY);
   scene.canvas.Refresh();
-}
-
-void Press(Scene& scene, PointerPos pos, const StampInputs& in) {
-  if (scene.log.LogPos > 10000) return;
-  const auto cell = Pick(pos);
-  if (!cell) return;
-  scene.CellX = static_cast<std::uint8_t>(cell->x & 0xff);
-  scene.CellY = static_cast<std::uint8_t>(cell->y & 0xff);
-  if (scene.CellX > kMaxCellX || scene.CellY > kMaxCellY) return;
-  if (scene.CurColor == 0) return;
-  PrepareAppend(scene.log);
-  const bool single = std::all_of(in.sizeText.begin(), in.sizeText.end(),
-                                  [](std::string_view t) { return t == "1"; });
-  if (single) {
-    AppendBlock(scene, scene.CellX, scene.CellY, scene.CurColor);
-  } else {
-    loopDraw(scene, in);
-  }
-}
-
-bool Move(Scene& scene, PointerPos pos) {
-  const auto cell = Pick(pos);
-  if (!cell || !Accepted(cell->x, cell->y)) return false;
-  scene.status.Panels[1] = "X:" + std::to_string(cell->x);
-  scene.status.Panels[2] = "Y:" + std::to_string(cell->y);
-  return true;
-}
-
-std::optional<ModeRule> ModeRuleFor(int index) {
-  // Bit 0 X, bit 1 Y, bit 2 Z for the entries "Single" … "XYZ".
-  static constexpr std::array<unsigned, 8> kAxes{0b000, 0b001, 0b010, 0b100,
-                                                 0b011, 0b101, 0b110, 0b111};
-  if (index < 0 || index >= static_cast<int>(kAxes.size())) return std::nullopt;
-  const unsigned axes = kAxes[static_cast<std::size_t>(index)];
-  return ModeRule{{(axes & 1u) != 0, (axes & 2u) != 0, (axes & 4u) != 0}};
 }
 
 }  // namespace palorin::core

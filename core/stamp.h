@@ -2,11 +2,9 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string_view>
 
-#include "core/pick.h"
-#include "core/placement_log.h"
+#include "core/scene.h"
 
 namespace palorin::core {
 
@@ -51,23 +49,5 @@ void loopDraw(Scene& scene, const StampInputs& in);
 // the X end face, the Y end face and the top, which never overlap.
 std::array<BoxRun, 3> ShellRuns(std::int64_t xs, std::int64_t ys, std::int64_t zs, std::int64_t cx,
                                 std::int64_t cy);
-
-// The press on the drawing area: guards, pick, then one block or a stamp.
-void Press(Scene& scene, PointerPos pos, const StampInputs& in);
-
-// The pointer move: the cell under the pointer into panels 1 and 2. Returns
-// whether the panels were written.
-bool Move(Scene& scene, PointerPos pos);
-
-// What choosing mode entry `index` does to the size boxes X, Y, Z: the boxes
-// of the mode's axes are enabled, get the text "1" and a window-text caption;
-// the others get entry 0 selected and a gray caption.
-struct ModeRule {
-  std::array<bool, 3> enabled{};
-};
-std::optional<ModeRule> ModeRuleFor(int index);
-
-inline constexpr std::array<std::string_view, 8> kModeNames{"Single", "X",  "Y",  "Z",
-                                                            "XY",     "XZ", "YZ", "XYZ"};
 
 }  // namespace palorin::core

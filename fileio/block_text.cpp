@@ -57,7 +57,7 @@ std::string EntryText(std::uint8_t x, std::uint8_t y, std::uint8_t colour) {
 void AppendDataLines(TextBuffer& buffer, const core::PlacementLog& log, std::int64_t first,
                      std::int64_t last) {
   first = std::max<std::int64_t>(first, 0);
-  last = std::min<std::int64_t>(last, core::kLogSlots - 1);
+  last = std::min<std::int64_t>(last, core::kLastSlot);
   std::string line;
   int count = 0;
   for (std::int64_t slot = first; slot <= last; ++slot) {
@@ -72,11 +72,11 @@ void AppendDataLines(TextBuffer& buffer, const core::PlacementLog& log, std::int
   buffer.Add(std::string(kEndLine));
 }
 
-// The count a file carries. A step typed far past the end can leave LastIndex
-// above the last slot; the file then says 10003, the last slot it holds, so
-// that everything written can be loaded back.
+// The count a file carries. Mended: a step typed far past the end can leave
+// LastIndex above the last slot; the file then names the last slot, the last
+// one it holds, so that everything written can be loaded back.
 static std::int32_t WrittenCount(const core::PlacementLog& log) {
-  return std::min<std::int32_t>(log.LastIndex, core::kLogSlots - 1);
+  return std::min<std::int32_t>(log.LastIndex, core::kLastSlot);
 }
 
 void AppendNativeFile(TextBuffer& buffer, const core::PlacementLog& log) {
@@ -99,25 +99,10 @@ void AppendCompatibleFile(TextBuffer& buffer, const core::PlacementLog& log,
   AppendDataLines(buffer, log, PartFirstSlot(k), PartLastSlot(k, flag, log.LastIndex));
 }
 
-std::int32_t FlagOf(const PartFlags& writeFlag, std::int32_t k) {
-  if (k < 1 || k > kMaxParts) return 0;
-  return writeFlag[static_cast<std::size_t>(k)];
-}
-
-std::int32_t PartFirstSlot(std::int32_t k) {
-  if (k < 2 || k > kMaxParts) return 0;
-  return (k - 1) * kSlotsPerPart;
-}
-
-std::int32_t PartLastSlot(std::int32_t k, std::int32_t flag, std::int32_t lastIndex) {
-  // Flag 2 only ever belongs to parts 1..4, so k * 2000 stays small.
-  if (flag == 2 && k >= 1 && k <= kMaxParts) return k * kSlotsPerPart - 1;
-  return lastIndex;
-}
-
 std::int32_t LoadedCount(std::string_view countText, std::string_view fileName) {
   const std::int32_t count = StrToInt(countText);
-  if (count > core::kLogSlots - 1) throw Error(FormatMessage(kCountOutOfRange, fileName));
+  // Mended: a count past the last slot would leave LogPos outside the log.
+  if (count > core::kLastSlot) throw Error(FormatMessage(kCountOutOfRange, fileName));
   return std::max(count, -1);
 }
 
@@ -130,6 +115,8 @@ void LoadDataSection(const TextBuffer& buffer, core::PlacementLog& log, std::int
     if (line == kEndLine) break;
     const std::size_t groups = line.size() / kEntryLength;
     for (std::size_t g = 0; g < groups; ++g) {
+      // Mended: an entry past the last slot is refused rather than written
+      // outside the log.
       if (loadPos < 0 || loadPos >= core::kLogSlots) {
         throw Error(FormatMessage(kTooManyEntries, fileName));
       }
@@ -146,34 +133,12 @@ void LoadDataSection(const TextBuffer& buffer, core::PlacementLog& log, std::int
         y = StrToInt(entry.substr(2, 2));
         colour = StrToInt(entry.substr(4, 1));
       }
+      // Stored as read, each value in its byte: a file may hold cells and
+      // colours that no press makes, and they load as they always have.
       log.Store(loadPos, LowByte(x), LowByte(y), LowByte(colour));
       ++loadPos;
     }
   }
-}
-
-std::int32_t ClassifyParts(std::int32_t v) {
-  if (v <= 1999) return 1;
-  if (v <= 3999) return 2;
-  if (v <= 5999) return 3;
-  if (v <= 7999) return 4;
-  return 5;
-}
-
-PartFlags FlagsForParts(std::int32_t n) {
-  PartFlags flags{};
-  if (n < 1 || n > kMaxParts) return flags;
-  for (std::int32_t k = 1; k < n; ++k) flags[static_cast<std::size_t>(k)] = 2;
-  flags[static_cast<std::size_t>(n)] = 1;
-  return flags;
-}
-
-bool SeriesComplete(const PartMarks& marks, std::int32_t n) {
-  if (n < 1 || n > kMaxParts) return false;
-  for (std::int32_t k = 1; k <= n; ++k) {
-    if (marks[static_cast<std::size_t>(k)] != 1) return false;
-  }
-  return true;
 }
 
 }  // namespace palorin::fileio

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "core/placement_log.h"
+#include "fileio/parts.h"
 #include "fileio/text_buffer.h"
 
 namespace palorin::fileio {
@@ -21,19 +21,9 @@ inline constexpr std::string_view kTagKey = "r]:";
 inline constexpr std::string_view kCountKey = "t]:";
 inline constexpr std::string_view kPartKey = "o]:";
 
-// Log slots that one compatible part file covers.
-inline constexpr std::int32_t kSlotsPerPart = 2000;
-inline constexpr int kMaxParts = 5;
-
 // The reader's refusals of files whose count or data lie outside the log.
 inline constexpr std::string_view kCountOutOfRange = "ﾌｧｲﾙ %s のﾃﾞｰﾀ数が範囲外です";
 inline constexpr std::string_view kTooManyEntries = "ﾌｧｲﾙ %s のﾃﾞｰﾀが多すぎます";
-
-// Flags per part number, index 1..5 (index 0 unused): 2 more parts follow,
-// 1 last part, 0 not a part of the current series.
-using PartFlags = std::array<std::int32_t, kMaxParts + 1>;
-// Marks per part number, index 1..5 (index 0 unused): 1 saved or loaded.
-using PartMarks = std::array<std::int32_t, kMaxParts + 1>;
 
 // ---- Writing --------------------------------------------------------------
 
@@ -59,13 +49,6 @@ void AppendNativeFile(TextBuffer& buffer, const core::PlacementLog& log);
 void AppendCompatibleFile(TextBuffer& buffer, const core::PlacementLog& log,
                           std::string_view partText, const PartFlags& writeFlag);
 
-// The flag of part k; 0 for a number outside 1..5.
-std::int32_t FlagOf(const PartFlags& writeFlag, std::int32_t k);
-
-// First and last slot a compatible part k writes (last < first: none).
-std::int32_t PartFirstSlot(std::int32_t k);
-std::int32_t PartLastSlot(std::int32_t k, std::int32_t flag, std::int32_t lastIndex);
-
 // ---- Reading --------------------------------------------------------------
 
 // The header count as the log takes it. A count above the last slot would
@@ -84,17 +67,5 @@ std::int32_t LoadedCount(std::string_view countText, std::string_view fileName);
 // kTooManyEntries with `fileName`. Entries stored before either stay stored.
 void LoadDataSection(const TextBuffer& buffer, core::PlacementLog& log, std::int32_t& loadPos,
                      std::string_view fileName);
-
-// ---- Part bookkeeping -------------------------------------------------------
-
-// The number of parts (1..5) a picture whose last slot is `v` needs.
-std::int32_t ClassifyParts(std::int32_t v);
-
-// The flags of an n-part series: 2 for parts 1..n-1, 1 for part n.
-PartFlags FlagsForParts(std::int32_t n);
-
-// True when parts 1..n all carry a mark (n within 1..5). Marks on parts above
-// n do not count.
-bool SeriesComplete(const PartMarks& marks, std::int32_t n);
 
 }  // namespace palorin::fileio

@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include "core/modes.h"
+#include "core/press.h"
+
 namespace palorin::forms {
 
 namespace {
@@ -42,7 +45,7 @@ void TForm1::FormCreate() {
   scene.CurColor = 1;
   scene.log.LogPos = 0;
   scene.log.LastIndex = 0;
-  scene.log.AfterStep = 0;
+  scene.log.AfterStep = core::kNextFree;
 }
 
 core::StampInputs TForm1::StampInputsNow() const {

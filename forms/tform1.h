@@ -2,14 +2,18 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
-#include "core/pick.h"
-#include "core/placement_log.h"
+#include "core/history.h"
+#include "core/scene.h"
 #include "core/stamp.h"
 #include "forms/controls.h"
 #include "forms/services.h"
 
 namespace palorin::forms {
+
+// The three axes of the size boxes, as their captions name them.
+inline constexpr std::array<std::string_view, 3> kAxisNames{"X", "Y", "Z"};
 
 enum class MouseButton : std::uint8_t { Left, Right, Middle };
 using ShiftState = std::uint32_t;  // modifier keys; no handler reads them
@@ -49,9 +53,9 @@ class TForm1 {
   ComboBox ComboBox4;  // size Z
   ComboBox ComboBox5;  // step count
   ComboBox ComboBox6;  // mode
-  Label Label1{"X", kGray};
-  Label Label2{"Y", kGray};
-  Label Label3{"Z", kGray};
+  Label Label1{std::string(kAxisNames[0]), kGray};
+  Label Label2{std::string(kAxisNames[1]), kGray};
+  Label Label3{std::string(kAxisNames[2]), kGray};
 
   std::array<ComboBox*, 3> SizeBoxes() { return {&ComboBox2, &ComboBox3, &ComboBox4}; }
   std::array<Label*, 3> SizeLabels() { return {&Label1, &Label2, &Label3}; }

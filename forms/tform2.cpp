@@ -35,7 +35,7 @@ void ColourBars(std::array<Shape, 5>& bars, std::int32_t n, const fileio::PartMa
     if (k > n) {
       fill = Color::ButtonFace();
     } else {
-      fill = marks[static_cast<std::size_t>(k)] == 1 ? kDoneGreen : kMissingRed;
+      fill = marks[k] == fileio::kMarked ? kDoneGreen : kMissingRed;
     }
   }
 }
@@ -47,19 +47,16 @@ void ColourLabels(std::array<Label, 5>& labels, std::int32_t n) {
   }
 }
 
-}  // namespace
-
-std::string WithDefaultExt(std::string name, std::string_view ext) {
-  if (name.empty() || ext.empty() || name.back() == '/') return name;
-  const std::size_t slash = name.rfind('/');
-  const std::size_t fileStart = slash == std::string::npos ? 0 : slash + 1;
-  // A leading dot names a hidden file, not an extension.
-  const std::size_t dot = name.rfind('.');
-  if (dot != std::string::npos && dot > fileStart) return name;
-  name += '.';
-  name += ext;
-  return name;
+// The text after "[fflug]:" on the first line that starts with it.
+std::optional<std::string> FlagText(const fileio::TextBuffer& buffer) {
+  constexpr std::string_view kKey = "[fflug]:";
+  for (const std::string& line : buffer.Lines) {
+    if (line.rfind(kKey, 0) == 0) return line.substr(kKey.size());
+  }
+  return std::nullopt;
 }
+
+}  // namespace
 
 TForm2::TForm2(TForm1& form1, Services& services) : form1_(form1), services_(services) {
   // The layout's texts, before FormCreate runs.
@@ -76,8 +73,8 @@ TForm2::TForm2(TForm1& form1, Services& services) : form1_(form1), services_(ser
 }
 
 void TForm2::FormCreate() {
-  PartSaved.fill(0);
-  PartLoaded.fill(0);
+  partSaved_.Clear();
+  partLoaded_.Clear();
 }
 
 void TForm2::SetSaveDialog(int mode) {
@@ -88,6 +85,8 @@ void TForm2::SetSaveDialog(int mode) {
 }
 
 void TForm2::Button1Click() {
+  lastLoad_.reset();
+  lastSave_.reset();
   SetSaveDialog(kCompatibleMode);
   OldWriteInit();
   Memo1Lines.clear();
@@ -95,53 +94,74 @@ void TForm2::Button1Click() {
   if (ActivePage == kLoadPage) {
     std::optional<std::string> name = services_.RunOpenDialog(OpenDialog1);
     if (!name) return;
-    LoadFileName = *name;
+    loadFileName_ = *name;
     OpenDialog1.FileName = *name;
     LoadChosenFile();
   } else if (ActivePage == kSavePage) {
     WInit0();
     std::optional<std::string> name = services_.RunSaveDialog(SaveDialog1);
     if (!name) return;
-    SaveFileName = *name;
+    saveFileName_ = *name;
     SaveDialog1.FileName = *name;
     SaveChosenFile();
   }
 }
 
 void TForm2::LoadChosenFile() {
-  RichEdit1.LoadFromFile(LoadFileName);
+  RichEdit1.LoadFromFile(loadFileName_);
   HeaderInit();
-  if (HeaderVar == fileio::kCompatibleTag) {
+  const std::int32_t firstSlot = loadPos_;
+  LoadResult result;
+  result.fileName = loadFileName_;
+  result.tag = headerVar_;
+  result.count = form1_.log().LogPos;
+  if (headerVar_ == fileio::kCompatibleTag) {
+    result.part = Label11.Caption;
+    result.flag = FlagText(RichEdit1);
     LoaderSectionA();
+    seriesCompleted_ = false;
     CLChk();
-  } else if (HeaderVar == fileio::kNativeTag) {
+    result.completed = seriesCompleted_;
+  } else if (headerVar_ == fileio::kNativeTag) {
     LoaderSectionA();
     core::PlacementLog& log = form1_.log();
     log.LastIndex = log.LogPos;
     form1_.ReDraw(log.LastIndex);
     Visible = false;
+    result.completed = true;
   }
+  result.entries = std::int64_t{loadPos_} - firstSlot;
+  lastLoad_ = std::move(result);
 }
 
 void TForm2::SaveChosenFile() {
+  SaveResult result;
+  result.fileName = saveFileName_;
+  result.mode = RadioGroup1ItemIndex;
   switch (RadioGroup1ItemIndex) {
     case kCompatibleMode:
       OldSaver();
+      seriesCompleted_ = false;
       WPSet();
+      result.parts = writeParts_;
+      result.completed = seriesCompleted_;
       break;
     case kNativeMode:
       PLSaver();
-      // LastIndex stays: the file holds slots 0..LastIndex, and moving it to
-      // LogPos would bring back an undone entry lying at LogPos.
+      // Mended: LastIndex stays. The file holds slots 0..LastIndex, and
+      // moving LastIndex to LogPos would bring back an undone entry lying at
+      // LogPos.
       form1_.ReDraw(form1_.log().LastIndex);
       Visible = false;
+      result.completed = true;
       break;
     case kBmpMode:
-      render::BmpSaver(form1_.raster(), SaveFileName);
+      render::BmpSaver(form1_.raster(), saveFileName_);
       break;
     default:
-      break;
+      return;
   }
+  lastSave_ = std::move(result);
 }
 
 void TForm2::Button2Click() { Visible = false; }
@@ -180,92 +200,100 @@ void TForm2::WInit0() {
 
 void TForm2::PLSaver() {
   fileio::AppendNativeFile(RichEdit1, form1_.log());
-  RichEdit1.SaveToFile(SaveFileName);
+  RichEdit1.SaveToFile(saveFileName_);
 }
 
 void TForm2::OldSaver() {
-  fileio::AppendCompatibleFile(RichEdit1, form1_.log(), ComboBox1.Text, WriteFlag);
-  RichEdit1.SaveToFile(SaveFileName);
+  fileio::AppendCompatibleFile(RichEdit1, form1_.log(), ComboBox1.Text, writeFlag_);
+  RichEdit1.SaveToFile(saveFileName_);
 }
 
 void TForm2::HeaderInit() {
   core::PlacementLog& log = form1_.log();
-  ReadParts = 0;
+  readParts_ = 0;
   // Each search examines 150 characters from a start at most ten past the
   // previous find, so every position here stays far inside 32 bits.
-  FoundPos = static_cast<std::int32_t>(RichEdit1.Search(fileio::kTagKey, 0));
-  HeaderVar = RichEdit1.Read(std::int64_t{FoundPos} + 3, 7);
-  FoundPos =
-      static_cast<std::int32_t>(RichEdit1.Search(fileio::kCountKey, std::int64_t{FoundPos} + 10));
-  log.LogPos = fileio::LoadedCount(RichEdit1.Read(std::int64_t{FoundPos} + 3, 5), LoadFileName);
+  foundPos_ = static_cast<std::int32_t>(RichEdit1.Search(fileio::kTagKey, 0));
+  headerVar_ = RichEdit1.Read(std::int64_t{foundPos_} + 3, 7);
+  foundPos_ =
+      static_cast<std::int32_t>(RichEdit1.Search(fileio::kCountKey, std::int64_t{foundPos_} + 10));
+  // Taken before the tag is looked at, on purpose: a file of neither variant
+  // still sets LogPos from its count, as it always has, though it stores no
+  // entry.
+  log.LogPos = fileio::LoadedCount(RichEdit1.Read(std::int64_t{foundPos_} + 3, 5), loadFileName_);
 
-  if (HeaderVar == fileio::kCompatibleTag) {
-    Memo1Lines.push_back(HeaderVar + " As Sertafo Mode");
+  if (headerVar_ == fileio::kCompatibleTag) {
+    Memo1Lines.push_back(headerVar_ + " As Sertafo Mode");
     Memo1Lines.push_back(core::CountText(log.LogPos));
     form1_.StatusBar1().Panels[0] = core::CountText(log.LogPos);
     CountInit();
-    FoundPos =
-        static_cast<std::int32_t>(RichEdit1.Search(fileio::kPartKey, std::int64_t{FoundPos} + 10));
-    const std::string part = RichEdit1.Read(std::int64_t{FoundPos} + 3, 1);
+    foundPos_ =
+        static_cast<std::int32_t>(RichEdit1.Search(fileio::kPartKey, std::int64_t{foundPos_} + 10));
+    const std::string part = RichEdit1.Read(std::int64_t{foundPos_} + 3, 1);
     Label11.Caption = part;
     Memo1Lines.push_back("No:" + part);
-    LoadPos = 0;
+    loadPos_ = 0;
     const std::int32_t p = StrToInt(part);
-    if (p >= 1 && p <= fileio::kMaxParts) {
-      PartLoaded[static_cast<std::size_t>(p)] = 1;
-      LoadPos = fileio::PartFirstSlot(p);
+    // Marked here, before its data is read, on purpose: a part whose data
+    // fails half-way still counts as loaded, as it always has; loading it
+    // again overwrites the same slots.
+    if (fileio::PartValues::IsPart(p)) {
+      partLoaded_.Set(p, fileio::kMarked);
+      loadPos_ = fileio::PartFirstSlot(p);
     }
-  } else if (HeaderVar == fileio::kNativeTag) {
-    Memo1Lines.push_back(HeaderVar + " As Palorin Mode");
+  } else if (headerVar_ == fileio::kNativeTag) {
+    Memo1Lines.push_back(headerVar_ + " As Palorin Mode");
     Memo1Lines.push_back(core::CountText(log.LogPos));
-    LoadPos = 0;
+    loadPos_ = 0;
     form1_.StatusBar1().Panels[0] = core::CountText(log.LogPos);
   }
 }
 
 void TForm2::LoaderSectionA() {
-  fileio::LoadDataSection(RichEdit1, form1_.log(), LoadPos, LoadFileName);
+  fileio::LoadDataSection(RichEdit1, form1_.log(), loadPos_, loadFileName_);
 }
 
 void TForm2::OldWriteInit() {
-  WriteFlag.fill(0);
-  WriteParts = fileio::ClassifyParts(form1_.log().LastIndex);
-  ColourLabels(SaveLabels, WriteParts);
+  writeFlag_.Clear();
+  writeParts_ = fileio::ClassifyParts(form1_.log().LastIndex);
+  ColourLabels(SaveLabels, writeParts_);
   ComboBox1.ClearItems();
-  for (std::int32_t k = 1; k <= WriteParts; ++k) ComboBox1.Items.push_back(std::to_string(k));
-  WriteFlag = fileio::FlagsForParts(WriteParts);
+  for (std::int32_t k = 1; k <= writeParts_; ++k) ComboBox1.Items.push_back(std::to_string(k));
+  writeFlag_ = fileio::FlagsForParts(writeParts_);
   wcol();
 }
 
-void TForm2::wcol() { ColourBars(SaveBars, WriteParts, PartSaved); }
+void TForm2::wcol() { ColourBars(SaveBars, writeParts_, partSaved_); }
 
 void TForm2::WPSet() {
   const std::int32_t k = StrToInt(ComboBox1.Text);
-  if (k >= 1 && k <= fileio::kMaxParts) PartSaved[static_cast<std::size_t>(k)] = 1;
+  partSaved_.Set(k, fileio::kMarked);
   wcol();
-  if (!fileio::SeriesComplete(PartSaved, WriteParts)) return;
+  if (!fileio::SeriesComplete(partSaved_, writeParts_)) return;
   // The series is written: the picture is shown up to its last slot, which a
   // save leaves where it was (see SaveChosenFile).
   form1_.ReDraw(form1_.log().LastIndex);
   Visible = false;
-  PartSaved.fill(0);
+  partSaved_.Clear();
+  seriesCompleted_ = true;
 }
 
 void TForm2::CountInit() {
-  ReadParts = fileio::ClassifyParts(form1_.log().LogPos);
-  ColourLabels(LoadLabels, ReadParts);
+  readParts_ = fileio::ClassifyParts(form1_.log().LogPos);
+  ColourLabels(LoadLabels, readParts_);
 }
 
-void TForm2::rcol() { ColourBars(LoadBars, ReadParts, PartLoaded); }
+void TForm2::rcol() { ColourBars(LoadBars, readParts_, partLoaded_); }
 
 void TForm2::CLChk() {
   rcol();
-  if (!fileio::SeriesComplete(PartLoaded, ReadParts)) return;
+  if (!fileio::SeriesComplete(partLoaded_, readParts_)) return;
   core::PlacementLog& log = form1_.log();
   log.LastIndex = log.LogPos;
   form1_.ReDraw(log.LastIndex);
   Visible = false;
-  PartLoaded.fill(0);
+  partLoaded_.Clear();
+  seriesCompleted_ = true;
 }
 
 }  // namespace palorin::forms

@@ -2,10 +2,12 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "fileio/parts.h"
 #include "fileio/text_buffer.h"
 #include "forms/controls.h"
 #include "forms/services.h"
@@ -13,8 +15,35 @@
 
 namespace palorin::forms {
 
+// What the last execute on the load page found, for callers that report on
+// a load (the command-line tool, the fuzz target) without reading the
+// window's insides.
+struct LoadResult {
+  std::string fileName;
+  std::string tag;         // the seven characters after "[Var]:" (HeaderVar)
+  std::int32_t count = 0;  // the header's count as the log took it (LogPos)
+  std::string part;        // compatible files: the part number's text
+  // Compatible files: the text after the first line's "[fflug]:", as the
+  // file says it; the reader itself goes by the count alone.
+  std::optional<std::string> flag;
+  std::int64_t entries = 0;  // entries the data section stored
+  // The picture now shows whole: a native file, or the part that completed
+  // its series (the window hid).
+  bool completed = false;
+};
+
+// What the last execute on the save page wrote.
+struct SaveResult {
+  std::string fileName;
+  int mode = 0;            // the save mode (SaveMode)
+  std::int32_t parts = 0;  // compatible mode: the parts the series needs
+  bool completed = false;  // native, or the part that completed its series
+};
+
 // The file window's behaviour with its controls held as plain data. It
 // reaches the main window's log, status bar and ReDraw through `form1`.
+// The part bookkeeping is the window's own: callers read it, only the
+// window's handlers change it.
 class TForm2 {
  public:
   TForm2(TForm1& form1, Services& services);
@@ -26,17 +55,10 @@ class TForm2 {
   void RadioGroup1Click();    // after RadioGroup1ItemIndex changed
   void WInit0();              // the save-mode settings
 
-  // Block text files and part bookkeeping.
-  void PLSaver();
-  void OldSaver();
-  void HeaderInit();
-  void LoaderSectionA();
-  void OldWriteInit();
-  void wcol();
-  void WPSet();
-  void CountInit();
-  void rcol();
-  void CLChk();
+  // The outcome of the last execute that read or wrote a file to its end;
+  // nullopt after a cancelled dialog or a failure.
+  const std::optional<LoadResult>& LastLoad() const { return lastLoad_; }
+  const std::optional<SaveResult>& LastSave() const { return lastSave_; }
 
   // --- Control state ---------------------------------------------------
   bool Visible = false;  // created hidden
@@ -56,36 +78,57 @@ class TForm2 {
   fileio::TextBuffer RichEdit1;  // the hidden text buffer
   FileDialog OpenDialog1;
   FileDialog SaveDialog1;
-  std::string SaveFileName;  // the name chosen in the last save dialog
-  std::string LoadFileName;  // the name chosen in the last open dialog
 
-  // --- Bookkeeping (1-based arrays; index 0 unused) ----------------------
-  std::string HeaderVar;
-  std::int32_t FoundPos = 0;
-  std::int32_t LoadPos = 0;
-  std::int32_t WriteParts = 0;
-  std::array<std::int32_t, 6> WriteFlag{};
-  std::array<std::int32_t, 6> PartSaved{};
-  std::int32_t ReadParts = 0;
-  std::array<std::int32_t, 6> PartLoaded{};
+  // --- Bookkeeping, read-only from outside ------------------------------
+  const std::string& SaveFileName() const { return saveFileName_; }  // last save dialog's name
+  const std::string& LoadFileName() const { return loadFileName_; }  // last open dialog's name
+  const std::string& HeaderVar() const { return headerVar_; }
+  std::int32_t FoundPos() const { return foundPos_; }
+  std::int32_t LoadPos() const { return loadPos_; }
+  std::int32_t WriteParts() const { return writeParts_; }
+  const fileio::PartFlags& WriteFlag() const { return writeFlag_; }
+  const fileio::PartMarks& PartSaved() const { return partSaved_; }
+  std::int32_t ReadParts() const { return readParts_; }
+  const fileio::PartMarks& PartLoaded() const { return partLoaded_; }
 
  private:
+  // Block text files and part bookkeeping, in the order execute calls them.
+  void PLSaver();
+  void OldSaver();
+  void HeaderInit();
+  void LoaderSectionA();
+  void OldWriteInit();
+  void wcol();
+  void WPSet();
+  void CountInit();
+  void rcol();
+  void CLChk();
+
   void SetSaveDialog(int mode);  // default extension, title and filter
   void LoadChosenFile();         // execute on the load page after the dialog
   void SaveChosenFile();         // execute on the save page after the dialog
 
   TForm1& form1_;
   Services& services_;
+
+  std::string saveFileName_;
+  std::string loadFileName_;
+  std::string headerVar_;
+  std::int32_t foundPos_ = 0;
+  std::int32_t loadPos_ = 0;
+  std::int32_t writeParts_ = 0;
+  fileio::PartFlags writeFlag_;
+  fileio::PartMarks partSaved_;
+  std::int32_t readParts_ = 0;
+  fileio::PartMarks partLoaded_;
+  bool seriesCompleted_ = false;  // set by CLChk and WPSet when a series completes
+  std::optional<LoadResult> lastLoad_;
+  std::optional<SaveResult> lastSave_;
 };
 
 inline constexpr std::string_view kFileCaption = "Palorin-File";
 
 // The save modes of RadioGroup1, by item index.
 enum SaveMode : int { kCompatibleMode = 0, kNativeMode = 1, kBmpMode = 2 };
-
-// `name` with ".ext" added when its file name (the part after the last '/')
-// has no extension, as a desktop save dialog does with its default extension.
-// An empty name or extension, or a name ending in '/', is returned unchanged.
-std::string WithDefaultExt(std::string name, std::string_view ext);
 
 }  // namespace palorin::forms

@@ -60,11 +60,18 @@ std::string CheckInvariants(const forms::TForm1& form1, const forms::TForm2& for
   const core::PlacementLog& log = form1.scene.log;
   if (log.LogPos < -1 || log.LogPos >= core::kLogSlots) return "LogPos outside the log";
   if (log.LastIndex < -1 || log.LastIndex >= core::kLogSlots) return "LastIndex outside the log";
-  if (form2.LoadPos < 0 || form2.LoadPos > core::kLogSlots) return "LoadPos outside the log";
-  if (form2.ReadParts < 0 || form2.ReadParts > 5) return "ReadParts out of range";
-  for (const std::int32_t mark : form2.PartLoaded) {
-    if (mark != 0 && mark != 1) return "part mark out of range";
+  if (form2.LoadPos() < 0 || form2.LoadPos() > core::kLogSlots) return "LoadPos outside the log";
+  if (form2.ReadParts() < 0 || form2.ReadParts() > fileio::kMaxParts) {
+    return "ReadParts out of range";
   }
+  for (std::int32_t k = 1; k <= fileio::kMaxParts; ++k) {
+    const std::int32_t mark = form2.PartLoaded()[k];
+    if (mark != 0 && mark != fileio::kMarked) return "part mark out of range";
+  }
+  // A load that completed the picture hides the window; any other leaves it.
+  const bool completed = form2.LastLoad() && form2.LastLoad()->completed;
+  if (completed == form2.Visible)
+    return "window shown after a completed load, or hidden after none";
   return {};
 }
 
@@ -108,7 +115,7 @@ LoadReport LoadThroughFileWindow(std::string_view bytes) {
     if (!report.violation.empty() || end == bytes.size()) break;
     begin = end + 1;
   }
-  report.windowVisible = form2.Visible;
+  report.completed = form2.LastLoad() && form2.LastLoad()->completed;
   report.logPos = form1.scene.log.LogPos;
   report.lastIndex = form1.scene.log.LastIndex;
   return report;

@@ -15,11 +15,12 @@ inline constexpr std::size_t kMaxFiles = 8;
 struct LoadReport {
   std::vector<std::string> errorBoxes;  // error box texts, one per failed load
   int loads = 0;
-  bool windowVisible = true;  // after the last load
+  bool completed = false;  // the last load showed the whole picture
   int logPos = 0;
   int lastIndex = 0;
   // Empty unless an invariant broke: a position outside the log, a part count
-  // or mark out of range, or an error text that is none of the loader's.
+  // or mark out of range, the window shown after a completed load (or hidden
+  // after none), or an error text that is none of the loader's.
   std::string violation;
 };
 

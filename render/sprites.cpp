@@ -1,13 +1,9 @@
 #include "render/sprites.h"
 
-#include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
-#include <string>
 #include <utility>
-#include <vector>
 
 #include "render/sprite_asset.h"
 
@@ -15,8 +11,101 @@ namespace palorin::render {
 
 namespace {
 
-// The opaque pixels of one grid row: the first column and the count from
-// there, and whether they are unbroken by transparent ones.
+// The asset's lines that carry content, one at a time: CR LF or LF end a
+// line, blank lines and '#' comments are skipped.
+class AssetLines {
+ public:
+  constexpr explicit AssetLines(std::string_view text) : rest_(text) {}
+
+  // The next content line; false at the end of the text.
+  constexpr bool Next(std::string_view& line) {
+    while (!rest_.empty()) {
+      const auto end = rest_.find('\n');
+      line = rest_.substr(0, end);
+      rest_ = end == std::string_view::npos ? std::string_view{} : rest_.substr(end + 1);
+      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      if (!line.empty() && line.front() != '#') return true;
+    }
+    return false;
+  }
+  // The next content line, which must exist.
+  constexpr std::string_view Expect() {
+    std::string_view line;
+    if (!Next(line)) throw std::runtime_error("sprite asset: incomplete");
+    return line;
+  }
+
+ private:
+  std::string_view rest_;
+};
+
+// "r,g,b" with each channel 0..255.
+constexpr Pixel ParseRgb(std::string_view field) {
+  int parts[3] = {};
+  for (int p = 0; p < 3; ++p) {
+    if (p > 0) {
+      if (field.empty() || field.front() != ',')
+        throw std::runtime_error("sprite colour malformed");
+      field.remove_prefix(1);
+    }
+    std::size_t digits = 0;
+    while (digits < field.size() && field[digits] >= '0' && field[digits] <= '9' && digits < 4) {
+      parts[p] = parts[p] * 10 + (field[digits] - '0');
+      ++digits;
+    }
+    if (digits == 0 || parts[p] > 255) throw std::runtime_error("sprite colour out of range");
+    field.remove_prefix(digits);
+  }
+  if (!field.empty()) throw std::runtime_error("sprite colour malformed");
+  return Rgb(static_cast<std::uint8_t>(parts[0]), static_cast<std::uint8_t>(parts[1]),
+             static_cast<std::uint8_t>(parts[2]));
+}
+
+constexpr SpriteSet ParseAsset(std::string_view text) {
+  AssetLines lines(text);
+  if (lines.Expect() != "grid") throw std::runtime_error("sprite asset: missing grid");
+  std::array<std::string_view, kSpriteHeight> grid{};
+  for (auto& row : grid) {
+    row = lines.Expect();
+    if (row.size() != kSpriteWidth) throw std::runtime_error("sprite asset: bad grid row");
+  }
+  if (lines.Expect() != "colours") throw std::runtime_error("sprite asset: missing colours");
+
+  SpriteSet set{};
+  for (int n = 0; n < kSpriteCount; ++n) {
+    std::string_view line = lines.Expect();
+    std::array<std::string_view, 4> fields{};
+    for (auto& field : fields) {
+      const auto blank = line.find(' ');
+      field = line.substr(0, blank);
+      line = blank == std::string_view::npos ? std::string_view{} : line.substr(blank + 1);
+    }
+    if (fields[0].size() != 1 || fields[0][0] != '0' + n) {
+      throw std::runtime_error("sprite asset: index order");
+    }
+    const std::array<Pixel, 3> faces{ParseRgb(fields[1]), ParseRgb(fields[2]), ParseRgb(fields[3])};
+    BlockSprite& sprite = set[static_cast<std::size_t>(n)];
+    for (std::size_t j = 0; j < kSpriteHeight; ++j) {
+      for (std::size_t i = 0; i < kSpriteWidth; ++i) {
+        const auto face = std::string_view("TRL").find(grid[j][i]);
+        if (face == std::string_view::npos && grid[j][i] != '.') {
+          throw std::runtime_error("sprite asset: bad grid character");
+        }
+        sprite.colour[j][i] = face == std::string_view::npos ? 0 : faces[face];
+        sprite.keep[j][i] = face == std::string_view::npos ? 0xffffffffu : 0u;
+      }
+    }
+  }
+  return set;
+}
+
+// The sprite set, read once at compile time: a malformed asset fails the
+// build.
+constexpr SpriteSet kSprites = ParseAsset(kBlockSpriteAsset);
+
+// The opaque pixels of one sprite row: the first column and the count from
+// there, and whether they are unbroken by transparent ones. Every sprite
+// shares the grid's mask, so sprite 0's rows stand for all.
 struct RowRun {
   int first = 0;
   int length = 0;
@@ -24,37 +113,22 @@ struct RowRun {
 };
 using RowRuns = std::array<RowRun, kSpriteHeight>;
 
-// The grid's row runs, read at compile time from the same asset text that
-// ParseSpriteSet reads at start-up (same line rules: CR LF or LF, blank and
-// '#' lines skipped, "grid" first). A malformed asset fails the build here.
-constexpr RowRuns RowRunsOf(std::string_view text) {
+constexpr RowRuns kRowRuns = [] {
   RowRuns runs{};
-  int row = -1;  // before the "grid" line
-  while (row < kSpriteHeight) {
-    if (text.empty()) throw std::logic_error("sprite asset: grid incomplete");
-    const auto end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (line.empty() || line.front() == '#') continue;
-    if (row < 0) {
-      if (line != "grid") throw std::logic_error("sprite asset: missing grid");
-      row = 0;
-      continue;
+  const BlockSprite& sprite = kSprites[0];
+  for (int j = 0; j < kSpriteHeight; ++j) {
+    int first = -1, last = -1, opaque = 0;
+    for (int i = 0; i < kSpriteWidth; ++i) {
+      if (!sprite.Opaque(i, j)) continue;
+      if (first < 0) first = i;
+      last = i;
+      ++opaque;
     }
-    const auto first = line.find_first_not_of('.');
-    if (first != std::string_view::npos) {
-      const auto length = line.find_last_not_of('.') - first + 1;
-      runs[static_cast<std::size_t>(row)] = {
-          static_cast<int>(first), static_cast<int>(length),
-          line.substr(first, length).find('.') == std::string_view::npos};
-    }
-    ++row;
+    if (first >= 0)
+      runs[static_cast<std::size_t>(j)] = {first, last - first + 1, opaque == last - first + 1};
   }
   return runs;
-}
-
-constexpr RowRuns kRowRuns = RowRunsOf(kBlockSpriteAsset);
+}();
 constexpr bool kRowsUnbroken = [] {
   for (const RowRun& run : kRowRuns) {
     if (!run.unbroken) return false;
@@ -77,93 +151,11 @@ inline void CopyRowRuns(Pixel* dst, const BlockSprite& sprite, std::index_sequen
   (CopyRowRun<J>(dst + J * kRasterWidth, sprite.colour[J].data()), ...);
 }
 
-std::vector<std::string_view> Lines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  while (!text.empty()) {
-    const auto end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (!line.empty() && line.front() != '#') lines.push_back(line);
-    if (end == std::string_view::npos) break;
-    text.remove_prefix(end + 1);
-  }
-  return lines;
-}
-
-Pixel ParseRgb(std::string_view field) {
-  int parts[3] = {};
-  for (int& part : parts) {
-    const auto* end = field.data() + field.size();
-    const auto [ptr, ec] = std::from_chars(field.data(), end, part);
-    if (ec != std::errc{} || part < 0 || part > 255) {
-      throw std::runtime_error("sprite colour out of range");
-    }
-    field.remove_prefix(static_cast<std::size_t>(ptr - field.data()));
-    if (!field.empty() && field.front() == ',') field.remove_prefix(1);
-  }
-  return Rgb(static_cast<std::uint8_t>(parts[0]), static_cast<std::uint8_t>(parts[1]),
-             static_cast<std::uint8_t>(parts[2]));
-}
-
 }  // namespace
 
-SpriteSet ParseSpriteSet(std::string_view text) {
-  const auto lines = Lines(text);
-  std::size_t at = 0;
-  if (lines.size() < 2 + kSpriteHeight + kSpriteCount || lines[at++] != "grid") {
-    throw std::runtime_error("sprite asset: missing grid");
-  }
-  std::array<std::string_view, kSpriteHeight> grid;
-  for (auto& row : grid) {
-    row = lines[at++];
-    if (row.size() != kSpriteWidth) throw std::runtime_error("sprite asset: bad grid row");
-  }
-  if (lines[at++] != "colours") throw std::runtime_error("sprite asset: missing colours");
+SpriteSet ParseSpriteSet(std::string_view text) { return ParseAsset(text); }
 
-  SpriteSet set{};
-  for (int n = 0; n < kSpriteCount; ++n) {
-    std::string_view line = lines[at++];
-    std::array<std::string_view, 4> fields;
-    for (auto& field : fields) {
-      const auto blank = line.find(' ');
-      field = line.substr(0, blank);
-      line = blank == std::string_view::npos ? std::string_view{} : line.substr(blank + 1);
-    }
-    if (fields[0] != std::to_string(n)) throw std::runtime_error("sprite asset: index order");
-    const Pixel top = ParseRgb(fields[1]);
-    const Pixel right = ParseRgb(fields[2]);
-    const Pixel left = ParseRgb(fields[3]);
-    BlockSprite& sprite = set[static_cast<std::size_t>(n)];
-    for (int j = 0; j < kSpriteHeight; ++j) {
-      for (int i = 0; i < kSpriteWidth; ++i) {
-        Pixel colour = 0;
-        switch (grid[j][i]) {
-          case 'T':
-            colour = top;
-            break;
-          case 'R':
-            colour = right;
-            break;
-          case 'L':
-            colour = left;
-            break;
-          case '.':
-            break;
-          default:
-            throw std::runtime_error("sprite asset: bad grid character");
-        }
-        sprite.colour[j][i] = colour;
-        sprite.keep[j][i] = grid[j][i] == '.' ? 0xffffffffu : 0u;
-      }
-    }
-  }
-  return set;
-}
-
-const SpriteSet& BlockSprites() {
-  static const SpriteSet set = ParseSpriteSet(kBlockSpriteAsset);
-  return set;
-}
+const SpriteSet& BlockSprites() { return kSprites; }
 
 void DrawBlock(Raster& raster, int x, int y, int index) {
   if (index < 0 || index >= kSpriteCount) return;

@@ -19,7 +19,9 @@ struct BlockSprite {
   std::array<std::array<Pixel, kSpriteWidth>, kSpriteHeight> colour{};
   std::array<std::array<Pixel, kSpriteWidth>, kSpriteHeight> keep{};
 
-  bool Opaque(int column, int row) const { return keep[row][column] == 0; }
+  constexpr bool Opaque(int column, int row) const {
+    return keep[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] == 0;
+  }
 };
 
 using SpriteSet = std::array<BlockSprite, kSpriteCount>;
@@ -27,8 +29,11 @@ using SpriteSet = std::array<BlockSprite, kSpriteCount>;
 // The sprite set built into the program from assets/block_sprites.txt.
 const SpriteSet& BlockSprites();
 
-// Parses a sprite description in the asset's format. Throws std::runtime_error
-// on a malformed description; the built-in one is checked by the tests.
+// Parses a sprite description in the asset's format: a "grid" line, 13 rows
+// of 12 classes (T top, R right, L left, '.' transparent), a "colours" line,
+// then sprites 0..5 as "n r,g,b r,g,b r,g,b" for T, R and L. Blank lines and
+// '#' comments are skipped. Throws std::runtime_error on a malformed
+// description; the built-in one is read at compile time, so it cannot be.
 SpriteSet ParseSpriteSet(std::string_view text);
 
 // Draws sprite `index` with its top-left corner at raster pixel (6*x, 3*y),

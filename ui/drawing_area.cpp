@@ -7,6 +7,11 @@
 
 namespace palorin::ui {
 
+QImage RasterImage(const render::Raster& raster) {
+  return QImage(reinterpret_cast<const uchar*>(raster.Data()), render::kRasterWidth,
+                render::kRasterHeight, render::Raster::BytesPerLine(), QImage::Format_RGB32);
+}
+
 DrawingArea::DrawingArea(const render::Raster& raster, QWidget* parent)
     : QWidget(parent), raster_(raster) {
   setFixedSize(render::kRasterWidth, render::kRasterHeight);
@@ -19,10 +24,7 @@ DrawingArea::DrawingArea(const render::Raster& raster, QWidget* parent)
 
 void DrawingArea::paintEvent(QPaintEvent* event) {
   ++paints_;
-  // The raster's 0xffRRGGBB pixels are Format_RGB32 as they stand: the image
-  // wraps the memory read-only, no pixel is copied or converted here.
-  const QImage image(reinterpret_cast<const uchar*>(raster_.Data()), render::kRasterWidth,
-                     render::kRasterHeight, render::Raster::BytesPerLine(), QImage::Format_RGB32);
+  const QImage image = RasterImage(raster_);
   QPainter painter(this);
   const QRect dirty = event->rect() & rect();
   painter.drawImage(dirty.topLeft(), image, dirty);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -7,6 +8,11 @@
 #include "render/raster.h"
 
 namespace palorin::ui {
+
+// The raster's memory as a read-only image: its 0xffRRGGBB pixels are
+// Format_RGB32 as they stand, so no pixel is copied or converted. It is valid
+// as long as the raster; copy() it to keep the picture.
+QImage RasterImage(const render::Raster& raster);
 
 // Image1: shows the raster one to one (raster pixel (x, y) at widget pixel
 // (x, y)) straight from its memory, and reports pointer presses and moves in

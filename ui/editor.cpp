@@ -6,6 +6,7 @@
 #include <QImage>
 
 #include "forms/dispatch.h"
+#include "ui/drawing_area.h"
 #include "ui/file_window.h"
 #include "ui/main_window.h"
 #include "ui/prompts.h"
@@ -58,9 +59,7 @@ void Editor::ShowData() {
 
 void Editor::CopyToClipboard(const render::Raster& raster) {
   // A deep copy: drawing after the copy must not change what was copied.
-  const QImage image(reinterpret_cast<const uchar*>(raster.Data()), render::kRasterWidth,
-                     render::kRasterHeight, render::Raster::BytesPerLine(), QImage::Format_RGB32);
-  QGuiApplication::clipboard()->setImage(image.copy(), QClipboard::Clipboard);
+  QGuiApplication::clipboard()->setImage(RasterImage(raster).copy(), QClipboard::Clipboard);
 }
 
 void Editor::ShowFileWindow() {

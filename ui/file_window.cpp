@@ -16,14 +16,6 @@ namespace palorin::ui {
 
 namespace {
 
-constexpr Qt::WindowFlags kFixedWindowFlags =
-    Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
-
-QString Utf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // Five digit labels (9 x 17, the digit centred at the bottom) over five bars
 // (17 x 8), part 1 first; the bar of part k stands 5 pixels left of its digit.
 void AddIndicators(QWidget* parent, int firstLabel, int firstLabelLeft,
@@ -44,14 +36,8 @@ void AddIndicators(QWidget* parent, int firstLabel, int firstLabelLeft,
 }  // namespace
 
 FileWindow::FileWindow(forms::TForm2& form, RunHandler run)
-    : QWidget(nullptr, kFixedWindowFlags), form_(form), run_(std::move(run)) {
-  setObjectName(QStringLiteral("Form2"));
-  setWindowTitle(Utf8(forms::kFileCaption));
-  setWindowIcon(WindowIcon());
-  setFont(FormFont(12));
-  setFixedSize(kClientWidth, kClientHeight);
-  move(557, 106);
-
+    : FormWindow(form, std::move(run), "Form2", forms::kFileCaption, {kClientWidth, kClientHeight},
+                 {557, 106}) {
   pages_ = Place(new QTabWidget(this), "PageControl1", {0, 0, 209, 177});
   auto* loadPage = new QWidget;
   loadPage->setObjectName(QStringLiteral("TabSheet1"));
@@ -135,11 +121,6 @@ FileWindow::FileWindow(forms::TForm2& form, RunHandler run)
       form_.Memo1Lines.push_back(line.toStdString());
     }
   });
-}
-
-void FileWindow::Bind(QPushButton* button, void (forms::TForm2::*handler)()) {
-  connect(button, &QPushButton::clicked, this,
-          [this, handler] { run_(this, [form = &form_, handler] { (form->*handler)(); }); });
 }
 
 void FileWindow::ShowData() {

@@ -6,6 +6,7 @@
 
 #include "forms/tform2.h"
 #include "ui/combo_box.h"
+#include "ui/form_window.h"
 #include "ui/widgets.h"
 
 class QButtonGroup;
@@ -19,7 +20,7 @@ namespace palorin::ui {
 // TForm2 on the desktop: "Palorin-File", a fixed client area of 208 x 210
 // with the load and save pages. Closing it only hides it; its form keeps
 // every state for the next showing.
-class FileWindow : public QWidget {
+class FileWindow : public FormWindow<forms::TForm2> {
   Q_OBJECT
 
  public:
@@ -36,10 +37,6 @@ class FileWindow : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void Bind(QPushButton* button, void (forms::TForm2::*handler)());
-
-  forms::TForm2& form_;
-  RunHandler run_;
   QTabWidget* pages_ = nullptr;
   QPlainTextEdit* memo1_ = nullptr;
   QLabel* label11_ = nullptr;

@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QFont>
 #include <QIcon>
+#include <QString>
+#include <string_view>
 
 #include "forms/controls.h"
 
@@ -35,6 +37,11 @@ QColor ToQColor(const forms::Color& color);
 
 // Sets the colour a label draws its text in.
 void SetTextColor(QWidget& widget, const forms::Color& color);
+
+// A text of the forms (UTF-8) as Qt shows it.
+inline QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 // The window icon (a 32 x 32, 16-colour image built into the program).
 QIcon WindowIcon();

@@ -12,24 +12,13 @@ namespace palorin::ui {
 
 namespace {
 
-constexpr Qt::WindowFlags kFixedWindowFlags =
-    Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
-
 constexpr std::array<int, 3> kPanelWidths{70, 35, 35};
 
 }  // namespace
 
 MainWindow::MainWindow(forms::TForm1& form, RunHandler run)
-    : QWidget(nullptr, kFixedWindowFlags), form_(form), run_(std::move(run)) {
-  setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(QString::fromUtf8(forms::kMainCaption.data(),
-                                   static_cast<qsizetype>(forms::kMainCaption.size())));
-  setWindowIcon(WindowIcon());
-  setFont(FormFont(12));
-  setFixedSize(kClientWidth, kClientHeight);
-  move(192, 107);
-
+    : FormWindow(form, std::move(run), "Form1", forms::kMainCaption, {kClientWidth, kClientHeight},
+                 {192, 107}) {
   // Created in layout order; the tab order is set below.
   auto* button5 = AddButton(this, "Button5", QStringLiteral("File"), {0, 0, 41, 20});
   auto* button4 = AddButton(this, "Button4", QStringLiteral("Clip"), {48, 0, 41, 20});
@@ -105,11 +94,6 @@ MainWindow::MainWindow(forms::TForm1& form, RunHandler run)
       form->Image1MouseMove(static_cast<forms::ShiftState>(shift.toInt()), x, y);
     });
   };
-}
-
-void MainWindow::Bind(QPushButton* button, void (forms::TForm1::*handler)()) {
-  connect(button, &QPushButton::clicked, this,
-          [this, handler] { run_(this, [form = &form_, handler] { (form->*handler)(); }); });
 }
 
 void MainWindow::BindBox(ComboBoxView* box, void (forms::TForm1::*handler)()) {

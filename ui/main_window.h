@@ -7,6 +7,7 @@
 #include "forms/tform1.h"
 #include "ui/combo_box.h"
 #include "ui/drawing_area.h"
+#include "ui/form_window.h"
 #include "ui/widgets.h"
 
 class QLabel;
@@ -17,7 +18,7 @@ namespace palorin::ui {
 // TForm1 on the desktop: "Palorin Ver 1.2", a fixed client area of
 // 500 x 376 with every control at its place. User input goes into the form,
 // the handler runs through `run`, and ShowData() shows the form again.
-class MainWindow : public QWidget {
+class MainWindow : public FormWindow<forms::TForm1> {
   Q_OBJECT
 
  public:
@@ -39,11 +40,8 @@ class MainWindow : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void Bind(QPushButton* button, void (forms::TForm1::*handler)());
   void BindBox(ComboBoxView* box, void (forms::TForm1::*handler)());
 
-  forms::TForm1& form_;
-  RunHandler run_;
   DrawingArea* image1_ = nullptr;
   std::array<ComboBoxView*, 6> boxes_{};  // ComboBox1 … ComboBox6
   std::array<QLabel*, 3> sizeLabels_{};   // Label1 … Label3

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "core/placement_log.h"
+#include "core/scene.h"
+
+namespace palorin::core {
+
+// Writing the log and moving through it. Replay (ReDraw) lives here too: the
+// raster only ever shows what these operations put back into it.
+
+// Before an accepted press: in state kLastShown move one slot past the last
+// shown one. A negative LogPos (an empty loaded picture, a lower loaded count)
+// is moved up to 0, so the next block never lands outside the log.
+void PrepareAppend(PlacementLog& log);
+
+// The one block of a single-block press: draws it, refreshes the drawing
+// area, writes the panels, logs the entry at LogPos.
+void AppendBlock(Scene& scene, std::uint8_t x, std::uint8_t y, std::uint8_t colour);
+
+// One block of a stamp: logged only (no drawing, no panels). Once
+// kStampCapSlot is written every further block overwrites it.
+void AppendStamped(PlacementLog& log, std::uint8_t x, std::uint8_t y, std::uint8_t colour);
+
+// UnDo and ReDo by the step count typed in the step box. The text is parsed
+// only where the operation reads the box, so a bad text raises the
+// conversion error before anything changes.
+void UnDo(Scene& scene, std::string_view stepText);
+void ReDo(Scene& scene, std::string_view stepText);
+void ReSet(Scene& scene);
+
+// Replays slots 0..n (none when n < 0, at most kLastSlot) over the current
+// picture and refreshes the drawing area once.
+void ReDraw(Scene& scene, std::int64_t n);
+
+}  // namespace palorin::core
