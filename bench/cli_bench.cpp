@@ -80,44 +80,36 @@ int Spawn(const std::vector<std::string>& argv) {
   return WEXITSTATUS(status);
 }
 
-void BM_RenderProcess(benchmark::State& state) {
-  const Fixture& f = TheFixture();
-  const std::vector<std::string> argv{PALORIN_CLI_PATH, "render", "-o", f.output, f.picture};
+// Runs `argv` once per iteration; `perFile` counts the picture's bytes as
+// processed.
+void SpawnEach(benchmark::State& state, const std::vector<std::string>& argv, bool perFile) {
   for (auto _ : state) {
     if (Spawn(argv) != 0) {
-      state.SkipWithError("palorin-cli render failed");
+      state.SkipWithError((argv[0] + " failed").c_str());
       break;
     }
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                          static_cast<std::int64_t>(fs::file_size(f.picture)));
+  if (perFile) {
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(fs::file_size(TheFixture().picture)));
+  }
+}
+
+void BM_RenderProcess(benchmark::State& state) {
+  const Fixture& f = TheFixture();
+  SpawnEach(state, {PALORIN_CLI_PATH, "render", "-o", f.output, f.picture}, true);
 }
 BENCHMARK(BM_RenderProcess)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 void BM_CatYardstick(benchmark::State& state) {
-  const Fixture& f = TheFixture();
-  const std::vector<std::string> argv{"cat", f.picture};
-  for (auto _ : state) {
-    if (Spawn(argv) != 0) {
-      state.SkipWithError("cat failed");
-      break;
-    }
-  }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                          static_cast<std::int64_t>(fs::file_size(f.picture)));
+  SpawnEach(state, {"cat", TheFixture().picture}, true);
 }
 BENCHMARK(BM_CatYardstick)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // The tool starting and ending without work: what of the whole-process time
 // is loading the program rather than rendering.
 void BM_HelpProcess(benchmark::State& state) {
-  const std::vector<std::string> argv{PALORIN_CLI_PATH, "--help"};
-  for (auto _ : state) {
-    if (Spawn(argv) != 0) {
-      state.SkipWithError("palorin-cli --help failed");
-      break;
-    }
-  }
+  SpawnEach(state, {PALORIN_CLI_PATH, "--help"}, false);
 }
 BENCHMARK(BM_HelpProcess)->UseRealTime()->Unit(benchmark::kMillisecond);
 

@@ -94,6 +94,25 @@ int IndexOf(const forms::ComboBox& box, const std::string& name) {
   return -1;
 }
 
+// The main window's button that an action clicks.
+using Button = void (forms::TForm1::*)();
+Button ButtonHandler(Kind kind) {
+  switch (kind) {
+    case Kind::Undo:
+      return &forms::TForm1::Button1Click;
+    case Kind::Redo:
+      return &forms::TForm1::Button2Click;
+    case Kind::Reset:
+      return &forms::TForm1::Button3Click;
+    case Kind::Clip:
+      return &forms::TForm1::Button4Click;
+    case Kind::File:
+      return &forms::TForm1::Button5Click;
+    default:
+      return &forms::TForm1::Button6Click;  // End
+  }
+}
+
 }  // namespace
 
 Outcome Session::Apply(const Action& action) {
@@ -156,22 +175,12 @@ Outcome Session::Apply(const Action& action) {
       break;
 
     case Kind::Undo:
-      Run(outcome, [this] { form1_.Button1Click(); });
-      break;
     case Kind::Redo:
-      Run(outcome, [this] { form1_.Button2Click(); });
-      break;
     case Kind::Reset:
-      Run(outcome, [this] { form1_.Button3Click(); });
-      break;
     case Kind::Clip:
-      Run(outcome, [this] { form1_.Button4Click(); });
-      break;
     case Kind::File:
-      Run(outcome, [this] { form1_.Button5Click(); });
-      break;
     case Kind::End:
-      Run(outcome, [this] { form1_.Button6Click(); });
+      Run(outcome, [this, handler = ButtonHandler(action.kind)] { (form1_.*handler)(); });
       break;
 
     case Kind::Page:

@@ -1,7 +1,6 @@
 #include "ui/file_window.h"
 
 #include <QButtonGroup>
-#include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -15,6 +14,10 @@
 namespace palorin::ui {
 
 namespace {
+
+// The fixed client area, and where the window first appears.
+constexpr QSize kClientSize{208, 210};
+constexpr QPoint kFirstPosition{557, 106};
 
 // Five digit labels (9 x 17, the digit centred at the bottom) over five bars
 // (17 x 8), part 1 first; the bar of part k stands 5 pixels left of its digit.
@@ -36,8 +39,7 @@ void AddIndicators(QWidget* parent, int firstLabel, int firstLabelLeft,
 }  // namespace
 
 FileWindow::FileWindow(forms::TForm2& form, RunHandler run)
-    : FormWindow(form, std::move(run), "Form2", forms::kFileCaption, {kClientWidth, kClientHeight},
-                 {557, 106}) {
+    : FormWindow(form, std::move(run), "Form2", forms::kFileCaption, kClientSize, kFirstPosition) {
   pages_ = Place(new QTabWidget(this), "PageControl1", {0, 0, 209, 177});
   auto* loadPage = new QWidget;
   loadPage->setObjectName(QStringLiteral("TabSheet1"));
@@ -165,12 +167,6 @@ void FileWindow::ShowData() {
     loadBars_[i]->SetBrush(form_.LoadBars[i].Brush);
   }
   if (form_.Visible != isVisible()) setVisible(form_.Visible);
-}
-
-void FileWindow::closeEvent(QCloseEvent* event) {
-  // The close box only hides the window; its state lives on.
-  form_.Visible = false;
-  event->accept();
 }
 
 }  // namespace palorin::ui

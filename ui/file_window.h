@@ -24,17 +24,11 @@ class FileWindow : public FormWindow<forms::TForm2> {
   Q_OBJECT
 
  public:
-  static constexpr int kClientWidth = 208;
-  static constexpr int kClientHeight = 210;
-
   FileWindow(forms::TForm2& form, RunHandler run);
 
   // Pushes the form's data into the widgets (signals blocked), including
   // whether the window is shown.
-  void ShowData();
-
- protected:
-  void closeEvent(QCloseEvent* event) override;
+  void ShowData() override;
 
  private:
   QTabWidget* pages_ = nullptr;

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QCloseEvent>
 #include <QPoint>
 #include <QPushButton>
 #include <QSize>
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <string_view>
 
 #include "ui/look.h"
@@ -17,6 +19,15 @@ namespace palorin::ui {
 // icon, bound to one form whose handlers run through `run`.
 template <typename Form>
 class FormWindow : public QWidget {
+ public:
+  // Runs when the window closes (its close box, or the program closing it),
+  // before it hides.
+  std::function<void()> onClose;
+
+  // Pushes the form's data into the widgets, their signals blocked, so that
+  // showing never counts as the user's input.
+  virtual void ShowData() = 0;
+
  protected:
   FormWindow(Form& form, RunHandler run, const char* objectName, std::string_view caption,
              QSize client, QPoint at)
@@ -33,6 +44,11 @@ class FormWindow : public QWidget {
   void Bind(QPushButton* button, void (Form::*handler)()) {
     connect(button, &QPushButton::clicked, this,
             [this, handler] { run_(this, [form = &form_, handler] { (form->*handler)(); }); });
+  }
+
+  void closeEvent(QCloseEvent* event) override {
+    if (onClose) onClose();
+    event->accept();
   }
 
   Form& form_;

@@ -1,6 +1,5 @@
 #include "ui/main_window.h"
 
-#include <QCloseEvent>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -12,13 +11,16 @@ namespace palorin::ui {
 
 namespace {
 
+// The fixed client area, and where the window first appears.
+constexpr QSize kClientSize{500, 376};
+constexpr QPoint kFirstPosition{192, 107};
+
 constexpr std::array<int, 3> kPanelWidths{70, 35, 35};
 
 }  // namespace
 
 MainWindow::MainWindow(forms::TForm1& form, RunHandler run)
-    : FormWindow(form, std::move(run), "Form1", forms::kMainCaption, {kClientWidth, kClientHeight},
-                 {192, 107}) {
+    : FormWindow(form, std::move(run), "Form1", forms::kMainCaption, kClientSize, kFirstPosition) {
   // Created in layout order; the tab order is set below.
   auto* button5 = AddButton(this, "Button5", QStringLiteral("File"), {0, 0, 41, 20});
   auto* button4 = AddButton(this, "Button4", QStringLiteral("Clip"), {48, 0, 41, 20});
@@ -117,11 +119,6 @@ void MainWindow::ShowData() {
     const QString text = QString::fromStdString(texts[i]);
     if (panels_[i]->text() != text) panels_[i]->setText(text);
   }
-}
-
-void MainWindow::closeEvent(QCloseEvent* event) {
-  if (onClose) onClose();
-  event->accept();
 }
 
 }  // namespace palorin::ui

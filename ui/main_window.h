@@ -22,22 +22,13 @@ class MainWindow : public FormWindow<forms::TForm1> {
   Q_OBJECT
 
  public:
-  static constexpr int kClientWidth = 500;
-  static constexpr int kClientHeight = 376;
-
   MainWindow(forms::TForm1& form, RunHandler run);
 
   // Pushes the form's data into the widgets (signals blocked). The drawing
   // area is not repainted here: the raster shows at its refresh.
-  void ShowData();
+  void ShowData() override;
 
   DrawingArea& Image1() { return *image1_; }
-
-  // Runs when the window closes ("End" or the close box), before it hides.
-  std::function<void()> onClose;
-
- protected:
-  void closeEvent(QCloseEvent* event) override;
 
  private:
   void BindBox(ComboBoxView* box, void (forms::TForm1::*handler)());
