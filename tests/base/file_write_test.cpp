@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 const std::string kCannot = "cannot create";
 const std::string kWriteFailed = "write failed";
 
-class WriteFileReplacingTest : public ::testing::Test {
+class WriteFileReplacingTest : public testing::Test {
  protected:
   void SetUp() override {
     std::string tmpl = (fs::temp_directory_path() / "palorin-fw-XXXXXX").string();

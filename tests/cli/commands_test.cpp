@@ -12,13 +12,13 @@
 namespace palorin::cli {
 namespace {
 
-using testing::CopyData;
-using testing::DataPath;
-using testing::ReadFile;
-using testing::RunCli;
-using testing::ScopedCwd;
-using testing::TempDir;
-using testing::WriteFile;
+using test::CopyData;
+using test::DataPath;
+using test::ReadFile;
+using test::RunCli;
+using test::ScopedCwd;
+using test::TempDir;
+using test::WriteFile;
 
 // The BMP of small.pln (six blocks in the five colours and one empty slot),
 // checked once by eye.
@@ -205,7 +205,7 @@ TEST(Render, WritesTheBmpSaveModesBytes) {
   EXPECT_EQ(run.out, "");
   const std::string bmp = ReadFile("small.bmp");
   EXPECT_EQ(bmp.size(), render::kBmpFileSize);
-  EXPECT_EQ(testing::Fnv1a64(bmp), kSmallBmpChecksum);
+  EXPECT_EQ(test::Fnv1a64(bmp), kSmallBmpChecksum);
 
   // The same picture saved by the file window in its BMP mode.
   const auto saved =

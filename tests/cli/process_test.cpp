@@ -8,12 +8,12 @@
 namespace palorin::cli {
 namespace {
 
-using testing::CliBinary;
-using testing::DataPath;
-using testing::ReadFile;
-using testing::RunProcess;
-using testing::ShellQuote;
-using testing::TempDir;
+using test::CliBinary;
+using test::DataPath;
+using test::ReadFile;
+using test::RunProcess;
+using test::ShellQuote;
+using test::TempDir;
 
 std::string Cli() { return ShellQuote(CliBinary()); }
 
@@ -34,7 +34,7 @@ TEST(Process, RenderWritesTheSameBmpToAFileAndToAPipe) {
   EXPECT_EQ(RunProcess(Cli() + " render -o " + ShellQuote(file) + " " + small), kExitOk);
   EXPECT_EQ(RunProcess(Cli() + " render " + small + " | cat > " + ShellQuote(piped)), kExitOk);
   const std::string bmp = ReadFile(file);
-  EXPECT_EQ(testing::Fnv1a64(bmp), 0x1437945a629bfa39ull);
+  EXPECT_EQ(test::Fnv1a64(bmp), 0x1437945a629bfa39ull);
   EXPECT_EQ(ReadFile(piped), bmp);
 }
 

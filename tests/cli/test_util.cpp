@@ -10,7 +10,7 @@
 
 #include "cli/cli.h"
 
-namespace palorin::cli::testing {
+namespace palorin::test {
 
 TempDir::TempDir() {
   std::string pattern = (std::filesystem::temp_directory_path() / "palorin-cli-XXXXXX").string();
@@ -69,9 +69,9 @@ CliRun RunCli(const std::vector<std::string>& args, std::string_view input, bool
   std::istringstream in{std::string(input)};
   std::ostringstream out;
   std::ostringstream err;
-  Io io{in, out, err, outIsTerminal};
+  cli::Io io{in, out, err, outIsTerminal};
   CliRun run;
-  run.status = Main(args, io);
+  run.status = cli::Main(args, io);
   run.out = out.str();
   run.err = err.str();
   return run;
@@ -97,4 +97,4 @@ std::string ShellQuote(std::string_view text) {
 
 std::string CliBinary() { return PALORIN_CLI_PATH; }
 
-}  // namespace palorin::cli::testing
+}  // namespace palorin::test

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace palorin::cli::testing {
+namespace palorin::test {
 
 // A fresh folder under the system's temporary folder, removed with its
 // content when the object goes.
@@ -61,4 +61,4 @@ int RunProcess(const std::string& shellCommand);
 std::string ShellQuote(std::string_view text);
 std::string CliBinary();
 
-}  // namespace palorin::cli::testing
+}  // namespace palorin::test

@@ -16,8 +16,8 @@
 namespace palorin::core {
 namespace {
 
-using testing::Block;
-using testing::SlotOf;
+using test::Block;
+using test::SlotOf;
 
 // Every slot holds an entry with a non-zero cell y, so every look-ahead that
 // stays inside the log passes.
@@ -92,7 +92,7 @@ TEST(UnDoOutOfRange, StepTextsOfAnySize) {
       {"0", 0, 3, 2, 2},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::Message()
+    SCOPED_TRACE(testing::Message()
                  << "UnDo '" << c.text << "' in state " << c.afterStep << " from " << c.start);
     Scene scene = FullLog();
     scene.log.LogPos = c.start;
@@ -134,7 +134,7 @@ TEST(ReDoOutOfRange, StepTextsOfAnySize) {
       {"abc", 0, 5, 5, true},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::Message()
+    SCOPED_TRACE(testing::Message()
                  << "ReDo '" << c.text << "' in state " << c.afterStep << " from " << c.start);
     Scene scene = FullLog();
     scene.log.LogPos = c.start;
@@ -229,11 +229,11 @@ TEST(LogBounds, RandomOperationsNeverWriteAboveSlot10001) {
   std::mt19937 rng(20240611);
   const char* const steps[] = {"1",  "2",  "5",          "1000",        "0",         "-1",
                                "-3", "-5", "2147483647", "-2147483647", "$80000000", "x"};
-  const testing::Boxes stamps[] = {
-      testing::SingleBoxes(),
-      testing::Solid("XYZ", "7", "6", "5"),
-      testing::Shell("9", "9", "9"),
-      testing::Solid("X", "30", "1", "1"),
+  const test::Boxes stamps[] = {
+      test::SingleBoxes(),
+      test::Solid("XYZ", "7", "6", "5"),
+      test::Shell("9", "9", "9"),
+      test::Solid("X", "30", "1", "1"),
   };
   Scene scene;
   for (int n = 0; n < 2500; ++n) {

@@ -9,9 +9,9 @@
 namespace palorin::core {
 namespace {
 
-using testing::Block;
-using testing::PressCell;
-using testing::SlotOf;
+using test::Block;
+using test::PressCell;
+using test::SlotOf;
 
 // Five blocks whose sprites overlap, so that a replay in the wrong order shows.
 constexpr Block P{10, 10, 1}, Q{11, 11, 2}, R{12, 12, 3}, S{12, 10, 4}, T{10, 12, 5};
@@ -40,7 +40,7 @@ Step Op(Step::Kind kind, const char* text, int pos, int last, int after, std::ve
 void RunSteps(Scene& scene, const std::vector<Step>& steps) {
   for (std::size_t n = 0; n < steps.size(); ++n) {
     const Step& s = steps[n];
-    SCOPED_TRACE(::testing::Message() << "step " << n);
+    SCOPED_TRACE(testing::Message() << "step " << n);
     const auto refreshesBefore = scene.canvas.RefreshCount();
     switch (s.kind) {
       case Step::Start:
@@ -150,7 +150,7 @@ TEST(PlacementLogEdges, ReDoAfterAPlacementDoesNotReadTheStepBox) {
   EXPECT_EQ(scene.log.LastIndex, 2);
   EXPECT_EQ(scene.log.AfterStep, 1);
   EXPECT_EQ(scene.status.Panels[0], "Count:2");
-  EXPECT_TRUE(scene.canvas.raster == testing::Picture({P, T, R}));
+  EXPECT_TRUE(scene.canvas.raster == test::Picture({P, T, R}));
 }
 
 TEST(PlacementLogEdges, ReDoLooksAtTheCellYOfTheNextSlotNotItsColour) {
@@ -163,7 +163,7 @@ TEST(PlacementLogEdges, ReDoLooksAtTheCellYOfTheNextSlotNotItsColour) {
   EXPECT_EQ(scene.log.LogPos, 0);
   EXPECT_EQ(scene.status.Panels[0], "Count:0");
   EXPECT_EQ(scene.canvas.RefreshCount(), refreshes);
-  EXPECT_TRUE(scene.canvas.raster == testing::Picture({{10, 10, 1}}));
+  EXPECT_TRUE(scene.canvas.raster == test::Picture({{10, 10, 1}}));
 }
 
 TEST(PlacementLogEdges, ReSetWithNothingShownEmptiesNoSlot) {
@@ -176,7 +176,7 @@ TEST(PlacementLogEdges, ReSetWithNothingShownEmptiesNoSlot) {
   for (int slot = 0; slot < 3; ++slot) EXPECT_NE(SlotOf(scene.log, slot), E);
   ReDo(scene, "2");
   EXPECT_EQ(scene.log.LogPos, 2);
-  EXPECT_TRUE(scene.canvas.raster == testing::Picture({P, Q, R}));
+  EXPECT_TRUE(scene.canvas.raster == test::Picture({P, Q, R}));
 }
 
 TEST(PlacementLogEdges, ReSetLeavesLastIndex) {
@@ -260,8 +260,7 @@ TEST(Press, Guards) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    for (const testing::Boxes& boxes :
-         {testing::SingleBoxes(), testing::Solid("X", "5", "1", "1")}) {
+    for (const test::Boxes& boxes : {test::SingleBoxes(), test::Solid("X", "5", "1", "1")}) {
       Scene scene;
       scene.CellX = 7;
       scene.CellY = 9;
@@ -288,7 +287,7 @@ TEST(Press, ANegativeLogPosIsMovedUpToSlotZero) {
   // the next block must land in slot 0, never outside the log.
   for (const int pos : {-1, -2, -5, -10004, INT_MIN}) {
     for (const int afterStep : {0, 1}) {
-      SCOPED_TRACE(::testing::Message() << pos << " in state " << afterStep);
+      SCOPED_TRACE(testing::Message() << pos << " in state " << afterStep);
       Scene single;
       single.log.LogPos = pos;
       single.log.AfterStep = afterStep;
@@ -301,7 +300,7 @@ TEST(Press, ANegativeLogPosIsMovedUpToSlotZero) {
       Scene stamp;
       stamp.log.LogPos = pos;
       stamp.log.AfterStep = afterStep;
-      PressCell(stamp, 40, 50, 2, testing::Solid("Y", "1", "2", "1"));
+      PressCell(stamp, 40, 50, 2, test::Solid("Y", "1", "2", "1"));
       EXPECT_EQ(SlotOf(stamp.log, 0), (Block{40, 50, 2}));
       EXPECT_EQ(SlotOf(stamp.log, 1), (Block{41, 51, 2}));
       EXPECT_EQ(stamp.log.LogPos, 2);
@@ -315,7 +314,7 @@ TEST(Press, AfterAStepARefusedPressKeepsLogPosAndAnAcceptedOneMovesIt) {
   for (const Block& b : {P, Q, R}) PressCell(scene, b.x, b.y, b.colour);
   UnDo(scene, "1");
   ASSERT_EQ(scene.log.LogPos, 1);
-  Press(scene, {0, 0}, testing::SingleBoxes().In());
+  Press(scene, {0, 0}, test::SingleBoxes().In());
   EXPECT_EQ(scene.log.LogPos, 1);
   EXPECT_EQ(scene.log.AfterStep, 1);
   PressCell(scene, 30, 30, 4);

@@ -23,7 +23,7 @@ TextBuffer Make(Lines lines) {
   return b;
 }
 
-using palorin::testing::ErrorOf;
+using palorin::test::ErrorOf;
 
 struct SplitCase {
   std::string bytes;
@@ -48,7 +48,7 @@ TEST(TextBufferSplit, LineEndsAreCrLfOrLfAlone) {
     TextBuffer b;
     b.Lines = {"old"};
     b.SetText(c.bytes);
-    EXPECT_EQ(b.Lines, c.lines) << ::testing::PrintToString(c.bytes);
+    EXPECT_EQ(b.Lines, c.lines) << testing::PrintToString(c.bytes);
   }
 }
 
@@ -99,12 +99,12 @@ TEST(TextBufferSearch, LooksAtTheNext150CharactersOnly) {
   EXPECT_EQ(Make({"r]", ":"}).Search("r]:", 0), -1);
 }
 
-class TextBufferFileTest : public ::testing::Test {
+class TextBufferFileTest : public testing::Test {
  protected:
   TextBufferFileTest() {
     dir = fs::temp_directory_path() /
           ("palorin_text_buffer_" + std::to_string(::getpid()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+           testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir);
     fs::create_directories(dir);
   }

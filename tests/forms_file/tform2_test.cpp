@@ -19,7 +19,7 @@ namespace palorin::forms {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FakeServices;
+using test::FakeServices;
 
 std::string ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -43,7 +43,7 @@ void FillLog(core::PlacementLog& log, std::int32_t last) {
   log.LogPos = last + 1;
 }
 
-class FileWindowTest : public ::testing::Test {
+class FileWindowTest : public testing::Test {
  protected:
   FileWindowTest() : form1(services), form2(form1, services) {
     form1.FormCreate();
@@ -51,7 +51,7 @@ class FileWindowTest : public ::testing::Test {
     form2.Visible = true;  // shown by "File"
     dir = fs::temp_directory_path() /
           ("palorin_forms_file_" + std::to_string(::getpid()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+           testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir);
     fs::create_directories(dir);
   }

@@ -37,7 +37,7 @@ std::vector<std::string> Numbers(int last) {
   return items;
 }
 
-class TForm1Test : public ::testing::Test {
+class TForm1Test : public testing::Test {
  protected:
   TForm1Test() : form(services) { form.FormCreate(); }
 

@@ -80,7 +80,7 @@ TEST(EncodeBmp, RowsBottomFirstInBlueGreenRedOrder) {
   }
 }
 
-class BmpSaverTest : public ::testing::Test {
+class BmpSaverTest : public testing::Test {
  protected:
   void SetUp() override {
     std::string tmpl = (fs::temp_directory_path() / "palorin-bmp-XXXXXX").string();

@@ -19,11 +19,11 @@
 #include "ui_test_support.h"
 
 using namespace palorin;
-using palorin::ui::testing::Child;
-using palorin::ui::testing::ChooseFromList;
-using palorin::ui::testing::FakePrompts;
-using palorin::ui::testing::RasterImage;
-using palorin::ui::testing::ShownText;
+using palorin::test::Child;
+using palorin::test::ChooseFromList;
+using palorin::test::FakePrompts;
+using palorin::test::RasterImage;
+using palorin::test::ShownText;
 
 namespace {
 

@@ -19,11 +19,11 @@
 #include "ui/look.h"
 #include "ui/prompts.h"
 
-namespace palorin::ui::testing {
+namespace palorin::test {
 
 // Answers the file dialogs from a queue and records what was asked: the
 // dialog's settings at the moment it ran, and every error box.
-class FakePrompts final : public Prompts {
+class FakePrompts final : public ui::Prompts {
  public:
   std::deque<std::optional<std::string>> answers;  // an empty queue cancels
   std::vector<forms::FileDialog> opened;
@@ -88,7 +88,7 @@ inline QImage RasterImage(const render::Raster& raster) {
       .copy();
 }
 
-}  // namespace palorin::ui::testing
+}  // namespace palorin::test
 
 // A test main that runs under the offscreen platform unless told otherwise
 // and uses the program's look (style and fonts).
