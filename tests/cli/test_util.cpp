@@ -12,17 +12,6 @@
 
 namespace palorin::test {
 
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "palorin-cli-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
 ScopedCwd::ScopedCwd(const std::filesystem::path& dir)
     : previous_(std::filesystem::current_path()) {
   std::filesystem::current_path(dir);

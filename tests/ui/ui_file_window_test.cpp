@@ -260,12 +260,13 @@ class FileWindowTest : public QObject {
 
     const std::string part1 = dir.filePath("part1.txt").toStdString();
     QVERIFY(p.window.isVisible());
-    p.prompts.answers.push_back(part1);
+    p.prompts.saveDialog.replies.push_back(part1);
     p.Execute();
     QVERIFY(p.prompts.errors.empty());
-    QCOMPARE(p.prompts.saved.size(), std::size_t{1});
-    QCOMPARE(p.prompts.saved[0].Title, std::string("Sertafo形式データをtxtファイルで保存する"));
-    QCOMPARE(p.prompts.saved[0].DefaultExt, std::string("txt"));
+    QCOMPARE(p.prompts.saveDialog.asked.size(), std::size_t{1});
+    QCOMPARE(p.prompts.saveDialog.asked[0].Title,
+             std::string("Sertafo形式データをtxtファイルで保存する"));
+    QCOMPARE(p.prompts.saveDialog.asked[0].DefaultExt, std::string("txt"));
     QVERIFY(QFile::exists(QString::fromStdString(part1)));
     // Part 1 is written, part 2 is not: the window stays for it.
     QCOMPARE(Fill(p.window, "Shape1"), kGreen);
@@ -274,10 +275,10 @@ class FileWindowTest : public QObject {
 
     // Loading that part on the load page fills the load indicators.
     p.ClickTab(0);
-    p.prompts.answers.push_back(part1);
+    p.prompts.openDialog.replies.push_back(part1);
     p.Execute();
     QVERIFY(p.prompts.errors.empty());
-    QCOMPARE(p.prompts.opened.size(), std::size_t{1});
+    QCOMPARE(p.prompts.openDialog.asked.size(), std::size_t{1});
     QCOMPARE(Child<QLabel>(p.window, "Label11")->text(), QStringLiteral("1"));
     for (int part = 1; part <= 5; ++part) {
       QCOMPARE(TextColor(p.window, Name("Label", part + 5).constData()),
@@ -308,15 +309,15 @@ class FileWindowTest : public QObject {
     p.Click(p.window, "RadioGroup1Item1");
     // A cancelled dialog changes nothing and says nothing.
     p.Execute();
-    QCOMPARE(p.prompts.saved.size(), std::size_t{1});
+    QCOMPARE(p.prompts.saveDialog.asked.size(), std::size_t{1});
     QVERIFY(p.window.isVisible());
 
     const std::string file = dir.filePath("picture.pln").toStdString();
-    p.prompts.answers.push_back(file);
+    p.prompts.saveDialog.replies.push_back(file);
     p.Execute();
     QVERIFY(p.prompts.errors.empty());
-    QCOMPARE(p.prompts.saved.back().Title, std::string("Palorin形式ファイルを保存する"));
-    QCOMPARE(p.prompts.saved.back().DefaultExt, std::string("pln"));
+    QCOMPARE(p.prompts.saveDialog.asked.back().Title, std::string("Palorin形式ファイルを保存する"));
+    QCOMPARE(p.prompts.saveDialog.asked.back().DefaultExt, std::string("pln"));
     QVERIFY(QFile::exists(QString::fromStdString(file)));
     QVERIFY(!p.window.isVisible());
 
@@ -324,10 +325,10 @@ class FileWindowTest : public QObject {
     QVERIFY(RasterImage(p.editor.Form1().raster()) != picture);
     p.Click(p.main, "Button5");
     p.ClickTab(0);
-    p.prompts.answers.push_back(file);
+    p.prompts.openDialog.replies.push_back(file);
     p.Execute();
     QVERIFY(p.prompts.errors.empty());
-    QCOMPARE(p.prompts.opened.back().Filter.size(), std::size_t{2});
+    QCOMPARE(p.prompts.openDialog.asked.back().Filter.size(), std::size_t{2});
     QVERIFY(!p.window.isVisible());
     QCOMPARE(RasterImage(p.editor.Form1().raster()), picture);
     QCOMPARE(p.main.Image1().grab().toImage().convertToFormat(QImage::Format_RGB32), picture);
@@ -337,7 +338,7 @@ class FileWindowTest : public QObject {
   void errorInExecuteShowsErrorBox() {
     Program p;
     p.ShowFileWindow();
-    p.prompts.answers.push_back(std::string("/nonexistent-folder/none.pln"));
+    p.prompts.openDialog.replies.push_back(std::string("/nonexistent-folder/none.pln"));
     p.Execute();
     QCOMPARE(p.prompts.errors.size(), std::size_t{1});
     QCOMPARE(p.prompts.errors[0].second,

@@ -9,46 +9,34 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
-#include <deque>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "render/raster.h"
+#include "tests/support/dialog_answers.h"
 #include "ui/look.h"
 #include "ui/prompts.h"
 
 namespace palorin::test {
 
-// Answers the file dialogs from a queue and records what was asked: the
-// dialog's settings at the moment it ran, and every error box.
+// Answers the file dialogs from queues and records what was asked: the
+// dialogs' settings at the moment they ran, and every error box.
 class FakePrompts final : public ui::Prompts {
  public:
-  std::deque<std::optional<std::string>> answers;  // an empty queue cancels
-  std::vector<forms::FileDialog> opened;
-  std::vector<forms::FileDialog> saved;
+  DialogAnswers openDialog;
+  DialogAnswers saveDialog;
   std::vector<std::pair<QString, QString>> errors;  // title, text
 
   std::optional<std::string> Open(forms::FileDialog& dialog, QWidget*) override {
-    opened.push_back(dialog);
-    return Answer(dialog);
+    return openDialog.Answer(dialog);
   }
   std::optional<std::string> Save(forms::FileDialog& dialog, QWidget*) override {
-    saved.push_back(dialog);
-    return Answer(dialog);
+    return saveDialog.Answer(dialog);
   }
   void ShowError(const QString& title, const QString& text, QWidget*) override {
     errors.emplace_back(title, text);
-  }
-
- private:
-  std::optional<std::string> Answer(forms::FileDialog& dialog) {
-    if (answers.empty()) return std::nullopt;
-    auto answer = std::move(answers.front());
-    answers.pop_front();
-    if (answer) dialog.FileName = *answer;
-    return answer;
   }
 };
 
