@@ -41,7 +41,8 @@ std::string PictureOfLines(const std::string& lines, const TempDir& dir) {
 }
 
 TEST(Play, PlacementSequencesTraceTheLogsPositionsStepByStep) {
-  for (const char* name : {"seq1", "seq2", "seq3", "seq4"}) {
+  for (const char* name :
+       {"undo_then_place", "undo_past_the_start", "redo_past_the_end", "reset_after_undo"}) {
     SCOPED_TRACE(name);
     const TempDir dir;
     const std::string script = DataPath(std::string(name) + ".play");
@@ -183,7 +184,7 @@ TEST(Cli, FailsWithStatusOneOnFilesItCannotReadOrWrite) {
       {{"render", "-o", dir / "no/such/folder.bmp", DataPath("small.pln")},
        "palorin-cli render: cannot create " + (dir / "no/such/folder.bmp") + "\n"},
       {{"play", missing}, "palorin-cli play: cannot read " + missing + "\n"},
-      {{"play", "--bmp", dir / "no/such.bmp", DataPath("seq1.play")},
+      {{"play", "--bmp", dir / "no/such.bmp", DataPath("undo_then_place.play")},
        "palorin-cli play: cannot create " + (dir / "no/such.bmp") + "\n"},
   };
   for (const auto& [args, message] : cases) {

@@ -20,10 +20,11 @@ std::string Cli() { return ShellQuote(CliBinary()); }
 TEST(Process, PlayTracesAPlacementSequence) {
   const TempDir dir;
   const std::string out = dir / "out.txt";
-  const int status = RunProcess(Cli() + " play --trace " + ShellQuote(DataPath("seq3.play")) +
-                                " > " + ShellQuote(out));
+  const int status =
+      RunProcess(Cli() + " play --trace " + ShellQuote(DataPath("redo_past_the_end.play")) + " > " +
+                 ShellQuote(out));
   EXPECT_EQ(status, kExitOk);
-  EXPECT_EQ(ReadFile(out), ReadFile(DataPath("seq3.trace")));
+  EXPECT_EQ(ReadFile(out), ReadFile(DataPath("redo_past_the_end.trace")));
 }
 
 TEST(Process, RenderWritesTheSameBmpToAFileAndToAPipe) {

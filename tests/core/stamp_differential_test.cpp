@@ -16,7 +16,7 @@
 namespace palorin::core {
 namespace {
 
-// ---- The reference: the loops exactly as written, one block at a time. ----
+// ---- The reference: the literal loops, one block at a time. ----
 
 void RefAppendStamped(PlacementLog& log, std::int64_t x, std::int64_t y, std::uint8_t colour) {
   ASSERT_TRUE(PlacementLog::InSlots(log.LogPos)) << "reference would write slot " << log.LogPos;

@@ -81,7 +81,7 @@ void ExpectStamp(const StampCase& c, int afterStep) {
   EXPECT_EQ(scene.canvas.RefreshCount() - refreshes, 1u);
 }
 
-TEST(Stamp, WorkedExamples) {
+TEST(Stamp, BlocksOfSmallShapesInPlacementOrder) {
   const StampCase cases[] = {
       {"shell 2,2,2",
        test::Shell("2", "2", "2"),
@@ -257,7 +257,7 @@ TEST(Stamp, TypedSizesOfAHundredThousandKeepTheLogExact) {
   EXPECT_EQ(scene.status.Panels[0], "Count:9999");
 }
 
-TEST(ModeRule, TableOfTheModeBox) {
+TEST(ModeRule, EachModeEnablesTheSizeBoxesOfItsAxes) {
   struct Case {
     int index;
     bool x, y, z;
