@@ -24,17 +24,31 @@ struct Step {
   int logPos, lastIndex, afterStep;
   std::vector<Block> slots;    // slots 0, 1, … afterwards
   std::vector<Block> picture;  // drawn in this order on black
-  const char* panel0;
+  std::string panel0;
   int refreshes;  // drawing-area refreshes the step makes
 };
 
 Step Place(Block b, int pos, int last, std::vector<Block> slots, std::vector<Block> pic,
-           const char* panel) {
-  return {Step::Place, b, "", pos, last, 0, std::move(slots), std::move(pic), panel, 1};
+           std::string panel) {
+  return {Step::Place, b, "", pos, last, 0, std::move(slots), std::move(pic), std::move(panel), 1};
 }
 Step Op(Step::Kind kind, const char* text, int pos, int last, int after, std::vector<Block> slots,
         std::vector<Block> pic, const char* panel, int refreshes) {
   return {kind, E, text, pos, last, after, std::move(slots), std::move(pic), panel, refreshes};
+}
+
+// The steps that place `blocks` one by one on a fresh log (each block shown
+// in the slot of its position), followed by `then`.
+std::vector<Step> PlacingThen(const std::vector<Block>& blocks, const std::vector<Step>& then) {
+  std::vector<Step> steps;
+  for (std::size_t n = 0; n < blocks.size(); ++n) {
+    const std::vector<Block> shown(blocks.begin(), blocks.begin() + static_cast<std::ptrdiff_t>(n) + 1);
+    const int last = static_cast<int>(n);
+    steps.push_back(
+        Place(blocks[n], last + 1, last, shown, shown, "Count:" + std::to_string(last)));
+  }
+  steps.insert(steps.end(), then.begin(), then.end());
+  return steps;
 }
 
 void RunSteps(Scene& scene, const std::vector<Step>& steps) {
@@ -72,17 +86,18 @@ void RunSteps(Scene& scene, const std::vector<Step>& steps) {
   }
 }
 
-TEST(WorkedSequence, PlaceThreeUnDoOnePlaceOneThenUnDoPastTheStart) {
+TEST(PlacementLogSteps, PlaceThreeUnDoOnePlaceOneThenUnDoPastTheStart) {
   Scene scene;
   RunSteps(scene, {
-                      // Sequence 1.
+                      // S takes the slot of the undone R.
                       Op(Step::Start, "", 0, 0, 0, {E, E, E}, {}, "Count:none", 0),
                       Place(P, 1, 0, {P, E, E}, {P}, "Count:0"),
                       Place(Q, 2, 1, {P, Q, E}, {P, Q}, "Count:1"),
                       Place(R, 3, 2, {P, Q, R}, {P, Q, R}, "Count:2"),
                       Op(Step::UnDoStep, "1", 1, 1, 1, {P, Q, R}, {P, Q}, "Count:1", 1),
                       Place(S, 3, 2, {P, Q, S}, {P, Q, S}, "Count:2"),
-                      // Sequence 2.
+                      // UnDo past the start: nothing is shown, LastIndex keeps the
+                      // unclamped value, a second UnDo is ignored, ReDo shows slot 0.
                       Op(Step::UnDoStep, "5", -1, -3, 1, {P, Q, S}, {}, "Count:none", 1),
                       Op(Step::UnDoStep, "1", -1, -3, 1, {P, Q, S}, {}, "Count:none", 0),
                       Op(Step::ReDoStep, "1", 0, 0, 1, {P, Q, S}, {P}, "Count:0", 1),
@@ -92,29 +107,26 @@ TEST(WorkedSequence, PlaceThreeUnDoOnePlaceOneThenUnDoPastTheStart) {
                   });
 }
 
-TEST(WorkedSequence, ReDoPastTheEnd) {
+TEST(PlacementLogSteps, ReDoPastTheEnd) {
   Scene scene;
-  RunSteps(scene, {
-                      Place(P, 1, 0, {P}, {P}, "Count:0"),
-                      Place(Q, 2, 1, {P, Q}, {P, Q}, "Count:1"),
-                      Place(R, 3, 2, {P, Q, R}, {P, Q, R}, "Count:2"),
-                      Place(S, 4, 3, {P, Q, R, S}, {P, Q, R, S}, "Count:3"),
+  RunSteps(
+      scene,
+      PlacingThen({P, Q, R, S},
+                  {
                       Op(Step::UnDoStep, "3", 0, 0, 1, {P, Q, R, S}, {P}, "Count:0", 1),
                       Op(Step::ReDoStep, "5", 5, 5, 1, {P, Q, R, S, E, E}, {P}, "Count:5", 0),
                       Op(Step::ReDoStep, "1", 5, 5, 1, {P, Q, R, S, E, E, E}, {P}, "Count:5", 0),
                       Op(Step::UnDoStep, "4", 1, 1, 1, {P, Q, R, S}, {P, Q}, "Count:1", 1),
                       Place(T, 3, 2, {P, Q, T, S, E}, {P, Q, T}, "Count:2"),
-                  });
+                  }));
 }
 
-TEST(WorkedSequence, ReSetAfterUnDo) {
+TEST(PlacementLogSteps, ReSetAfterUnDo) {
   Scene scene;
-  RunSteps(scene, {
-                      Place(P, 1, 0, {P}, {P}, "Count:0"),
-                      Place(Q, 2, 1, {P, Q}, {P, Q}, "Count:1"),
-                      Place(R, 3, 2, {P, Q, R}, {P, Q, R}, "Count:2"),
-                      Place(S, 4, 3, {P, Q, R, S}, {P, Q, R, S}, "Count:3"),
-                      Place(T, 5, 4, {P, Q, R, S, T}, {P, Q, R, S, T}, "Count:4"),
+  RunSteps(
+      scene,
+      PlacingThen({P, Q, R, S, T},
+                  {
                       Op(Step::UnDoStep, "2", 2, 2, 1, {P, Q, R, S, T}, {P, Q, R}, "Count:2", 1),
                       Op(Step::ReSetStep, "", 0, 2, 1, {E, E, E, S, T, E}, {}, "Count:0", 1),
                       // PrepareAppend moves LogPos from 0 to 1: slot 0 stays empty.
@@ -122,7 +134,7 @@ TEST(WorkedSequence, ReSetAfterUnDo) {
                       // A replay skips the empty slot 0.
                       // UnDo by 0 in state 0 hides nothing: the last shown slot is 1.
                       Op(Step::UnDoStep, "0", 1, 1, 1, {E, P, E, S, T}, {P}, "Count:1", 1),
-                  });
+                  }));
 }
 
 TEST(PlacementLogEdges, FirstAndTenthBlockAndThePanelsOfAPlacement) {
