@@ -40,7 +40,7 @@ std::string PictureOfLines(const std::string& lines, const TempDir& dir) {
   return PictureOf(script, dir);
 }
 
-TEST(Play, PlacementSequencesTraceTheLogsPositionsStepByStep) {
+TEST(Play, UnDoReDoScriptsTraceTheLogsPositionsStepByStep) {
   for (const char* name :
        {"undo_then_place", "undo_past_the_start", "redo_past_the_end", "reset_after_undo"}) {
     SCOPED_TRACE(name);

@@ -17,7 +17,7 @@ using test::TempDir;
 
 std::string Cli() { return ShellQuote(CliBinary()); }
 
-TEST(Process, PlayTracesAPlacementSequence) {
+TEST(Process, PlayTracesAnUnDoReDoScript) {
   const TempDir dir;
   const std::string out = dir / "out.txt";
   const int status =

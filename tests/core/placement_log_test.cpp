@@ -42,7 +42,8 @@ Step Op(Step::Kind kind, const char* text, int pos, int last, int after, std::ve
 std::vector<Step> PlacingThen(const std::vector<Block>& blocks, const std::vector<Step>& then) {
   std::vector<Step> steps;
   for (std::size_t n = 0; n < blocks.size(); ++n) {
-    const std::vector<Block> shown(blocks.begin(), blocks.begin() + static_cast<std::ptrdiff_t>(n) + 1);
+    const std::vector<Block> shown(blocks.begin(),
+                                   blocks.begin() + static_cast<std::ptrdiff_t>(n) + 1);
     const int last = static_cast<int>(n);
     steps.push_back(
         Place(blocks[n], last + 1, last, shown, shown, "Count:" + std::to_string(last)));
