@@ -1,37 +1,30 @@
 #include "base/file_write.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 
 #include "base/error.h"
+#include "tests/support/error_of.h"
+#include "tests/support/file_size_limit.h"
+#include "tests/support/temp_dir.h"
 
 namespace palorin {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ReadBytes;
 
 const std::string kCannot = "cannot create";
 const std::string kWriteFailed = "write failed";
 
-class WriteFileReplacingTest : public ::testing::Test {
+class WriteFileReplacingTest : public testing::Test {
  protected:
-  void SetUp() override {
-    std::string tmpl = (fs::temp_directory_path() / "palorin-fw-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir_ = tmpl;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
   std::set<std::string> Entries() const {
@@ -40,32 +33,23 @@ class WriteFileReplacingTest : public ::testing::Test {
     return names;
   }
 
-  static std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
-
   static void Write(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
   }
 
   // The message thrown by a write that is expected to fail.
   static std::string ErrorOf(const std::string& path, const std::string& bytes) {
-    try {
-      WriteFileReplacing(path, bytes, kCannot, kWriteFailed);
-    } catch (const Error& e) {
-      return e.what();
-    }
-    return "<no error>";
+    return test::ErrorOf([&] { WriteFileReplacing(path, bytes, kCannot, kWriteFailed); });
   }
 
-  fs::path dir_;
+  const test::TempDir temp_;
+  const fs::path dir_ = temp_.path();
 };
 
 TEST_F(WriteFileReplacingTest, CreatesANewFileWithExactlyTheBytes) {
   const std::string bytes("a\0b\r\nc", 6);
   WriteFileReplacing(Path("new.bin"), bytes, kCannot, kWriteFailed);
-  EXPECT_EQ(Read(Path("new.bin")), bytes);
+  EXPECT_EQ(ReadBytes(Path("new.bin")), bytes);
   EXPECT_EQ(Entries(), std::set<std::string>{"new.bin"});
 }
 
@@ -73,7 +57,7 @@ TEST_F(WriteFileReplacingTest, ReplacesALongerFileLeavingExactlyTheNewLength) {
   Write(Path("old.txt"), std::string(10000, 'x'));
   WriteFileReplacing(Path("old.txt"), "short", kCannot, kWriteFailed);
   EXPECT_EQ(fs::file_size(Path("old.txt")), 5u);
-  EXPECT_EQ(Read(Path("old.txt")), "short");
+  EXPECT_EQ(ReadBytes(Path("old.txt")), "short");
   EXPECT_EQ(Entries(), std::set<std::string>{"old.txt"});
 }
 
@@ -106,19 +90,16 @@ TEST_F(WriteFileReplacingTest, TargetsThatCannotBeCreated) {
 
 TEST_F(WriteFileReplacingTest, AWriteFailingPartWayKeepsTheExistingFile) {
   Write(Path("keep.txt"), "precious");
-  // Make every write beyond 4 KiB fail with EFBIG instead of killing the test.
-  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit old{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-  rlimit small = old;
-  small.rlim_cur = 4096;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const std::string message = ErrorOf(Path("keep.txt"), std::string(100000, 'y'));
-  ::setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, oldHandler);
+  // Every write beyond 4 KiB fails.
+  std::string message;
+  {
+    const test::ScopedFileSizeLimit limit(4096);
+    ASSERT_TRUE(limit.applied());
+    message = ErrorOf(Path("keep.txt"), std::string(100000, 'y'));
+  }
 
   EXPECT_EQ(message, kWriteFailed);
-  EXPECT_EQ(Read(Path("keep.txt")), "precious");
+  EXPECT_EQ(ReadBytes(Path("keep.txt")), "precious");
   EXPECT_EQ(Entries(), std::set<std::string>{"keep.txt"});
 }
 

@@ -47,7 +47,7 @@ TEST(IntParse, AcceptsDecimalAndHexForms) {
   }
 }
 
-TEST(IntParse, RejectsWithTheOriginalTextInTheMessage) {
+TEST(IntParse, RejectsQuotingTheWholeTextInTheMessage) {
   const char* const cases[] = {
       "",
       " ",

@@ -12,13 +12,13 @@
 namespace palorin::cli {
 namespace {
 
-using testing::CopyData;
-using testing::DataPath;
-using testing::ReadFile;
-using testing::RunCli;
-using testing::ScopedCwd;
-using testing::TempDir;
-using testing::WriteFile;
+using test::CopyData;
+using test::DataPath;
+using test::ReadFile;
+using test::RunCli;
+using test::ScopedCwd;
+using test::TempDir;
+using test::WriteFile;
 
 // The BMP of small.pln (six blocks in the five colours and one empty slot),
 // checked once by eye.
@@ -40,8 +40,9 @@ std::string PictureOfLines(const std::string& lines, const TempDir& dir) {
   return PictureOf(script, dir);
 }
 
-TEST(Play, PlacementSequencesTraceTheLogsPositionsStepByStep) {
-  for (const char* name : {"seq1", "seq2", "seq3", "seq4"}) {
+TEST(Play, UnDoReDoScriptsTraceTheLogsPositionsStepByStep) {
+  for (const char* name :
+       {"undo_then_place", "undo_past_the_start", "redo_past_the_end", "reset_after_undo"}) {
     SCOPED_TRACE(name);
     const TempDir dir;
     const std::string script = DataPath(std::string(name) + ".play");
@@ -183,7 +184,7 @@ TEST(Cli, FailsWithStatusOneOnFilesItCannotReadOrWrite) {
       {{"render", "-o", dir / "no/such/folder.bmp", DataPath("small.pln")},
        "palorin-cli render: cannot create " + (dir / "no/such/folder.bmp") + "\n"},
       {{"play", missing}, "palorin-cli play: cannot read " + missing + "\n"},
-      {{"play", "--bmp", dir / "no/such.bmp", DataPath("seq1.play")},
+      {{"play", "--bmp", dir / "no/such.bmp", DataPath("undo_then_place.play")},
        "palorin-cli play: cannot create " + (dir / "no/such.bmp") + "\n"},
   };
   for (const auto& [args, message] : cases) {
@@ -205,7 +206,7 @@ TEST(Render, WritesTheBmpSaveModesBytes) {
   EXPECT_EQ(run.out, "");
   const std::string bmp = ReadFile("small.bmp");
   EXPECT_EQ(bmp.size(), render::kBmpFileSize);
-  EXPECT_EQ(testing::Fnv1a64(bmp), kSmallBmpChecksum);
+  EXPECT_EQ(test::Fnv1a64(bmp), kSmallBmpChecksum);
 
   // The same picture saved by the file window in its BMP mode.
   const auto saved =

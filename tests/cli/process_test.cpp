@@ -8,22 +8,23 @@
 namespace palorin::cli {
 namespace {
 
-using testing::CliBinary;
-using testing::DataPath;
-using testing::ReadFile;
-using testing::RunProcess;
-using testing::ShellQuote;
-using testing::TempDir;
+using test::CliBinary;
+using test::DataPath;
+using test::ReadFile;
+using test::RunProcess;
+using test::ShellQuote;
+using test::TempDir;
 
 std::string Cli() { return ShellQuote(CliBinary()); }
 
-TEST(Process, PlayTracesAPlacementSequence) {
+TEST(Process, PlayTracesAnUnDoReDoScript) {
   const TempDir dir;
   const std::string out = dir / "out.txt";
-  const int status = RunProcess(Cli() + " play --trace " + ShellQuote(DataPath("seq3.play")) +
-                                " > " + ShellQuote(out));
+  const int status =
+      RunProcess(Cli() + " play --trace " + ShellQuote(DataPath("redo_past_the_end.play")) + " > " +
+                 ShellQuote(out));
   EXPECT_EQ(status, kExitOk);
-  EXPECT_EQ(ReadFile(out), ReadFile(DataPath("seq3.trace")));
+  EXPECT_EQ(ReadFile(out), ReadFile(DataPath("redo_past_the_end.trace")));
 }
 
 TEST(Process, RenderWritesTheSameBmpToAFileAndToAPipe) {
@@ -34,7 +35,7 @@ TEST(Process, RenderWritesTheSameBmpToAFileAndToAPipe) {
   EXPECT_EQ(RunProcess(Cli() + " render -o " + ShellQuote(file) + " " + small), kExitOk);
   EXPECT_EQ(RunProcess(Cli() + " render " + small + " | cat > " + ShellQuote(piped)), kExitOk);
   const std::string bmp = ReadFile(file);
-  EXPECT_EQ(testing::Fnv1a64(bmp), 0x1437945a629bfa39ull);
+  EXPECT_EQ(test::Fnv1a64(bmp), 0x1437945a629bfa39ull);
   EXPECT_EQ(ReadFile(piped), bmp);
 }
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <iterator>
+#include <vector>
 
 namespace palorin::cli {
 namespace {
@@ -20,27 +22,18 @@ struct GoodLine {
 };
 
 TEST(ParseLine, ReadsEveryActionWithItsFields) {
-  const GoodLine cases[] = {
+  std::vector<GoodLine> cases = {
       {"press 100 200", Kind::Press, 100, 200},
       {"press -5 0", Kind::Press, -5, 0},
       {"move 499 307", Kind::Move, 499, 307},
       {"colour blue", Kind::Colour, 0, 0, 0, 0, "blue"},
       {"colour-text dark red", Kind::ColourText, 0, 0, 0, 0, "dark red"},
-      {"colour-text ", Kind::ColourText},
-      {"colour-text", Kind::ColourText},
       {"mode XYZ", Kind::Mode, 0, 0, 0, 0, "XYZ"},
       {"size X 1", Kind::Size, 0, 0, 0, 0},
       {"size Z 50", Kind::Size, 0, 0, 2, 49},
       {"size-text Y  7", Kind::SizeText, 0, 0, 1, 0, " 7"},
       {"size-text X", Kind::SizeText, 0, 0, 0, 0, ""},
       {"step $10", Kind::Step, 0, 0, 0, 0, "$10"},
-      {"step ", Kind::Step},
-      {"undo", Kind::Undo},
-      {"redo", Kind::Redo},
-      {"reset", Kind::Reset},
-      {"clip", Kind::Clip},
-      {"file", Kind::File},
-      {"end", Kind::End},
       {"page load", Kind::Page, 0, 0, 0, 0},
       {"page save", Kind::Page, 0, 0, 0, 1},
       {"save-mode compat", Kind::SaveMode, 0, 0, 0, 0},
@@ -49,13 +42,21 @@ TEST(ParseLine, ReadsEveryActionWithItsFields) {
       {"part 3 ", Kind::Part, 0, 0, 0, 0, "3 "},
       {"load my pictures/a b.txt", Kind::Load, 0, 0, 0, 0, "my pictures/a b.txt"},
       {"save out", Kind::Save, 0, 0, 0, 0, "out"},
-      {"load-cancel", Kind::LoadCancel},
-      {"save-cancel", Kind::SaveCancel},
-      {"cancel", Kind::Cancel},
       // A script written with CR LF line ends.
       {"press 1 2\r", Kind::Press, 1, 2},
       {"step 12\r", Kind::Step, 0, 0, 0, 0, "12"},
   };
+  // Lines that give an action with every field left empty.
+  const char* const bareLines[] = {"colour-text ", "colour-text", "step ",       "undo",
+                                   "redo",         "reset",       "clip",        "file",
+                                   "end",          "load-cancel", "save-cancel", "cancel"};
+  const Kind bareKinds[] = {Kind::ColourText, Kind::ColourText, Kind::Step,       Kind::Undo,
+                            Kind::Redo,       Kind::Reset,      Kind::Clip,       Kind::File,
+                            Kind::End,        Kind::LoadCancel, Kind::SaveCancel, Kind::Cancel};
+  static_assert(std::size(bareLines) == std::size(bareKinds));
+  for (std::size_t i = 0; i < std::size(bareLines); ++i) {
+    cases.push_back({bareLines[i], bareKinds[i]});
+  }
   for (const GoodLine& c : cases) {
     SCOPED_TRACE(c.line);
     const ParsedLine parsed = ParseLine(c.line);

@@ -9,7 +9,7 @@
 namespace palorin::cli {
 namespace {
 
-using testing::TempDir;
+using test::TempDir;
 
 Action Line(const std::string& text) {
   const ParsedLine parsed = ParseLine(text);

@@ -10,18 +10,7 @@
 
 #include "cli/cli.h"
 
-namespace palorin::cli::testing {
-
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "palorin-cli-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
+namespace palorin::test {
 
 ScopedCwd::ScopedCwd(const std::filesystem::path& dir)
     : previous_(std::filesystem::current_path()) {
@@ -69,9 +58,9 @@ CliRun RunCli(const std::vector<std::string>& args, std::string_view input, bool
   std::istringstream in{std::string(input)};
   std::ostringstream out;
   std::ostringstream err;
-  Io io{in, out, err, outIsTerminal};
+  cli::Io io{in, out, err, outIsTerminal};
   CliRun run;
-  run.status = Main(args, io);
+  run.status = cli::Main(args, io);
   run.out = out.str();
   run.err = err.str();
   return run;
@@ -97,4 +86,4 @@ std::string ShellQuote(std::string_view text) {
 
 std::string CliBinary() { return PALORIN_CLI_PATH; }
 
-}  // namespace palorin::cli::testing
+}  // namespace palorin::test

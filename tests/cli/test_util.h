@@ -6,23 +6,9 @@
 #include <string_view>
 #include <vector>
 
-namespace palorin::cli::testing {
+#include "tests/support/temp_dir.h"
 
-// A fresh folder under the system's temporary folder, removed with its
-// content when the object goes.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
-  std::string operator/(std::string_view name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
-};
+namespace palorin::test {
 
 // Makes `dir` the working folder for the object's life, so that scripts can
 // name their files relative to it.
@@ -61,4 +47,4 @@ int RunProcess(const std::string& shellCommand);
 std::string ShellQuote(std::string_view text);
 std::string CliBinary();
 
-}  // namespace palorin::cli::testing
+}  // namespace palorin::test

@@ -18,7 +18,7 @@ namespace palorin::core {
 inline void PrintTo(const Cell& c, std::ostream* os) { *os << "(" << c.x << ", " << c.y << ")"; }
 }  // namespace palorin::core
 
-namespace palorin::core::testing {
+namespace palorin::test {
 
 // One log entry or one drawn block.
 struct Block {
@@ -32,7 +32,7 @@ inline std::ostream& operator<<(std::ostream& os, const Block& b) {
 
 // A pointer pixel inside the diamond of an accepted cell: row 3 of the
 // diamond spans columns 1..10 for both parities.
-inline PointerPos PointerFor(int cellX, int cellY) { return {6 * cellX + 5, 3 * cellY + 3}; }
+inline core::PointerPos PointerFor(int cellX, int cellY) { return {6 * cellX + 5, 3 * cellY + 3}; }
 
 // What the mode and size boxes hold at a press. It owns the texts that the
 // StampInputs it hands out look at, so keep it alive across the press.
@@ -40,7 +40,7 @@ struct Boxes {
   std::string mode = "Single";
   std::array<std::string, 3> sizes{"1", "1", "1"};
   std::array<int, 3> indexes{0, 0, 0};
-  StampInputs In() const { return {mode, {sizes[0], sizes[1], sizes[2]}, indexes}; }
+  core::StampInputs In() const { return {mode, {sizes[0], sizes[1], sizes[2]}, indexes}; }
 };
 
 inline Boxes SingleBoxes() { return {}; }
@@ -63,15 +63,16 @@ inline render::Raster Picture(std::initializer_list<Block> blocks) {
   return r;
 }
 
-inline Block SlotOf(const PlacementLog& log, int slot) {
+inline Block SlotOf(const core::PlacementLog& log, int slot) {
   return {log.LogX[static_cast<std::size_t>(slot)], log.LogY[static_cast<std::size_t>(slot)],
           log.LogColor[static_cast<std::size_t>(slot)]};
 }
 
 // A press on the cell through the real press handler, in the given colour.
-inline void PressCell(Scene& scene, int x, int y, int colour, const Boxes& boxes = SingleBoxes()) {
+inline void PressCell(core::Scene& scene, int x, int y, int colour,
+                      const Boxes& boxes = SingleBoxes()) {
   scene.CurColor = static_cast<std::uint8_t>(colour);
-  Press(scene, PointerFor(x, y), boxes.In());
+  core::Press(scene, PointerFor(x, y), boxes.In());
 }
 
-}  // namespace palorin::core::testing
+}  // namespace palorin::test

@@ -16,8 +16,8 @@
 namespace palorin::core {
 namespace {
 
-using testing::Block;
-using testing::SlotOf;
+using test::Block;
+using test::SlotOf;
 
 // Every slot holds an entry with a non-zero cell y, so every look-ahead that
 // stays inside the log passes.
@@ -38,6 +38,20 @@ render::Raster Replay(const PlacementLog& log, std::int64_t last) {
     if (b.colour != 0) render::DrawBlock(r, b.x, b.y, b.colour);
   }
   return r;
+}
+
+// The full log at position `logPos` in step state `afterStep`.
+Scene FullLogAt(std::int32_t logPos, int afterStep) {
+  Scene scene = FullLog();
+  scene.log.LogPos = logPos;
+  scene.log.AfterStep = afterStep;
+  return scene;
+}
+
+// Names a step case: the action, the step box's text and where it starts.
+std::string StepTrace(const char* action, const char* text, int afterStep, std::int32_t start) {
+  return std::string(action) + " '" + text + "' in state " + std::to_string(afterStep) + " from " +
+         std::to_string(start);
 }
 
 std::string Panel(std::int32_t pos) { return "Count:" + std::to_string(pos); }
@@ -92,11 +106,8 @@ TEST(UnDoOutOfRange, StepTextsOfAnySize) {
       {"0", 0, 3, 2, 2},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::Message()
-                 << "UnDo '" << c.text << "' in state " << c.afterStep << " from " << c.start);
-    Scene scene = FullLog();
-    scene.log.LogPos = c.start;
-    scene.log.AfterStep = c.afterStep;
+    SCOPED_TRACE(StepTrace("UnDo", c.text, c.afterStep, c.start));
+    Scene scene = FullLogAt(c.start, c.afterStep);
     const auto slots = scene.log.LogColor;
     UnDo(scene, c.text);
     EXPECT_EQ(scene.log.LogPos, c.logPos);
@@ -134,11 +145,8 @@ TEST(ReDoOutOfRange, StepTextsOfAnySize) {
       {"abc", 0, 5, 5, true},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::Message()
-                 << "ReDo '" << c.text << "' in state " << c.afterStep << " from " << c.start);
-    Scene scene = FullLog();
-    scene.log.LogPos = c.start;
-    scene.log.AfterStep = c.afterStep;
+    SCOPED_TRACE(StepTrace("ReDo", c.text, c.afterStep, c.start));
+    Scene scene = FullLogAt(c.start, c.afterStep);
     ReDo(scene, c.text);
     EXPECT_EQ(scene.log.LogPos, c.logPos);
     EXPECT_EQ(scene.log.LastIndex, c.logPos);
@@ -155,10 +163,8 @@ TEST(ReDoOutOfRange, NoNextEntryOutsideTheLog) {
   // entry: nothing changes, whatever the step box holds.
   for (const std::int32_t start : {INT_MIN, -10000, -2, 10002, 10003, 10004, INT_MAX}) {
     for (const int afterStep : {0, 1}) {
-      Scene scene = FullLog();
-      scene.log.LogPos = start;
+      Scene scene = FullLogAt(start, afterStep);
       scene.log.LastIndex = 77;
-      scene.log.AfterStep = afterStep;
       ReDo(scene, "$80000000");
       EXPECT_EQ(scene.log.LogPos, start);
       EXPECT_EQ(scene.log.LastIndex, 77);
@@ -177,10 +183,8 @@ TEST(ReDoOutOfRange, NoNextEntryOutsideTheLog) {
 
 TEST(UnDoOutOfRange, NothingShownMeansNothingHappens) {
   for (const std::int32_t start : {-1, -2, INT_MIN}) {
-    Scene scene = FullLog();
-    scene.log.LogPos = start;
+    Scene scene = FullLogAt(start, 1);
     scene.log.LastIndex = 12;
-    scene.log.AfterStep = 1;
     UnDo(scene, "$80000000");
     UnDo(scene, "abc");  // the box is not even read
     EXPECT_EQ(scene.log.LogPos, start);
@@ -229,11 +233,11 @@ TEST(LogBounds, RandomOperationsNeverWriteAboveSlot10001) {
   std::mt19937 rng(20240611);
   const char* const steps[] = {"1",  "2",  "5",          "1000",        "0",         "-1",
                                "-3", "-5", "2147483647", "-2147483647", "$80000000", "x"};
-  const testing::Boxes stamps[] = {
-      testing::SingleBoxes(),
-      testing::Solid("XYZ", "7", "6", "5"),
-      testing::Shell("9", "9", "9"),
-      testing::Solid("X", "30", "1", "1"),
+  const test::Boxes stamps[] = {
+      test::SingleBoxes(),
+      test::Solid("XYZ", "7", "6", "5"),
+      test::Shell("9", "9", "9"),
+      test::Solid("X", "30", "1", "1"),
   };
   Scene scene;
   for (int n = 0; n < 2500; ++n) {

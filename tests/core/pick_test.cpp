@@ -77,7 +77,7 @@ TEST(Pick, EveryAcceptedCellIsPickedByItsWholeDiamond) {
     for (int x = (y % 2); x <= kMaxCellX; x += 2) {
       ++accepted;
       EXPECT_EQ((picks[{x, y}]), x % 2 == 0 ? 38 : 34) << "cell " << x << "," << y;
-      EXPECT_EQ(Pick(testing::PointerFor(x, y)), (Cell{x, y}));
+      EXPECT_EQ(Pick(test::PointerFor(x, y)), (Cell{x, y}));
     }
   }
   EXPECT_EQ(accepted, 4059);
@@ -118,7 +118,7 @@ TEST(Move, ShowsAcceptedCellsOnly) {
       {{INT_MAX, 3}, nullptr, nullptr}, {{600, 100}, nullptr, nullptr},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.at.x << "," << c.at.y);
+    SCOPED_TRACE(testing::Message() << c.at.x << "," << c.at.y);
     Scene scene;
     scene.status.Panels = {"Count:7", "X:1", "Y:2"};
     scene.CurColor = 0;  // moves show the cell whatever the colour

@@ -9,9 +9,9 @@
 namespace palorin::core {
 namespace {
 
-using testing::Block;
-using testing::PressCell;
-using testing::SlotOf;
+using test::Block;
+using test::PressCell;
+using test::SlotOf;
 
 // Five blocks whose sprites overlap, so that a replay in the wrong order shows.
 constexpr Block P{10, 10, 1}, Q{11, 11, 2}, R{12, 12, 3}, S{12, 10, 4}, T{10, 12, 5};
@@ -24,23 +24,38 @@ struct Step {
   int logPos, lastIndex, afterStep;
   std::vector<Block> slots;    // slots 0, 1, … afterwards
   std::vector<Block> picture;  // drawn in this order on black
-  const char* panel0;
+  std::string panel0;
   int refreshes;  // drawing-area refreshes the step makes
 };
 
 Step Place(Block b, int pos, int last, std::vector<Block> slots, std::vector<Block> pic,
-           const char* panel) {
-  return {Step::Place, b, "", pos, last, 0, std::move(slots), std::move(pic), panel, 1};
+           std::string panel) {
+  return {Step::Place, b, "", pos, last, 0, std::move(slots), std::move(pic), std::move(panel), 1};
 }
 Step Op(Step::Kind kind, const char* text, int pos, int last, int after, std::vector<Block> slots,
         std::vector<Block> pic, const char* panel, int refreshes) {
   return {kind, E, text, pos, last, after, std::move(slots), std::move(pic), panel, refreshes};
 }
 
+// The steps that place `blocks` one by one on a fresh log (each block shown
+// in the slot of its position), followed by `then`.
+std::vector<Step> PlacingThen(const std::vector<Block>& blocks, const std::vector<Step>& then) {
+  std::vector<Step> steps;
+  for (std::size_t n = 0; n < blocks.size(); ++n) {
+    const std::vector<Block> shown(blocks.begin(),
+                                   blocks.begin() + static_cast<std::ptrdiff_t>(n) + 1);
+    const int last = static_cast<int>(n);
+    steps.push_back(
+        Place(blocks[n], last + 1, last, shown, shown, "Count:" + std::to_string(last)));
+  }
+  steps.insert(steps.end(), then.begin(), then.end());
+  return steps;
+}
+
 void RunSteps(Scene& scene, const std::vector<Step>& steps) {
   for (std::size_t n = 0; n < steps.size(); ++n) {
     const Step& s = steps[n];
-    SCOPED_TRACE(::testing::Message() << "step " << n);
+    SCOPED_TRACE(testing::Message() << "step " << n);
     const auto refreshesBefore = scene.canvas.RefreshCount();
     switch (s.kind) {
       case Step::Start:
@@ -72,17 +87,18 @@ void RunSteps(Scene& scene, const std::vector<Step>& steps) {
   }
 }
 
-TEST(WorkedSequence, PlaceThreeUnDoOnePlaceOneThenUnDoPastTheStart) {
+TEST(PlacementLogSteps, PlaceThreeUnDoOnePlaceOneThenUnDoPastTheStart) {
   Scene scene;
   RunSteps(scene, {
-                      // Sequence 1.
+                      // S takes the slot of the undone R.
                       Op(Step::Start, "", 0, 0, 0, {E, E, E}, {}, "Count:none", 0),
                       Place(P, 1, 0, {P, E, E}, {P}, "Count:0"),
                       Place(Q, 2, 1, {P, Q, E}, {P, Q}, "Count:1"),
                       Place(R, 3, 2, {P, Q, R}, {P, Q, R}, "Count:2"),
                       Op(Step::UnDoStep, "1", 1, 1, 1, {P, Q, R}, {P, Q}, "Count:1", 1),
                       Place(S, 3, 2, {P, Q, S}, {P, Q, S}, "Count:2"),
-                      // Sequence 2.
+                      // UnDo past the start: nothing is shown, LastIndex keeps the
+                      // unclamped value, a second UnDo is ignored, ReDo shows slot 0.
                       Op(Step::UnDoStep, "5", -1, -3, 1, {P, Q, S}, {}, "Count:none", 1),
                       Op(Step::UnDoStep, "1", -1, -3, 1, {P, Q, S}, {}, "Count:none", 0),
                       Op(Step::ReDoStep, "1", 0, 0, 1, {P, Q, S}, {P}, "Count:0", 1),
@@ -92,29 +108,26 @@ TEST(WorkedSequence, PlaceThreeUnDoOnePlaceOneThenUnDoPastTheStart) {
                   });
 }
 
-TEST(WorkedSequence, ReDoPastTheEnd) {
+TEST(PlacementLogSteps, ReDoPastTheEnd) {
   Scene scene;
-  RunSteps(scene, {
-                      Place(P, 1, 0, {P}, {P}, "Count:0"),
-                      Place(Q, 2, 1, {P, Q}, {P, Q}, "Count:1"),
-                      Place(R, 3, 2, {P, Q, R}, {P, Q, R}, "Count:2"),
-                      Place(S, 4, 3, {P, Q, R, S}, {P, Q, R, S}, "Count:3"),
+  RunSteps(
+      scene,
+      PlacingThen({P, Q, R, S},
+                  {
                       Op(Step::UnDoStep, "3", 0, 0, 1, {P, Q, R, S}, {P}, "Count:0", 1),
                       Op(Step::ReDoStep, "5", 5, 5, 1, {P, Q, R, S, E, E}, {P}, "Count:5", 0),
                       Op(Step::ReDoStep, "1", 5, 5, 1, {P, Q, R, S, E, E, E}, {P}, "Count:5", 0),
                       Op(Step::UnDoStep, "4", 1, 1, 1, {P, Q, R, S}, {P, Q}, "Count:1", 1),
                       Place(T, 3, 2, {P, Q, T, S, E}, {P, Q, T}, "Count:2"),
-                  });
+                  }));
 }
 
-TEST(WorkedSequence, ReSetAfterUnDo) {
+TEST(PlacementLogSteps, ReSetAfterUnDo) {
   Scene scene;
-  RunSteps(scene, {
-                      Place(P, 1, 0, {P}, {P}, "Count:0"),
-                      Place(Q, 2, 1, {P, Q}, {P, Q}, "Count:1"),
-                      Place(R, 3, 2, {P, Q, R}, {P, Q, R}, "Count:2"),
-                      Place(S, 4, 3, {P, Q, R, S}, {P, Q, R, S}, "Count:3"),
-                      Place(T, 5, 4, {P, Q, R, S, T}, {P, Q, R, S, T}, "Count:4"),
+  RunSteps(
+      scene,
+      PlacingThen({P, Q, R, S, T},
+                  {
                       Op(Step::UnDoStep, "2", 2, 2, 1, {P, Q, R, S, T}, {P, Q, R}, "Count:2", 1),
                       Op(Step::ReSetStep, "", 0, 2, 1, {E, E, E, S, T, E}, {}, "Count:0", 1),
                       // PrepareAppend moves LogPos from 0 to 1: slot 0 stays empty.
@@ -122,7 +135,7 @@ TEST(WorkedSequence, ReSetAfterUnDo) {
                       // A replay skips the empty slot 0.
                       // UnDo by 0 in state 0 hides nothing: the last shown slot is 1.
                       Op(Step::UnDoStep, "0", 1, 1, 1, {E, P, E, S, T}, {P}, "Count:1", 1),
-                  });
+                  }));
 }
 
 TEST(PlacementLogEdges, FirstAndTenthBlockAndThePanelsOfAPlacement) {
@@ -150,7 +163,7 @@ TEST(PlacementLogEdges, ReDoAfterAPlacementDoesNotReadTheStepBox) {
   EXPECT_EQ(scene.log.LastIndex, 2);
   EXPECT_EQ(scene.log.AfterStep, 1);
   EXPECT_EQ(scene.status.Panels[0], "Count:2");
-  EXPECT_TRUE(scene.canvas.raster == testing::Picture({P, T, R}));
+  EXPECT_TRUE(scene.canvas.raster == test::Picture({P, T, R}));
 }
 
 TEST(PlacementLogEdges, ReDoLooksAtTheCellYOfTheNextSlotNotItsColour) {
@@ -163,7 +176,7 @@ TEST(PlacementLogEdges, ReDoLooksAtTheCellYOfTheNextSlotNotItsColour) {
   EXPECT_EQ(scene.log.LogPos, 0);
   EXPECT_EQ(scene.status.Panels[0], "Count:0");
   EXPECT_EQ(scene.canvas.RefreshCount(), refreshes);
-  EXPECT_TRUE(scene.canvas.raster == testing::Picture({{10, 10, 1}}));
+  EXPECT_TRUE(scene.canvas.raster == test::Picture({{10, 10, 1}}));
 }
 
 TEST(PlacementLogEdges, ReSetWithNothingShownEmptiesNoSlot) {
@@ -176,7 +189,7 @@ TEST(PlacementLogEdges, ReSetWithNothingShownEmptiesNoSlot) {
   for (int slot = 0; slot < 3; ++slot) EXPECT_NE(SlotOf(scene.log, slot), E);
   ReDo(scene, "2");
   EXPECT_EQ(scene.log.LogPos, 2);
-  EXPECT_TRUE(scene.canvas.raster == testing::Picture({P, Q, R}));
+  EXPECT_TRUE(scene.canvas.raster == test::Picture({P, Q, R}));
 }
 
 TEST(PlacementLogEdges, ReSetLeavesLastIndex) {
@@ -260,8 +273,7 @@ TEST(Press, Guards) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    for (const testing::Boxes& boxes :
-         {testing::SingleBoxes(), testing::Solid("X", "5", "1", "1")}) {
+    for (const test::Boxes& boxes : {test::SingleBoxes(), test::Solid("X", "5", "1", "1")}) {
       Scene scene;
       scene.CellX = 7;
       scene.CellY = 9;
@@ -288,7 +300,7 @@ TEST(Press, ANegativeLogPosIsMovedUpToSlotZero) {
   // the next block must land in slot 0, never outside the log.
   for (const int pos : {-1, -2, -5, -10004, INT_MIN}) {
     for (const int afterStep : {0, 1}) {
-      SCOPED_TRACE(::testing::Message() << pos << " in state " << afterStep);
+      SCOPED_TRACE(testing::Message() << pos << " in state " << afterStep);
       Scene single;
       single.log.LogPos = pos;
       single.log.AfterStep = afterStep;
@@ -301,7 +313,7 @@ TEST(Press, ANegativeLogPosIsMovedUpToSlotZero) {
       Scene stamp;
       stamp.log.LogPos = pos;
       stamp.log.AfterStep = afterStep;
-      PressCell(stamp, 40, 50, 2, testing::Solid("Y", "1", "2", "1"));
+      PressCell(stamp, 40, 50, 2, test::Solid("Y", "1", "2", "1"));
       EXPECT_EQ(SlotOf(stamp.log, 0), (Block{40, 50, 2}));
       EXPECT_EQ(SlotOf(stamp.log, 1), (Block{41, 51, 2}));
       EXPECT_EQ(stamp.log.LogPos, 2);
@@ -315,7 +327,7 @@ TEST(Press, AfterAStepARefusedPressKeepsLogPosAndAnAcceptedOneMovesIt) {
   for (const Block& b : {P, Q, R}) PressCell(scene, b.x, b.y, b.colour);
   UnDo(scene, "1");
   ASSERT_EQ(scene.log.LogPos, 1);
-  Press(scene, {0, 0}, testing::SingleBoxes().In());
+  Press(scene, {0, 0}, test::SingleBoxes().In());
   EXPECT_EQ(scene.log.LogPos, 1);
   EXPECT_EQ(scene.log.AfterStep, 1);
   PressCell(scene, 30, 30, 4);

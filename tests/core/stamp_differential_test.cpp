@@ -16,7 +16,7 @@
 namespace palorin::core {
 namespace {
 
-// ---- The reference: the loops exactly as written, one block at a time. ----
+// ---- The reference: the literal loops, one block at a time. ----
 
 void RefAppendStamped(PlacementLog& log, std::int64_t x, std::int64_t y, std::uint8_t colour) {
   ASSERT_TRUE(PlacementLog::InSlots(log.LogPos)) << "reference would write slot " << log.LogPos;
@@ -140,7 +140,7 @@ void ExpectSameAsReference(const StampCase& c) {
   PrepareAppend(expected.log);
   loopDraw(actual, in);
   RefLoopDraw(expected, in);
-  if (::testing::Test::HasFatalFailure()) return;
+  if (testing::Test::HasFatalFailure()) return;
 
   EXPECT_EQ(actual.log.LogPos, expected.log.LogPos);
   EXPECT_EQ(actual.log.LastIndex, expected.log.LastIndex);
@@ -153,8 +153,8 @@ void ExpectSameAsReference(const StampCase& c) {
         actual.log.LogY[slot] != expected.log.LogY[slot] ||
         actual.log.LogColor[slot] != expected.log.LogColor[slot]) {
       ADD_FAILURE() << "first different slot " << slot << ": "
-                    << testing::SlotOf(actual.log, static_cast<int>(slot)) << " instead of "
-                    << testing::SlotOf(expected.log, static_cast<int>(slot));
+                    << test::SlotOf(actual.log, static_cast<int>(slot)) << " instead of "
+                    << test::SlotOf(expected.log, static_cast<int>(slot));
       break;
     }
   }

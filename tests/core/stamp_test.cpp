@@ -11,9 +11,9 @@
 namespace palorin::core {
 namespace {
 
-using testing::Block;
-using testing::PressCell;
-using testing::SlotOf;
+using test::Block;
+using test::PressCell;
+using test::SlotOf;
 
 // Blocks already in the picture and the log before each stamp.
 constexpr Block kEarlier[] = {{40, 50, 5}, {39, 51, 4}, {41, 47, 3}};
@@ -27,7 +27,7 @@ Scene SceneWithEarlierBlocks(int afterStep) {
 
 struct StampCase {
   const char* what;
-  testing::Boxes in;
+  test::Boxes in;
   int cellX, cellY;
   std::vector<std::pair<int, int>> blocks;  // cells in stamping order
 };
@@ -39,7 +39,7 @@ const std::vector<std::pair<int, int>> kShell322Cells{{38, 52}, {41, 51}, {40, 5
                                                       {38, 50}, {39, 51}};
 
 void ExpectStamp(const StampCase& c, int afterStep) {
-  SCOPED_TRACE(::testing::Message() << c.what << ", state " << afterStep);
+  SCOPED_TRACE(testing::Message() << c.what << ", state " << afterStep);
   Scene scene = SceneWithEarlierBlocks(afterStep);
   const int first = afterStep == 0 ? 3 : 2;
   const render::Raster before = scene.canvas.raster;
@@ -81,15 +81,15 @@ void ExpectStamp(const StampCase& c, int afterStep) {
   EXPECT_EQ(scene.canvas.RefreshCount() - refreshes, 1u);
 }
 
-TEST(Stamp, WorkedExamples) {
+TEST(Stamp, BlocksOfSmallShapesInPlacementOrder) {
   const StampCase cases[] = {
       {"shell 2,2,2",
-       testing::Shell("2", "2", "2"),
+       test::Shell("2", "2", "2"),
        40,
        50,
        {{39, 51}, {41, 51}, {40, 52}, {40, 48}, {41, 49}, {39, 49}, {40, 50}}},
       {"solid 2,2,2",
-       testing::Solid("XYZ", "2", "2", "2"),
+       test::Solid("XYZ", "2", "2", "2"),
        40,
        50,
        {{40, 50}, {40, 48}, {41, 51}, {41, 49}, {39, 51}, {39, 49}, {40, 52}, {40, 50}}},
@@ -103,7 +103,7 @@ TEST(Stamp, WorkedExamples) {
        40,
        50,
        {{40, 50}, {40, 48}, {41, 51}, {41, 49}, {39, 51}, {39, 49}, {40, 52}, {40, 50}}},
-      {"shell 3,2,2", testing::Shell("3", "2", "2"), 40, 50, kShell322Cells},
+      {"shell 3,2,2", test::Shell("3", "2", "2"), 40, 50, kShell322Cells},
       {"shell sizes come from the texts",
        {"XYZ", {"3", "2", "2"}, {49, 1, 7}},
        40,
@@ -114,26 +114,18 @@ TEST(Stamp, WorkedExamples) {
        40,
        50,
        {{40, 50}, {41, 51}, {40, 48}, {41, 49}}},
-      {"X 5 at the left edge", testing::Solid("X", "5", "1", "1"), 1, 50, {{1, 50}, {0, 51}}},
-      {"Z 3 at the top", testing::Solid("Z", "1", "1", "3"), 40, 3, {{40, 3}, {40, 1}}},
-      {"Y 3 at the bottom right", testing::Solid("Y", "1", "3", "1"), 80, 96, {{80, 96}, {81, 97}}},
-      {"XY 2,2",
-       testing::Solid("XY", "2", "2", "1"),
-       10,
-       20,
-       {{10, 20}, {11, 21}, {9, 21}, {10, 22}}},
+      {"X 5 at the left edge", test::Solid("X", "5", "1", "1"), 1, 50, {{1, 50}, {0, 51}}},
+      {"Z 3 at the top", test::Solid("Z", "1", "1", "3"), 40, 3, {{40, 3}, {40, 1}}},
+      {"Y 3 at the bottom right", test::Solid("Y", "1", "3", "1"), 80, 96, {{80, 96}, {81, 97}}},
+      {"XY 2,2", test::Solid("XY", "2", "2", "1"), 10, 20, {{10, 20}, {11, 21}, {9, 21}, {10, 22}}},
       {"a typed size in mode Single stamps one block",
-       testing::Solid("Single", "2", "1", "1"),
+       test::Solid("Single", "2", "1", "1"),
        40,
        50,
        {{40, 50}}},
-      {"size 01 is a stamp of one", testing::Solid("X", "01", "1", "1"), 40, 50, {{40, 50}}},
-      {"size with a leading blank",
-       testing::Solid("X", " 2", "1", "1"),
-       40,
-       50,
-       {{40, 50}, {39, 51}}},
-      {"hex size", testing::Solid("Y", "1", "$2", "1"), 40, 50, {{40, 50}, {41, 51}}},
+      {"size 01 is a stamp of one", test::Solid("X", "01", "1", "1"), 40, 50, {{40, 50}}},
+      {"size with a leading blank", test::Solid("X", " 2", "1", "1"), 40, 50, {{40, 50}, {39, 51}}},
+      {"hex size", test::Solid("Y", "1", "$2", "1"), 40, 50, {{40, 50}, {41, 51}}},
   };
   for (const auto& c : cases) {
     ExpectStamp(c, 0);
@@ -143,14 +135,14 @@ TEST(Stamp, WorkedExamples) {
 
 TEST(Stamp, SizesOfZeroOrLessOrAllBlocksSkippedLogNothing) {
   const StampCase cases[] = {
-      {"size 0", testing::Solid("X", "0", "1", "1"), 40, 50, {}},
-      {"negative size", testing::Solid("XYZ", "3", "-2", "3"), 40, 50, {}},
-      {"most negative size", testing::Solid("XYZ", "3", "$80000000", "3"), 40, 50, {}},
+      {"size 0", test::Solid("X", "0", "1", "1"), 40, 50, {}},
+      {"negative size", test::Solid("XYZ", "3", "-2", "3"), 40, 50, {}},
+      {"most negative size", test::Solid("XYZ", "3", "$80000000", "3"), 40, 50, {}},
       {"shell with sizes 0", {"XYZ", {"0", "0", "0"}, {1, 1, 1}}, 40, 50, {}},
   };
   for (const auto& c : cases) {
     for (const int afterStep : {0, 1}) {
-      SCOPED_TRACE(::testing::Message() << c.what << ", state " << afterStep);
+      SCOPED_TRACE(testing::Message() << c.what << ", state " << afterStep);
       Scene scene = SceneWithEarlierBlocks(afterStep);
       const Scene before = scene;
       PressCell(scene, c.cellX, c.cellY, 2, c.in);
@@ -176,9 +168,9 @@ TEST(Stamp, AllSizesOneIsASingleBlockNotAStamp) {
 }
 
 TEST(Stamp, AMalformedSizeStopsBeforeAnythingIsDrawnOrLogged) {
-  const testing::Boxes cases[] = {
-      testing::Solid("XYZ", "2", "abc", "2"),
-      testing::Solid("XYZ", "2", "2", "2 "),
+  const test::Boxes cases[] = {
+      test::Solid("XYZ", "2", "abc", "2"),
+      test::Solid("XYZ", "2", "2", "2 "),
       {"XYZ", {"2", "2", "x"}, {1, 1, 1}},  // shell
       {"XYZ", {"", "2", "2"}, {1, 1, 1}},
   };
@@ -213,7 +205,7 @@ TEST(Stamp, AtTheCapEveryFurtherBlockOverwritesSlot9999) {
     Scene scene;
     scene.log.LogPos = 9998 - afterStep;
     scene.log.AfterStep = afterStep;
-    PressCell(scene, 40, 50, 4, testing::Shell("3", "2", "2"));
+    PressCell(scene, 40, 50, 4, test::Shell("3", "2", "2"));
     EXPECT_EQ(SlotOf(scene.log, 9998), (Block{38, 52, 4}));
     EXPECT_EQ(SlotOf(scene.log, 9999), (Block{39, 51, 4}));
     EXPECT_EQ(SlotOf(scene.log, 10000), Block{});
@@ -221,16 +213,16 @@ TEST(Stamp, AtTheCapEveryFurtherBlockOverwritesSlot9999) {
     EXPECT_EQ(scene.log.LastIndex, 9999);
     EXPECT_EQ(scene.status.Panels[0], "Count:9999");
     // Every block was drawn, although only the last one stays in slot 9999.
-    EXPECT_TRUE(scene.canvas.raster == testing::Picture({{38, 52, 4},
-                                                         {41, 51, 4},
-                                                         {40, 52, 4},
-                                                         {39, 53, 4},
-                                                         {40, 48, 4},
-                                                         {41, 49, 4},
-                                                         {39, 49, 4},
-                                                         {40, 50, 4},
-                                                         {38, 50, 4},
-                                                         {39, 51, 4}}));
+    EXPECT_TRUE(scene.canvas.raster == test::Picture({{38, 52, 4},
+                                                      {41, 51, 4},
+                                                      {40, 52, 4},
+                                                      {39, 53, 4},
+                                                      {40, 48, 4},
+                                                      {41, 49, 4},
+                                                      {39, 49, 4},
+                                                      {40, 50, 4},
+                                                      {38, 50, 4},
+                                                      {39, 51, 4}}));
   }
 }
 
@@ -254,7 +246,7 @@ TEST(Stamp, TypedSizesOfAHundredThousandKeepTheLogExact) {
   ASSERT_EQ(firstBlocks.size(), 9999u);
 
   Scene scene;
-  PressCell(scene, 40, 50, 5, testing::Solid("XYZ", "100000", "100000", "100000"));
+  PressCell(scene, 40, 50, 5, test::Solid("XYZ", "100000", "100000", "100000"));
   for (int slot = 0; slot < 9999; ++slot) {
     ASSERT_EQ(SlotOf(scene.log, slot), firstBlocks[static_cast<std::size_t>(slot)]) << slot;
   }
@@ -265,7 +257,7 @@ TEST(Stamp, TypedSizesOfAHundredThousandKeepTheLogExact) {
   EXPECT_EQ(scene.status.Panels[0], "Count:9999");
 }
 
-TEST(ModeRule, TableOfTheModeBox) {
+TEST(ModeRule, EachModeEnablesTheSizeBoxesOfItsAxes) {
   struct Case {
     int index;
     bool x, y, z;

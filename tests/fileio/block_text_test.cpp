@@ -13,7 +13,7 @@ namespace {
 using Lines = std::vector<std::string>;
 const std::string kSeparator(70, '=');
 
-using palorin::testing::ErrorOf;
+using test::ErrorOf;
 
 // A log holding `n` entries in slots 0..n-1, each with its own cell, and
 // LastIndex n - 1 as after n presses.

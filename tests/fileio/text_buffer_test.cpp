@@ -6,10 +6,10 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "base/error.h"
 #include "tests/support/error_of.h"
+#include "tests/support/temp_dir.h"
 
 namespace palorin::fileio {
 namespace {
@@ -23,7 +23,8 @@ TextBuffer Make(Lines lines) {
   return b;
 }
 
-using palorin::testing::ErrorOf;
+using test::ErrorOf;
+using test::ReadBytes;
 
 struct SplitCase {
   std::string bytes;
@@ -48,7 +49,7 @@ TEST(TextBufferSplit, LineEndsAreCrLfOrLfAlone) {
     TextBuffer b;
     b.Lines = {"old"};
     b.SetText(c.bytes);
-    EXPECT_EQ(b.Lines, c.lines) << ::testing::PrintToString(c.bytes);
+    EXPECT_EQ(b.Lines, c.lines) << testing::PrintToString(c.bytes);
   }
 }
 
@@ -99,24 +100,10 @@ TEST(TextBufferSearch, LooksAtTheNext150CharactersOnly) {
   EXPECT_EQ(Make({"r]", ":"}).Search("r]:", 0), -1);
 }
 
-class TextBufferFileTest : public ::testing::Test {
+class TextBufferFileTest : public testing::Test {
  protected:
-  TextBufferFileTest() {
-    dir = fs::temp_directory_path() /
-          ("palorin_text_buffer_" + std::to_string(::getpid()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  ~TextBufferFileTest() override {
-    fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(dir);
-  }
-  static std::string ReadBytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
-  fs::path dir;
+  const test::TempDir tempDir;
+  const fs::path dir = tempDir.path();
 };
 
 TEST_F(TextBufferFileTest, SaveThenLoadRoundTrips) {

@@ -1,8 +1,6 @@
 #include "forms/tform2.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -13,18 +11,16 @@
 #include "forms/dispatch.h"
 #include "render/bmp.h"
 #include "render/sprites.h"
-#include "tests/forms_file/fake_services.h"
+#include "tests/support/fake_services.h"
+#include "tests/support/file_size_limit.h"
+#include "tests/support/temp_dir.h"
 
 namespace palorin::forms {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FakeServices;
-
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::FakeServices;
+using test::ReadBytes;
 
 std::vector<std::string> SplitCrLf(const std::string& bytes) {
   fileio::TextBuffer b;
@@ -43,19 +39,13 @@ void FillLog(core::PlacementLog& log, std::int32_t last) {
   log.LogPos = last + 1;
 }
 
-class FileWindowTest : public ::testing::Test {
+class FileWindowTest : public testing::Test {
  protected:
   FileWindowTest() : form1(services), form2(form1, services) {
     form1.FormCreate();
     form2.FormCreate();
     form2.Visible = true;  // shown by "File"
-    dir = fs::temp_directory_path() /
-          ("palorin_forms_file_" + std::to_string(::getpid()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
   }
-  ~FileWindowTest() override { fs::remove_all(dir); }
 
   // Places a block the way a press does.
   void Place(std::uint8_t x, std::uint8_t y, std::uint8_t colour) {
@@ -67,12 +57,12 @@ class FileWindowTest : public ::testing::Test {
     form2.ActivePage = TForm2::kSavePage;
     form2.RadioGroup1ItemIndex = mode;
     form2.ComboBox1.SetText(std::move(part));
-    services.saveReplies.push_back(path.string());
+    services.saveDialog.replies.push_back(path.string());
     return Dispatch([&] { form2.Button1Click(); });
   }
   std::optional<std::string> Load(const fs::path& path) {
     form2.ActivePage = TForm2::kLoadPage;
-    services.openReplies.push_back(path.string());
+    services.openDialog.replies.push_back(path.string());
     return Dispatch([&] { form2.Button1Click(); });
   }
   fs::path Write(const std::string& name, const std::string& bytes) {
@@ -100,7 +90,8 @@ class FileWindowTest : public ::testing::Test {
   FakeServices services;
   TForm1 form1;
   TForm2 form2;
-  fs::path dir;
+  const test::TempDir tempDir;
+  const fs::path dir = tempDir.path();
 };
 
 const Color kFace = Color::ButtonFace();
@@ -162,8 +153,8 @@ TEST_F(FileWindowTest, SaveModesSetTheDialogAndTheIndicators) {
   form2.ActivePage = TForm2::kLoadPage;
   form2.Button1Click();  // cancelled
   EXPECT_EQ(form2.SaveDialog1.DefaultExt, "txt");
-  ASSERT_EQ(services.openAsked.size(), 1u);
-  EXPECT_EQ(services.openAsked[0].Filter, form2.OpenDialog1.Filter);
+  ASSERT_EQ(services.openDialog.asked.size(), 1u);
+  EXPECT_EQ(services.openDialog.asked[0].Filter, form2.OpenDialog1.Filter);
 }
 
 TEST_F(FileWindowTest, CancelledDialogsChangeNothingButTheBuffers) {
@@ -181,7 +172,7 @@ TEST_F(FileWindowTest, CancelledDialogsChangeNothingButTheBuffers) {
     EXPECT_TRUE(form2.RichEdit1.Lines.empty());
     EXPECT_TRUE(form2.Visible);
   }
-  EXPECT_EQ(services.saveAsked.size(), 1u);
+  EXPECT_EQ(services.saveDialog.asked.size(), 1u);
   EXPECT_EQ(form1.log().LogX, before.LogX);
   EXPECT_EQ(form1.log().LastIndex, before.LastIndex);
   EXPECT_EQ(form1.log().LogPos, before.LogPos);
@@ -299,7 +290,7 @@ TEST_F(FileWindowTest, TypicalTwoPartSaveThenLoad) {
   f2.FormCreate();
   f2.Visible = true;
   const auto load = [&](const char* name) {
-    services2.openReplies.push_back((dir / name).string());
+    services2.openDialog.replies.push_back((dir / name).string());
     return Dispatch([&] { f2.Button1Click(); });
   };
   ASSERT_EQ(load("p2.txt"), std::nullopt);
@@ -420,7 +411,7 @@ TEST_F(FileWindowTest, WindowHidesAndKeepsItsState) {
   EXPECT_TRUE(form2.RichEdit1.Lines.empty());
 }
 
-// Rows of the failure table: the message and what stays changed.
+// Each file that cannot be loaded: the message and what stays changed.
 TEST_F(FileWindowTest, LoadFailures) {
   const std::string native = kSep + "\r\n[Var]:PLN_001\r\n[Writing OS]:Win32\r\n";
   const std::string compat =
@@ -513,15 +504,12 @@ TEST_F(FileWindowTest, SaveFailuresKeepTheOldFileAndSetNoMark) {
   // Writing stops part of the way: the file that was there stays as it was
   // and no temporary file is left behind.
   const fs::path old = Write("old.pln", "old picture");
-  struct rlimit saved {};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-  struct rlimit small = saved;
-  small.rlim_cur = 1000;
-  const auto previous = ::signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const auto error = Save(kNativeMode, old);
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  ::signal(SIGXFSZ, previous);
+  std::optional<std::string> error;
+  {
+    const test::ScopedFileSizeLimit limit(1000);
+    ASSERT_TRUE(limit.applied());
+    error = Save(kNativeMode, old);
+  }
   EXPECT_EQ(error, "ｽﾄﾘｰﾑへの書き込みに失敗しました.");
   EXPECT_EQ(ReadBytes(old), "old picture");
   EXPECT_TRUE(form2.Visible);

@@ -11,12 +11,15 @@
 namespace palorin::forms {
 namespace {
 
+// A text in and the text it gives.
+struct TextCase {
+  const char* in;
+  const char* out;
+};
+
 TEST(ErrorBoxText, FullStopAfterCharactersThatSortAfterIt) {
-  struct Case {
-    const char* message;
-    const char* text;
-  };
-  const Case cases[] = {
+  const TextCase cases[] = {
+      // message, box text
       {"abc", "abc."},
       {"a.", "a."},  // the full stop itself does not sort after it
       {"a-", "a-"},  // '-' sorts before it
@@ -28,15 +31,12 @@ TEST(ErrorBoxText, FullStopAfterCharactersThatSortAfterIt) {
       {"ﾌｧｲﾙ a を作成できません", "ﾌｧｲﾙ a を作成できません."},
       {"ｽﾄﾘｰﾑへの書き込みｴﾗｰ", "ｽﾄﾘｰﾑへの書き込みｴﾗｰ."},
   };
-  for (const auto& c : cases) EXPECT_EQ(ErrorBoxText(c.message), c.text) << c.message;
+  for (const auto& c : cases) EXPECT_EQ(ErrorBoxText(c.in), c.out) << c.in;
 }
 
 TEST(ErrorBoxTitle, ProgramNameUpToTheFirstFullStopLowerCasedAfterTheFirstLetter) {
-  struct Case {
-    const char* path;
-    const char* title;
-  };
-  const Case cases[] = {
+  const TextCase cases[] = {
+      // program path, title
       {"palorin", "palorin"},
       {"/usr/bin/PALORIN.EXE", "Palorin"},
       {"/opt/x.y/Palorin", "Palorin"},
@@ -44,7 +44,7 @@ TEST(ErrorBoxTitle, ProgramNameUpToTheFirstFullStopLowerCasedAfterTheFirstLetter
       {"P", "P"},
       {"", ""},
   };
-  for (const auto& c : cases) EXPECT_EQ(ErrorBoxTitle(c.path), c.title) << c.path;
+  for (const auto& c : cases) EXPECT_EQ(ErrorBoxTitle(c.in), c.out) << c.in;
 }
 
 TEST(Dispatch, KeepsBytesAfterANulInTheMessage) {

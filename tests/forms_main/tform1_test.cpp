@@ -8,28 +8,12 @@
 
 #include "forms/dispatch.h"
 #include "render/sprites.h"
+#include "tests/support/fake_services.h"
 
 namespace palorin::forms {
 namespace {
 
-// Records what the main window asks of the platform.
-class FakeServices : public Services {
- public:
-  void CopyToClipboard(const render::Raster& raster) override { clipboard.push_back(raster); }
-  void ShowFileWindow() override { ++shows; }
-  void CloseMainWindow() override { ++closes; }
-  std::optional<std::string> RunOpenDialog(FileDialog&) override {
-    ++dialogs;
-    return std::nullopt;
-  }
-  std::optional<std::string> RunSaveDialog(FileDialog&) override {
-    ++dialogs;
-    return std::nullopt;
-  }
-
-  std::vector<render::Raster> clipboard;
-  int shows = 0, closes = 0, dialogs = 0;
-};
+using test::FakeServices;
 
 std::vector<std::string> Numbers(int last) {
   std::vector<std::string> items;
@@ -37,7 +21,7 @@ std::vector<std::string> Numbers(int last) {
   return items;
 }
 
-class TForm1Test : public ::testing::Test {
+class TForm1Test : public testing::Test {
  protected:
   TForm1Test() : form(services) { form.FormCreate(); }
 
@@ -291,11 +275,11 @@ TEST_F(TForm1Test, ClipFileAndEndGoThroughTheServices) {
 
   form.Button5Click();
   form.Button5Click();
-  EXPECT_EQ(services.shows, 2);
-  EXPECT_EQ(services.closes, 0);
+  EXPECT_EQ(services.fileWindowShows, 2);
+  EXPECT_EQ(services.mainWindowCloses, 0);
   form.Button6Click();
-  EXPECT_EQ(services.closes, 1);
-  EXPECT_EQ(services.dialogs, 0);
+  EXPECT_EQ(services.mainWindowCloses, 1);
+  EXPECT_EQ(services.DialogsShown(), 0u);
 }
 
 }  // namespace

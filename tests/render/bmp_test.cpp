@@ -1,18 +1,17 @@
 #include "render/bmp.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "base/error.h"
 #include "render/sprites.h"
+#include "tests/support/error_of.h"
+#include "tests/support/file_size_limit.h"
+#include "tests/support/temp_dir.h"
 
 namespace palorin::render {
 namespace {
@@ -80,29 +79,15 @@ TEST(EncodeBmp, RowsBottomFirstInBlueGreenRedOrder) {
   }
 }
 
-class BmpSaverTest : public ::testing::Test {
+class BmpSaverTest : public testing::Test {
  protected:
-  void SetUp() override {
-    std::string tmpl = (fs::temp_directory_path() / "palorin-bmp-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir_ = tmpl;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  static std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
+  // The message of the error that saving `r` as `name` raises.
   static std::string ErrorOf(const Raster& r, const std::string& name) {
-    try {
-      BmpSaver(r, name);
-    } catch (const Error& e) {
-      return e.what();
-    }
-    return "<no error>";
+    return test::ErrorOf([&] { BmpSaver(r, name); });
   }
 
-  fs::path dir_;
+  const test::TempDir temp_;
+  const fs::path dir_ = temp_.path();
 };
 
 TEST_F(BmpSaverTest, WritesTheEncodedBytesOverALongerFile) {
@@ -112,7 +97,7 @@ TEST_F(BmpSaverTest, WritesTheEncodedBytesOverALongerFile) {
   std::ofstream(path, std::ios::binary) << std::string(600000, 'z');
   BmpSaver(r, path.string());
   EXPECT_EQ(fs::file_size(path), kBmpFileSize);
-  EXPECT_EQ(Read(path), EncodeBmp(r));
+  EXPECT_EQ(test::ReadBytes(path), EncodeBmp(r));
 }
 
 TEST_F(BmpSaverTest, AFileThatCannotBeCreatedNamesTheFileAsPassed) {
@@ -123,15 +108,12 @@ TEST_F(BmpSaverTest, AFileThatCannotBeCreatedNamesTheFileAsPassed) {
 
 TEST_F(BmpSaverTest, AWriteFailingPartWayReportsTheStreamError) {
   const fs::path path = dir_ / "full.bmp";
-  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit old{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-  rlimit small = old;
-  small.rlim_cur = 65536;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const std::string message = ErrorOf(Raster{}, path.string());
-  ::setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, oldHandler);
+  std::string message;
+  {
+    const test::ScopedFileSizeLimit limit(65536);
+    ASSERT_TRUE(limit.applied());
+    message = ErrorOf(Raster{}, path.string());
+  }
   EXPECT_EQ(message, "ｽﾄﾘｰﾑへの書き込みｴﾗｰ");
 }
 

@@ -11,8 +11,8 @@
 namespace palorin::render {
 namespace {
 
-using testing::ReferenceDraw;
-using testing::SpritePixel;
+using test::ReferenceDraw;
+using test::SpritePixel;
 
 // A raster whose every pixel differs, so that a stray or a missing write shows.
 Raster Patterned() {
@@ -99,7 +99,7 @@ TEST(DrawBlock, ClipsAtTheRightAndBottomEdges) {
       {10, -5, 0, 12, 0, 0},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::Message() << "cell " << c.x << "," << c.y);
+    SCOPED_TRACE(testing::Message() << "cell " << c.x << "," << c.y);
     Raster r;
     DrawBlock(r, c.x, c.y, 2);
     int painted = 0;
@@ -127,7 +127,7 @@ TEST(DrawBlock, MatchesThePlainPerPixelDrawEverywhere) {
                             97,      98,   99, 100, 102, 103, INT_MAX};
   for (const int x : xs) {
     for (const int y : ys) {
-      SCOPED_TRACE(::testing::Message() << "cell " << x << "," << y);
+      SCOPED_TRACE(testing::Message() << "cell " << x << "," << y);
       Raster actual = Patterned();
       Raster expected = actual;
       DrawBlock(actual, x, y, 4);

@@ -11,8 +11,8 @@
 namespace palorin::render {
 namespace {
 
-using testing::kGrid;
-using testing::SpritePixel;
+using test::kGrid;
+using test::SpritePixel;
 
 TEST(SpriteGrid, ClassCounts) {
   std::map<char, int> counts;
@@ -32,7 +32,7 @@ TEST(SpriteSet, EverySpriteMatchesTheGridAndColourTable) {
     int opaque = 0;
     for (int row = 0; row < kSpriteHeight; ++row) {
       for (int column = 0; column < kSpriteWidth; ++column) {
-        SCOPED_TRACE(::testing::Message()
+        SCOPED_TRACE(testing::Message()
                      << "sprite " << index << " at (" << column << ", " << row << ")");
         const Pixel expected = SpritePixel(index, column, row);
         EXPECT_EQ(sprite.Opaque(column, row), expected != 0);

@@ -5,7 +5,7 @@
 
 #include "base/error.h"
 
-namespace palorin::testing {
+namespace palorin::test {
 
 // The message of the palorin::Error that `f` raises; empty when it raises none.
 inline std::string ErrorOf(const std::function<void()>& f) {
@@ -17,4 +17,4 @@ inline std::string ErrorOf(const std::function<void()>& f) {
   return "";
 }
 
-}  // namespace palorin::testing
+}  // namespace palorin::test

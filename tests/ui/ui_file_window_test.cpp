@@ -26,16 +26,11 @@
 #include "ui_test_support.h"
 
 using namespace palorin;
-using palorin::ui::testing::Child;
-using palorin::ui::testing::FakePrompts;
-using palorin::ui::testing::RasterImage;
-using palorin::ui::testing::ShownText;
+using namespace palorin::test;
 
 namespace {
 
-struct Program {
-  FakePrompts prompts;
-  ui::Editor editor{prompts};
+struct Program : FakedEditor {
   ui::MainWindow& main = editor.Window1();
   ui::FileWindow& window = editor.Window2();
 
@@ -54,9 +49,6 @@ struct Program {
   QString Panel0() { return Child<QLabel>(main, "Panel0")->text(); }
 };
 
-QColor TextColor(QWidget& window, const char* name) {
-  return Child<QLabel>(window, name)->palette().color(QPalette::WindowText);
-}
 QColor Fill(QWidget& window, const char* name) {
   return ui::ToQColor(Child<ui::ShapeView>(window, name)->Brush());
 }
@@ -101,68 +93,37 @@ class FileWindowTest : public QObject {
  private slots:
   void windowFrame() {
     Program p;
-    QCOMPARE(p.window.windowTitle(), QStringLiteral("Palorin-File"));
-    QCOMPARE(p.window.size(), QSize(208, 210));
-    QCOMPARE(p.window.minimumSize(), p.window.maximumSize());
-    QVERIFY(p.window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
-    QVERIFY(!p.window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
-    QCOMPARE(p.window.pos(), QPoint(557, 106));
-    QVERIFY(!p.window.windowIcon().isNull());
+    CheckFixedFrame(p.window, QStringLiteral("Palorin-File"), QSize(208, 210), QPoint(557, 106));
     QVERIFY(!p.window.isVisible());
   }
 
   void controlPlaces_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QRect>("geometry");
-    QTest::newRow("pages") << "PageControl1"
-                           << "" << QRect(0, 0, 209, 177);
-    QTest::newRow("header info") << "GroupBox3"
-                                 << "ヘッダ情報" << QRect(8, 8, 185, 137);
-    QTest::newRow("memo") << "Memo1"
-                          << "" << QRect(8, 16, 169, 57);
-    QTest::newRow("load info") << "GroupBox4"
-                               << "Sertafo形式読込情報" << QRect(8, 80, 169, 49);
-    QTest::newRow("part read") << "Label11"
-                               << "" << QRect(16, 24, 17, 17);
-    QTest::newRow("load digit 1") << "Label6"
-                                  << "１" << QRect(54, 16, 9, 17);
-    QTest::newRow("load digit 5") << "Label10"
-                                  << "５" << QRect(150, 16, 9, 17);
-    QTest::newRow("load bar 1") << "Shape6"
-                                << "" << QRect(49, 33, 17, 8);
-    QTest::newRow("load bar 4") << "Shape9"
-                                << "" << QRect(121, 33, 17, 8);
-    QTest::newRow("write settings") << "RadioGroup1"
-                                    << "書き込み設定" << QRect(8, 8, 185, 81);
-    QTest::newRow("compatible settings") << "GroupBox1"
-                                         << "Sertafo互換モード設定" << QRect(8, 96, 185, 49);
-    QTest::newRow("part box") << "ComboBox1"
-                              << "1" << QRect(16, 21, 33, 20);
-    QTest::newRow("save digit 1") << "Label1"
-                                  << "１" << QRect(62, 16, 9, 17);
-    QTest::newRow("save digit 3") << "Label3"
-                                  << "３" << QRect(110, 16, 9, 17);
-    QTest::newRow("save bar 1") << "Shape1"
-                                << "" << QRect(57, 33, 17, 8);
-    QTest::newRow("save bar 5") << "Shape5"
-                                << "" << QRect(153, 33, 17, 8);
-    QTest::newRow("execute") << "Button1"
-                             << "実行" << QRect(16, 184, 81, 25);
-    QTest::newRow("cancel") << "Button2"
-                            << "キャンセル" << QRect(112, 184, 81, 25);
-    QTest::newRow("text buffer") << "RichEdit1"
-                                 << "" << QRect(224, 8, 185, 89);
+    AddControlPlaces({
+        {"pages", "PageControl1", "", {0, 0, 209, 177}},
+        {"header info", "GroupBox3", "ヘッダ情報", {8, 8, 185, 137}},
+        {"memo", "Memo1", "", {8, 16, 169, 57}},
+        {"load info", "GroupBox4", "Sertafo形式読込情報", {8, 80, 169, 49}},
+        {"part read", "Label11", "", {16, 24, 17, 17}},
+        {"load digit 1", "Label6", "１", {54, 16, 9, 17}},
+        {"load digit 5", "Label10", "５", {150, 16, 9, 17}},
+        {"load bar 1", "Shape6", "", {49, 33, 17, 8}},
+        {"load bar 4", "Shape9", "", {121, 33, 17, 8}},
+        {"write settings", "RadioGroup1", "書き込み設定", {8, 8, 185, 81}},
+        {"compatible settings", "GroupBox1", "Sertafo互換モード設定", {8, 96, 185, 49}},
+        {"part box", "ComboBox1", "1", {16, 21, 33, 20}},
+        {"save digit 1", "Label1", "１", {62, 16, 9, 17}},
+        {"save digit 3", "Label3", "３", {110, 16, 9, 17}},
+        {"save bar 1", "Shape1", "", {57, 33, 17, 8}},
+        {"save bar 5", "Shape5", "", {153, 33, 17, 8}},
+        {"execute", "Button1", "実行", {16, 184, 81, 25}},
+        {"cancel", "Button2", "キャンセル", {112, 184, 81, 25}},
+        {"text buffer", "RichEdit1", "", {224, 8, 185, 89}},
+    });
   }
 
   void controlPlaces() {
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-    QFETCH(QRect, geometry);
     Program p;
-    auto* widget = Child(p.window, name.toLatin1().constData());
-    QCOMPARE(widget->geometry(), geometry);
-    QCOMPARE(ShownText(*widget), text);
+    CheckControlPlace(p.window);
   }
 
   void startState() {
@@ -260,12 +221,13 @@ class FileWindowTest : public QObject {
 
     const std::string part1 = dir.filePath("part1.txt").toStdString();
     QVERIFY(p.window.isVisible());
-    p.prompts.answers.push_back(part1);
+    p.prompts.saveDialog.replies.push_back(part1);
     p.Execute();
     QVERIFY(p.prompts.errors.empty());
-    QCOMPARE(p.prompts.saved.size(), std::size_t{1});
-    QCOMPARE(p.prompts.saved[0].Title, std::string("Sertafo形式データをtxtファイルで保存する"));
-    QCOMPARE(p.prompts.saved[0].DefaultExt, std::string("txt"));
+    QCOMPARE(p.prompts.saveDialog.asked.size(), std::size_t{1});
+    QCOMPARE(p.prompts.saveDialog.asked[0].Title,
+             std::string("Sertafo形式データをtxtファイルで保存する"));
+    QCOMPARE(p.prompts.saveDialog.asked[0].DefaultExt, std::string("txt"));
     QVERIFY(QFile::exists(QString::fromStdString(part1)));
     // Part 1 is written, part 2 is not: the window stays for it.
     QCOMPARE(Fill(p.window, "Shape1"), kGreen);
@@ -274,10 +236,10 @@ class FileWindowTest : public QObject {
 
     // Loading that part on the load page fills the load indicators.
     p.ClickTab(0);
-    p.prompts.answers.push_back(part1);
+    p.prompts.openDialog.replies.push_back(part1);
     p.Execute();
     QVERIFY(p.prompts.errors.empty());
-    QCOMPARE(p.prompts.opened.size(), std::size_t{1});
+    QCOMPARE(p.prompts.openDialog.asked.size(), std::size_t{1});
     QCOMPARE(Child<QLabel>(p.window, "Label11")->text(), QStringLiteral("1"));
     for (int part = 1; part <= 5; ++part) {
       QCOMPARE(TextColor(p.window, Name("Label", part + 5).constData()),
@@ -308,15 +270,15 @@ class FileWindowTest : public QObject {
     p.Click(p.window, "RadioGroup1Item1");
     // A cancelled dialog changes nothing and says nothing.
     p.Execute();
-    QCOMPARE(p.prompts.saved.size(), std::size_t{1});
+    QCOMPARE(p.prompts.saveDialog.asked.size(), std::size_t{1});
     QVERIFY(p.window.isVisible());
 
     const std::string file = dir.filePath("picture.pln").toStdString();
-    p.prompts.answers.push_back(file);
+    p.prompts.saveDialog.replies.push_back(file);
     p.Execute();
     QVERIFY(p.prompts.errors.empty());
-    QCOMPARE(p.prompts.saved.back().Title, std::string("Palorin形式ファイルを保存する"));
-    QCOMPARE(p.prompts.saved.back().DefaultExt, std::string("pln"));
+    QCOMPARE(p.prompts.saveDialog.asked.back().Title, std::string("Palorin形式ファイルを保存する"));
+    QCOMPARE(p.prompts.saveDialog.asked.back().DefaultExt, std::string("pln"));
     QVERIFY(QFile::exists(QString::fromStdString(file)));
     QVERIFY(!p.window.isVisible());
 
@@ -324,10 +286,10 @@ class FileWindowTest : public QObject {
     QVERIFY(RasterImage(p.editor.Form1().raster()) != picture);
     p.Click(p.main, "Button5");
     p.ClickTab(0);
-    p.prompts.answers.push_back(file);
+    p.prompts.openDialog.replies.push_back(file);
     p.Execute();
     QVERIFY(p.prompts.errors.empty());
-    QCOMPARE(p.prompts.opened.back().Filter.size(), std::size_t{2});
+    QCOMPARE(p.prompts.openDialog.asked.back().Filter.size(), std::size_t{2});
     QVERIFY(!p.window.isVisible());
     QCOMPARE(RasterImage(p.editor.Form1().raster()), picture);
     QCOMPARE(p.main.Image1().grab().toImage().convertToFormat(QImage::Format_RGB32), picture);
@@ -337,7 +299,7 @@ class FileWindowTest : public QObject {
   void errorInExecuteShowsErrorBox() {
     Program p;
     p.ShowFileWindow();
-    p.prompts.answers.push_back(std::string("/nonexistent-folder/none.pln"));
+    p.prompts.openDialog.replies.push_back(std::string("/nonexistent-folder/none.pln"));
     p.Execute();
     QCOMPARE(p.prompts.errors.size(), std::size_t{1});
     QCOMPARE(p.prompts.errors[0].second,
@@ -349,18 +311,22 @@ class FileWindowTest : public QObject {
     QTest::addColumn<QString>("description");
     QTest::addColumn<QString>("patterns");
     QTest::addColumn<QString>("entry");
-    QTest::newRow("two patterns") << "テキストとPalorixファイル(*.txt)(*.pln)"
-                                  << "*.txt;*.pln"
-                                  << "テキストとPalorixファイル(*.txt)(*.pln) (*.txt *.pln)";
-    QTest::newRow("no group") << "全てのファイル"
-                              << "*.*"
-                              << "全てのファイル (*.*)";
-    QTest::newRow("own group") << "Text files (*.txt)"
-                               << "*.txt"
-                               << "Text files (*.txt)";
-    QTest::newRow("other group") << "Palorin files (*.txt)"
-                                 << "*.pln"
-                                 << "Palorin files (*.txt) (*.pln)";
+    const struct {
+      const char* row;
+      const char* description;
+      const char* patterns;
+      const char* entry;
+    } rows[] = {
+        {"two patterns", "テキストとPalorixファイル(*.txt)(*.pln)", "*.txt;*.pln",
+         "テキストとPalorixファイル(*.txt)(*.pln) (*.txt *.pln)"},
+        {"no group", "全てのファイル", "*.*", "全てのファイル (*.*)"},
+        {"own group", "Text files (*.txt)", "*.txt", "Text files (*.txt)"},
+        {"other group", "Palorin files (*.txt)", "*.pln", "Palorin files (*.txt) (*.pln)"},
+    };
+    for (const auto& r : rows) {
+      QTest::newRow(r.row) << QString::fromUtf8(r.description) << QString::fromUtf8(r.patterns)
+                           << QString::fromUtf8(r.entry);
+    }
   }
 
   void filterEntries() {

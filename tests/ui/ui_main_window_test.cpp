@@ -19,17 +19,11 @@
 #include "ui_test_support.h"
 
 using namespace palorin;
-using palorin::ui::testing::Child;
-using palorin::ui::testing::ChooseFromList;
-using palorin::ui::testing::FakePrompts;
-using palorin::ui::testing::RasterImage;
-using palorin::ui::testing::ShownText;
+using namespace palorin::test;
 
 namespace {
 
-struct Program {
-  FakePrompts prompts;
-  ui::Editor editor{prompts};
+struct Program : FakedEditor {
   ui::MainWindow& window = editor.Window1();
 
   QComboBox* Box(const char* name) { return Child<QComboBox>(window, name); }
@@ -43,10 +37,6 @@ struct Program {
   }
   void Press(QPoint pixel) { QTest::mouseClick(&window.Image1(), Qt::LeftButton, {}, pixel); }
 };
-
-QColor LabelColor(QWidget& window, const char* name) {
-  return Child<QLabel>(window, name)->palette().color(QPalette::WindowText);
-}
 
 const QColor kGray(128, 128, 128);
 QColor WindowTextColor() { return QApplication::palette().color(QPalette::WindowText); }
@@ -71,16 +61,8 @@ class MainWindowTest : public QObject {
  private slots:
   void windowFrame() {
     Program p;
-    QCOMPARE(p.window.windowTitle(), QStringLiteral("Palorin Ver 1.2"));
-    QCOMPARE(p.window.size(), QSize(500, 376));
-    QCOMPARE(p.window.minimumSize(), QSize(500, 376));
-    QCOMPARE(p.window.maximumSize(), QSize(500, 376));
-    const Qt::WindowFlags flags = p.window.windowFlags();
-    QVERIFY(flags.testFlag(Qt::WindowMinimizeButtonHint));
-    QVERIFY(flags.testFlag(Qt::WindowSystemMenuHint));
-    QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
-    QCOMPARE(p.window.pos(), QPoint(192, 107));
-    QVERIFY(!p.window.windowIcon().isNull());
+    CheckFixedFrame(p.window, QStringLiteral("Palorin Ver 1.2"), QSize(500, 376), QPoint(192, 107));
+    QVERIFY(p.window.windowFlags().testFlag(Qt::WindowSystemMenuHint));
     QCOMPARE(p.window.windowIcon().availableSizes().value(0), QSize(32, 32));
     // Created, not yet shown: the file window too.
     QVERIFY(!p.window.isVisible());
@@ -88,61 +70,34 @@ class MainWindowTest : public QObject {
   }
 
   void controlPlaces_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QRect>("geometry");
-    QTest::newRow("File") << "Button5"
-                          << "File" << QRect(0, 0, 41, 20);
-    QTest::newRow("Clip") << "Button4"
-                          << "Clip" << QRect(48, 0, 41, 20);
-    QTest::newRow("ReSet") << "Button3"
-                           << "ReSet" << QRect(96, 0, 49, 20);
-    QTest::newRow("URCount") << "GroupBox1"
-                             << "URCount" << QRect(296, 0, 161, 41);
-    QTest::newRow("step box") << "ComboBox5"
-                              << "1" << QRect(8, 16, 49, 20);
-    QTest::newRow("UnDo") << "Button1"
-                          << "UnDo" << QRect(64, 16, 41, 20);
-    QTest::newRow("ReDo") << "Button2"
-                          << "ReDo" << QRect(112, 16, 41, 20);
-    QTest::newRow("End") << "Button6"
-                         << "End" << QRect(464, 8, 33, 25);
-    QTest::newRow("mode box") << "ComboBox6"
-                              << "Single" << QRect(0, 24, 57, 20);
-    QTest::newRow("colour box") << "ComboBox1"
-                                << "blue" << QRect(64, 24, 57, 20);
-    QTest::newRow("X") << "Label1"
-                       << "X" << QRect(120, 24, 17, 20);
-    QTest::newRow("size X") << "ComboBox2"
-                            << "1" << QRect(136, 24, 41, 20);
-    QTest::newRow("Y") << "Label2"
-                       << "Y" << QRect(176, 24, 17, 20);
-    QTest::newRow("size Y") << "ComboBox3"
-                            << "1" << QRect(192, 24, 41, 20);
-    QTest::newRow("Z") << "Label3"
-                       << "Z" << QRect(232, 24, 17, 20);
-    QTest::newRow("size Z") << "ComboBox4"
-                            << "1" << QRect(248, 24, 41, 20);
-    QTest::newRow("drawing area") << "Image1"
-                                  << "" << QRect(0, 48, 500, 308);
-    QTest::newRow("status bar") << "StatusBar1"
-                                << "" << QRect(0, 357, 500, 19);
-    QTest::newRow("panel 0") << "Panel0"
-                             << "Count:none" << QRect(0, 0, 70, 19);
-    QTest::newRow("panel 1") << "Panel1"
-                             << "X:" << QRect(70, 0, 35, 19);
-    QTest::newRow("panel 2") << "Panel2"
-                             << "Y:" << QRect(105, 0, 35, 19);
+    AddControlPlaces({
+        {"File", "Button5", "File", {0, 0, 41, 20}},
+        {"Clip", "Button4", "Clip", {48, 0, 41, 20}},
+        {"ReSet", "Button3", "ReSet", {96, 0, 49, 20}},
+        {"URCount", "GroupBox1", "URCount", {296, 0, 161, 41}},
+        {"step box", "ComboBox5", "1", {8, 16, 49, 20}},
+        {"UnDo", "Button1", "UnDo", {64, 16, 41, 20}},
+        {"ReDo", "Button2", "ReDo", {112, 16, 41, 20}},
+        {"End", "Button6", "End", {464, 8, 33, 25}},
+        {"mode box", "ComboBox6", "Single", {0, 24, 57, 20}},
+        {"colour box", "ComboBox1", "blue", {64, 24, 57, 20}},
+        {"X", "Label1", "X", {120, 24, 17, 20}},
+        {"size X", "ComboBox2", "1", {136, 24, 41, 20}},
+        {"Y", "Label2", "Y", {176, 24, 17, 20}},
+        {"size Y", "ComboBox3", "1", {192, 24, 41, 20}},
+        {"Z", "Label3", "Z", {232, 24, 17, 20}},
+        {"size Z", "ComboBox4", "1", {248, 24, 41, 20}},
+        {"drawing area", "Image1", "", {0, 48, 500, 308}},
+        {"status bar", "StatusBar1", "", {0, 357, 500, 19}},
+        {"panel 0", "Panel0", "Count:none", {0, 0, 70, 19}},
+        {"panel 1", "Panel1", "X:", {70, 0, 35, 19}},
+        {"panel 2", "Panel2", "Y:", {105, 0, 35, 19}},
+    });
   }
 
   void controlPlaces() {
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-    QFETCH(QRect, geometry);
     Program p;
-    auto* widget = Child(p.window, name.toLatin1().constData());
-    QCOMPARE(widget->geometry(), geometry);
-    QCOMPARE(ShownText(*widget), text);
+    CheckControlPlace(p.window);
   }
 
   void startState() {
@@ -165,7 +120,7 @@ class MainWindowTest : public QObject {
       QVERIFY(!p.Box(name)->isEnabled());
     }
     for (const char* name : {"Label1", "Label2", "Label3"}) {
-      QCOMPARE(LabelColor(p.window, name), kGray);
+      QCOMPARE(TextColor(p.window, name), kGray);
       const QFont font = Child<QLabel>(p.window, name)->font();
       QCOMPARE(font.pixelSize(), 16);
       QVERIFY(font.bold());
@@ -305,7 +260,7 @@ class MainWindowTest : public QObject {
       QCOMPARE(box->currentText(), QStringLiteral("1"));
       // An axis of the mode gets the text "1"; the others entry "1" chosen.
       QCOMPARE(box->currentIndex(), enabled[axis] ? -1 : 0);
-      QCOMPARE(LabelColor(p.window, labels[axis]), enabled[axis] ? WindowTextColor() : kGray);
+      QCOMPARE(TextColor(p.window, labels[axis]), enabled[axis] ? WindowTextColor() : kGray);
     }
   }
 
@@ -322,7 +277,7 @@ class MainWindowTest : public QObject {
     QVERIFY(p.Box("ComboBox2")->isEnabled());
     QVERIFY(!p.Box("ComboBox3")->isEnabled());
     QVERIFY(!p.Box("ComboBox4")->isEnabled());
-    QCOMPARE(LabelColor(p.window, "Label2"), kGray);
+    QCOMPARE(TextColor(p.window, "Label2"), kGray);
   }
 
   void typingVersusChoosingColour() {
