@@ -40,6 +40,8 @@ void AddIndicators(QWidget* parent, int firstLabel, int firstLabelLeft,
 
 FileWindow::FileWindow(forms::TForm2& form, RunHandler run)
     : FormWindow(form, std::move(run), "Form2", forms::kFileCaption, kClientSize, kFirstPosition) {
+  // The close box only hides the window; its state lives on.
+  onClose = [this] { form_.Visible = false; };
   pages_ = Place(new QTabWidget(this), "PageControl1", {0, 0, 209, 177});
   auto* loadPage = new QWidget;
   loadPage->setObjectName(QStringLiteral("TabSheet1"));

@@ -8,8 +8,11 @@
 #include <string>
 #include <utility>
 
+#include "core/history.h"
+#include "core/modes.h"
 #include "core/pick.h"
 #include "core/placement_log.h"
+#include "core/press.h"
 #include "core/stamp.h"
 #include "render/raster.h"
 #include "render/sprites.h"

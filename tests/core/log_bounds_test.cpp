@@ -44,7 +44,7 @@ render::Raster Replay(const PlacementLog& log, std::int64_t last) {
 Scene FullLogAt(std::int32_t logPos, int afterStep) {
   Scene scene = FullLog();
   scene.log.LogPos = logPos;
-  scene.log.AfterStep = afterStep;
+  scene.log.AfterStep = LogState(afterStep);
   return scene;
 }
 
@@ -176,7 +176,7 @@ TEST(ReDoOutOfRange, NoNextEntryOutsideTheLog) {
   Scene scene = FullLog();
   scene.log.Store(10002, 5, 0, 5);  // an entry with cell y 0 ends the log too
   scene.log.LogPos = 10001;
-  scene.log.AfterStep = 1;
+  scene.log.AfterStep = kLastShown;
   ReDo(scene, "1");
   EXPECT_EQ(scene.log.LogPos, 10001);
 }

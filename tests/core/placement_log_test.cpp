@@ -210,7 +210,7 @@ TEST(PlacementLogEdges, SingleBlocksUpToTheLastAcceptedPosition) {
     SCOPED_TRACE(c.afterStep);
     Scene scene;
     scene.log.LogPos = 10000;
-    scene.log.AfterStep = c.afterStep;
+    scene.log.AfterStep = LogState(c.afterStep);
     PressCell(scene, 40, 50, 3);
     EXPECT_EQ(SlotOf(scene.log, c.slotWritten), (Block{40, 50, 3}));
     EXPECT_EQ(scene.log.LastIndex, c.slotWritten);
@@ -231,7 +231,7 @@ TEST(PlacementLogEdges, SingleBlocksUpToTheLastAcceptedPosition) {
 TEST(PlacementLogEdges, AppendStampedStopsAtSlot9999) {
   PlacementLog log;
   log.LogPos = 9998;
-  log.AfterStep = 1;
+  log.AfterStep = kLastShown;
   const Block blocks[] = {{1, 1, 1}, {2, 2, 2}, {3, 3, 3}, {4, 4, 4}};
   for (const Block& b : blocks) {
     AppendStamped(log, static_cast<std::uint8_t>(b.x), static_cast<std::uint8_t>(b.y),
@@ -278,7 +278,7 @@ TEST(Press, Guards) {
       scene.CellX = 7;
       scene.CellY = 9;
       scene.log.LogPos = c.logPos;
-      scene.log.AfterStep = c.afterStep;
+      scene.log.AfterStep = LogState(c.afterStep);
       scene.CurColor = static_cast<std::uint8_t>(c.colour);
       const Scene before = scene;
       Press(scene, c.at, boxes.In());
@@ -303,7 +303,7 @@ TEST(Press, ANegativeLogPosIsMovedUpToSlotZero) {
       SCOPED_TRACE(testing::Message() << pos << " in state " << afterStep);
       Scene single;
       single.log.LogPos = pos;
-      single.log.AfterStep = afterStep;
+      single.log.AfterStep = LogState(afterStep);
       PressCell(single, 40, 50, 2);
       EXPECT_EQ(SlotOf(single.log, 0), (Block{40, 50, 2}));
       EXPECT_EQ(single.log.LogPos, 1);
@@ -312,7 +312,7 @@ TEST(Press, ANegativeLogPosIsMovedUpToSlotZero) {
 
       Scene stamp;
       stamp.log.LogPos = pos;
-      stamp.log.AfterStep = afterStep;
+      stamp.log.AfterStep = LogState(afterStep);
       PressCell(stamp, 40, 50, 2, test::Solid("Y", "1", "2", "1"));
       EXPECT_EQ(SlotOf(stamp.log, 0), (Block{40, 50, 2}));
       EXPECT_EQ(SlotOf(stamp.log, 1), (Block{41, 51, 2}));

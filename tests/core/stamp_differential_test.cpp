@@ -27,7 +27,7 @@ void RefAppendStamped(PlacementLog& log, std::int64_t x, std::int64_t y, std::ui
   log.LastIndex = log.LogPos;
   log.LogPos = log.LogPos + 1;
   if (log.LogPos >= 9999) log.LogPos = 9999;
-  log.AfterStep = 0;
+  log.AfterStep = core::kNextFree;
 }
 
 void RefOrgDraw2(Scene& scene, std::int64_t lastI, std::int64_t lastJ, std::int64_t lastK,
@@ -112,7 +112,7 @@ void StartScene(const StampCase& c, Scene& scene) {
   }
   scene.log.LogPos = c.logPos;
   scene.log.LastIndex = c.logPos - 1;
-  scene.log.AfterStep = c.afterStep;
+  scene.log.AfterStep = LogState(c.afterStep);
   scene.CellX = static_cast<std::uint8_t>(c.cellX);
   scene.CellY = static_cast<std::uint8_t>(c.cellY);
   scene.CurColor = c.colour;

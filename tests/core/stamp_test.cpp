@@ -204,7 +204,7 @@ TEST(Stamp, AtTheCapEveryFurtherBlockOverwritesSlot9999) {
   for (const int afterStep : {0, 1}) {
     Scene scene;
     scene.log.LogPos = 9998 - afterStep;
-    scene.log.AfterStep = afterStep;
+    scene.log.AfterStep = LogState(afterStep);
     PressCell(scene, 40, 50, 4, test::Shell("3", "2", "2"));
     EXPECT_EQ(SlotOf(scene.log, 9998), (Block{38, 52, 4}));
     EXPECT_EQ(SlotOf(scene.log, 9999), (Block{39, 51, 4}));

@@ -189,9 +189,9 @@ TEST(Classification, Boundaries) {
 }
 
 TEST(Classification, FlagsPerSeries) {
-  EXPECT_EQ(FlagsForParts(1), (PartFlags{0, 1, 0, 0, 0, 0}));
-  EXPECT_EQ(FlagsForParts(2), (PartFlags{0, 2, 1, 0, 0, 0}));
-  EXPECT_EQ(FlagsForParts(5), (PartFlags{0, 2, 2, 2, 2, 1}));
+  EXPECT_EQ(FlagsForParts(1), (PartFlags{1, 0, 0, 0, 0}));
+  EXPECT_EQ(FlagsForParts(2), (PartFlags{2, 1, 0, 0, 0}));
+  EXPECT_EQ(FlagsForParts(5), (PartFlags{2, 2, 2, 2, 1}));
   EXPECT_EQ(FlagsForParts(0), PartFlags{});
   EXPECT_EQ(FlagOf(FlagsForParts(2), 2), 1);
   EXPECT_EQ(FlagOf(FlagsForParts(2), 0), 0);
@@ -199,13 +199,13 @@ TEST(Classification, FlagsPerSeries) {
 }
 
 TEST(Classification, ASeriesNeedsEveryPartUpToN) {
-  EXPECT_TRUE(SeriesComplete({0, 1, 0, 0, 0, 0}, 1));
-  EXPECT_TRUE(SeriesComplete({0, 1, 1, 1, 0, 0}, 2));   // a stray part 3 does no harm
-  EXPECT_FALSE(SeriesComplete({0, 1, 0, 1, 0, 0}, 2));  // two marks, part 2 missing
-  EXPECT_FALSE(SeriesComplete({0, 0, 1, 0, 0, 0}, 1));
-  EXPECT_TRUE(SeriesComplete({0, 1, 1, 1, 1, 1}, 5));
-  EXPECT_FALSE(SeriesComplete({0, 1, 1, 1, 1, 1}, 0));
-  EXPECT_FALSE(SeriesComplete({0, 1, 1, 1, 1, 1}, 6));
+  EXPECT_TRUE(SeriesComplete({1, 0, 0, 0, 0}, 1));
+  EXPECT_TRUE(SeriesComplete({1, 1, 1, 0, 0}, 2));   // a stray part 3 does no harm
+  EXPECT_FALSE(SeriesComplete({1, 0, 1, 0, 0}, 2));  // two marks, part 2 missing
+  EXPECT_FALSE(SeriesComplete({0, 1, 0, 0, 0}, 1));
+  EXPECT_TRUE(SeriesComplete({1, 1, 1, 1, 1}, 5));
+  EXPECT_FALSE(SeriesComplete({1, 1, 1, 1, 1}, 0));
+  EXPECT_FALSE(SeriesComplete({1, 1, 1, 1, 1}, 6));
 }
 
 TEST(LoadedCount, RangeOfTheLog) {

@@ -159,10 +159,18 @@ TEST_F(FileWindowTest, SaveModesSetTheDialogAndTheIndicators) {
 
 TEST_F(FileWindowTest, CancelledDialogsChangeNothingButTheBuffers) {
   Place(3, 17, 2);
+  // Marks left by earlier executes: part 2 of a one-part picture saved, part
+  // 4 of a four-part series loaded; neither completes its series.
+  ASSERT_EQ(Save(kCompatibleMode, dir / "p2", "2"), std::nullopt);
+  ASSERT_EQ(Load(Write("p4.txt",
+                       kSep + "\r\n[Var]:BRW_001\r\n[Writing OS]:Win32\r\n[Browser]:None\r\n"
+                              "[Count]: 7000\r\n[No]:4\r\n[fflug]:2\r\n[DSection]\r\n****\r\n")),
+            std::nullopt);
+  ASSERT_EQ(form2.PartSaved()[2], 1);
+  ASSERT_EQ(form2.PartLoaded()[4], 1);
+  services.saveDialog.asked.clear();
   const core::PlacementLog before = form1.log();
   const auto refreshes = form1.scene.canvas.RefreshCount();
-  form2.PartSaved[2] = 1;
-  form2.PartLoaded[4] = 1;
   for (const int page : {TForm2::kLoadPage, TForm2::kSavePage}) {
     form2.Memo1Lines = {"old"};
     form2.RichEdit1.Lines = {"old"};
@@ -177,8 +185,8 @@ TEST_F(FileWindowTest, CancelledDialogsChangeNothingButTheBuffers) {
   EXPECT_EQ(form1.log().LastIndex, before.LastIndex);
   EXPECT_EQ(form1.log().LogPos, before.LogPos);
   EXPECT_EQ(form1.scene.canvas.RefreshCount(), refreshes);
-  EXPECT_EQ(form2.PartSaved[2], 1);
-  EXPECT_EQ(form2.PartLoaded[4], 1);
+  EXPECT_EQ(form2.PartSaved()[2], 1);
+  EXPECT_EQ(form2.PartLoaded()[4], 1);
 }
 
 TEST_F(FileWindowTest, NativeFileBytes) {
@@ -213,7 +221,7 @@ TEST_F(FileWindowTest, NativeLoadDrawsOverThePictureAndKeepsLaterSlots) {
   ASSERT_EQ(Save(kNativeMode, dir / "other.pln"), std::nullopt);  // count 1
 
   form1.log() = mine;
-  form1.log().AfterStep = 1;
+  form1.log().AfterStep = core::kLastShown;
   render::Cls(form1.raster());
   form1.ReDraw(3);
   render::Raster expected = form1.raster();
@@ -258,8 +266,7 @@ TEST_F(FileWindowTest, TypicalTwoPartSaveThenLoad) {
   form2.ActivePage = TForm2::kSavePage;
   form2.PageControl1Change();
   EXPECT_EQ(form2.ComboBox1.Items, (std::vector<std::string>{"1", "2"}));
-  EXPECT_EQ((std::vector<std::int32_t>(form2.WriteFlag.begin() + 1, form2.WriteFlag.end())),
-            (std::vector<std::int32_t>{2, 1, 0, 0, 0}));
+  EXPECT_EQ(form2.WriteFlag(), (fileio::PartFlags{2, 1, 0, 0, 0}));
   EXPECT_EQ(Colours(form2.SaveBars), (std::vector<Color>{R, R, kFace, kFace, kFace}));
 
   ASSERT_EQ(Save(kCompatibleMode, dir / "p1", "1"), std::nullopt);
@@ -274,7 +281,7 @@ TEST_F(FileWindowTest, TypicalTwoPartSaveThenLoad) {
   ASSERT_EQ(Save(kCompatibleMode, dir / "p2", "2"), std::nullopt);
   EXPECT_FALSE(form2.Visible);
   EXPECT_EQ(Colours(form2.SaveBars), (std::vector<Color>{G, G, kFace, kFace, kFace}));
-  EXPECT_EQ(form2.PartSaved, fileio::PartMarks{});
+  EXPECT_EQ(form2.PartSaved(), fileio::PartMarks{});
   EXPECT_EQ(form1.log().LastIndex, 2500);
   EXPECT_EQ(form1.scene.canvas.RefreshCount(), refreshes + 1);
   const auto p2 = SplitCrLf(ReadBytes(dir / "p2.txt"));
@@ -295,7 +302,7 @@ TEST_F(FileWindowTest, TypicalTwoPartSaveThenLoad) {
   };
   ASSERT_EQ(load("p2.txt"), std::nullopt);
   EXPECT_TRUE(f2.Visible);
-  EXPECT_EQ(f2.LoadPos, 2501);
+  EXPECT_EQ(f2.LoadPos(), 2501);
   EXPECT_EQ(f2.Label11.Caption, "2");
   EXPECT_EQ(f2.Memo1Lines,
             (std::vector<std::string>{"BRW_001 As Sertafo Mode", "Count:2500", "No:2"}));
@@ -305,7 +312,7 @@ TEST_F(FileWindowTest, TypicalTwoPartSaveThenLoad) {
   ASSERT_EQ(load("p1.txt"), std::nullopt);
   EXPECT_FALSE(f2.Visible);
   EXPECT_EQ(Colours(f2.LoadBars), (std::vector<Color>{G, G, kFace, kFace, kFace}));
-  EXPECT_EQ(f2.PartLoaded, fileio::PartMarks{});
+  EXPECT_EQ(f2.PartLoaded(), fileio::PartMarks{});
   EXPECT_EQ(f1.log().LogPos, 2500);
   EXPECT_EQ(f1.log().LastIndex, 2500);
   EXPECT_EQ(f1.log().LogColor, saved.LogColor);
@@ -346,7 +353,7 @@ TEST_F(FileWindowTest, ASeriesCompletesOnlyWithEveryPartUpToItsLast) {
   FillLog(form1.log(), 2500);  // two parts
   ASSERT_EQ(Save(kCompatibleMode, dir / "p3", "3"), std::nullopt);
   EXPECT_EQ(SplitCrLf(ReadBytes(dir / "p3.txt"))[6], "[fflug]:0");
-  EXPECT_EQ(form2.PartSaved[3], 1);
+  EXPECT_EQ(form2.PartSaved()[3], 1);
   ASSERT_EQ(Save(kCompatibleMode, dir / "p1", "1"), std::nullopt);
   EXPECT_TRUE(form2.Visible);  // two marks, but part 2 is not written
   ASSERT_EQ(Save(kCompatibleMode, dir / "p9", "9"), std::nullopt);
@@ -373,7 +380,7 @@ TEST_F(FileWindowTest, OnePartSeries) {
   form2.Visible = true;
   ASSERT_EQ(Load(dir / "e.txt"), std::nullopt);
   EXPECT_FALSE(form2.Visible);
-  EXPECT_EQ(form2.ReadParts, 1);
+  EXPECT_EQ(form2.ReadParts(), 1);
   EXPECT_EQ(form1.log().LastIndex, -1);
 }
 
@@ -381,8 +388,8 @@ TEST_F(FileWindowTest, FourPartLoadShowsFourDigits) {
   FillLog(form1.log(), 7000);
   ASSERT_EQ(Save(kCompatibleMode, dir / "p3", "3"), std::nullopt);
   ASSERT_EQ(Load(dir / "p3.txt"), std::nullopt);
-  EXPECT_EQ(form2.ReadParts, 4);
-  EXPECT_EQ(form2.LoadPos, 6000);
+  EXPECT_EQ(form2.ReadParts(), 4);
+  EXPECT_EQ(form2.LoadPos(), 6000);
   EXPECT_EQ(Colours(form2.LoadLabels), (std::vector<Color>{B, B, B, B, kFace}));
   EXPECT_EQ(Colours(form2.LoadBars), (std::vector<Color>{R, R, G, R, kFace}));
 }
@@ -430,7 +437,7 @@ TEST_F(FileWindowTest, LoadFailures) {
   std::string tooMany;
   for (int i = 0; i < 2005; ++i) tooMany += "00001";
   const Row rows[] = {
-      {"missing", "", "ﾌｧｲﾙ %s は開けません.", "", 7, 99, 4, 0, 0},
+      {"missing", "", "ﾌｧｲﾙ %s は開けません.", "BRW_001", 7, 99, 4, 0, 0},
       {"empty", "", "'' は整数ではありません.", "", 7, 99, 0, 0, 0},
       {"bad count", native + "[Count]:  1x2\r\n[DSection]\r\n****\r\n",
        "'  1x2' は整数ではありません.", "PLN_001", 7, 99, 0, 0, 0},
@@ -447,32 +454,40 @@ TEST_F(FileWindowTest, LoadFailures) {
       {"data past the log", compat + "[No]:5\r\n[DSection]\r\n" + tooMany + "\r\n",
        "ﾌｧｲﾙ %s のﾃﾞｰﾀが多すぎます.", "BRW_001", 2500, 10004, 2, 3, 5},
   };
+  // Part 1 of a four-part series with 99 entries leaves LoadPos 99, ReadParts
+  // 4 and the tag behind, so a failure that stops before them shows.
+  std::string part1 = compat;
+  part1.replace(part1.find(" 2500"), 5, " 7000");
+  part1 += "[No]:1\r\n[fflug]:2\r\n[DSection]\r\n";
+  for (int i = 0; i < 99; ++i) part1 += i % 15 == 14 ? "00001\r\n" : "00001";
+  part1 += "\r\n****\r\n";
+  const fs::path prime = Write("prime.txt", part1);
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
+    ASSERT_EQ(Load(prime), std::nullopt);
+    ASSERT_EQ(form2.LoadPos(), 99);
+    ASSERT_EQ(form2.ReadParts(), 4);
     form1.log() = core::PlacementLog{};
     form1.log().LogPos = 7;
     form1.log().LastIndex = 7;
     form1.StatusBar1().Panels[0] = "Count:7";
     form2.FormCreate();
-    form2.LoadPos = 99;
-    form2.HeaderVar.clear();
-    form2.ReadParts = 4;
     form2.Visible = true;
     const fs::path file =
         std::string(row.name) == "missing" ? dir / "missing.pln" : Write("f.txt", row.bytes);
     const auto refreshes = form1.scene.canvas.RefreshCount();
     EXPECT_EQ(Load(file), FormatMessage(row.message, file.string()));
     EXPECT_TRUE(form2.Visible);
-    EXPECT_EQ(form2.HeaderVar, row.headerVar);
-    EXPECT_EQ(form2.ReadParts, row.readParts);
+    EXPECT_EQ(form2.HeaderVar(), row.headerVar);
+    EXPECT_EQ(form2.ReadParts(), row.readParts);
     EXPECT_EQ(form1.log().LogPos, row.logPos);
     EXPECT_EQ(form1.log().LastIndex, 7);
-    EXPECT_EQ(form2.LoadPos, row.loadPos);
+    EXPECT_EQ(form2.LoadPos(), row.loadPos);
     EXPECT_EQ(form2.Memo1Lines.size(), row.memoLines);
     EXPECT_EQ(form1.scene.canvas.RefreshCount(), refreshes);
     EXPECT_EQ(form1.StatusBar1().Panels[0],
               row.memoLines ? "Count:" + std::to_string(row.logPos) : "Count:7");
-    for (int k = 1; k <= 5; ++k) EXPECT_EQ(form2.PartLoaded[k], k == row.mark ? 1 : 0) << k;
+    for (int k = 1; k <= 5; ++k) EXPECT_EQ(form2.PartLoaded()[k], k == row.mark ? 1 : 0) << k;
     if (row.mark != 0) {
       EXPECT_EQ(form1.log().ColorAt(fileio::PartFirstSlot(row.mark)), 1);
     }
@@ -492,14 +507,14 @@ TEST_F(FileWindowTest, SaveFailuresKeepTheOldFileAndSetNoMark) {
     EXPECT_EQ(form2.RichEdit1.Lines.back(), "****");  // the buffer holds the lines
     EXPECT_TRUE(form2.Visible);
     EXPECT_EQ(form1.scene.canvas.RefreshCount(), refreshes);
-    EXPECT_EQ(form2.PartSaved, fileio::PartMarks{});
+    EXPECT_EQ(form2.PartSaved(), fileio::PartMarks{});
   }
 
   // The part-number box's text is no integer: the lines up to "[No]:", no file.
   EXPECT_EQ(Save(kCompatibleMode, dir / "bad", "1 "), "'1 ' は整数ではありません.");
   EXPECT_EQ(form2.RichEdit1.Lines.back(), "[No]:1 ");
   EXPECT_FALSE(fs::exists(dir / "bad.txt"));
-  EXPECT_EQ(form2.PartSaved, fileio::PartMarks{});
+  EXPECT_EQ(form2.PartSaved(), fileio::PartMarks{});
 
   // Writing stops part of the way: the file that was there stays as it was
   // and no temporary file is left behind.
@@ -524,28 +539,13 @@ TEST_F(FileWindowTest, OtherTagsLoadNothing) {
                                              "[DSection]\r\n000010000100001\r\n****\r\n");
     EXPECT_EQ(Load(file), std::nullopt);
     EXPECT_TRUE(form2.Visible);
-    EXPECT_EQ(form2.HeaderVar, tag);
-    EXPECT_EQ(form2.ReadParts, 0);
+    EXPECT_EQ(form2.HeaderVar(), tag);
+    EXPECT_EQ(form2.ReadParts(), 0);
     EXPECT_EQ(form1.log().LogPos, 3);
     EXPECT_EQ(form1.log().LastIndex, 0);
     EXPECT_EQ(form1.log().ColorAt(0), 0);
     EXPECT_TRUE(form2.Memo1Lines.empty());
   }
-}
-
-TEST(WithDefaultExt, AddsTheExtensionOnlyWhereTheFileNameHasNone) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"pic", "pic.pln"},
-      {"/a/pic", "/a/pic.pln"},
-      {"/a/pic.txt", "/a/pic.txt"},
-      {"/a.b/pic", "/a.b/pic.pln"},
-      {"/a/.hidden", "/a/.hidden.pln"},
-      {"", ""},
-      {"/a/", "/a/"},
-      {"pic.", "pic."},
-  };
-  for (const auto& [in, out] : cases) EXPECT_EQ(WithDefaultExt(in, "pln"), out) << in;
-  EXPECT_EQ(WithDefaultExt("pic", ""), "pic");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/file_name.h"
 #include "forms/services.h"
 #include "forms/tform2.h"
 
@@ -28,7 +29,7 @@ struct DialogAnswers {
     std::optional<std::string> reply = std::move(replies.front());
     replies.pop_front();
     if (!reply) return std::nullopt;
-    if (addDefaultExt) reply = forms::WithDefaultExt(std::move(*reply), dialog.DefaultExt);
+    if (addDefaultExt) reply = WithDefaultExt(std::move(*reply), dialog.DefaultExt);
     dialog.FileName = *reply;
     return reply;
   }

@@ -68,7 +68,7 @@ void FillLog(forms::TForm1& form, int count) {
   }
   log.LogPos = count;
   log.LastIndex = count - 1;
-  log.AfterStep = 0;
+  log.AfterStep = core::kNextFree;
 }
 
 // The names a dialog offers: the enabled entries of its file list.
