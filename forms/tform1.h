@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "base/version.h"
 #include "core/pick.h"
 #include "core/placement_log.h"
 #include "core/stamp.h"
@@ -62,6 +63,6 @@ class TForm1 {
   Services& services_;
 };
 
-inline constexpr std::string_view kMainCaption = "Palorin Ver 1.2";
+inline constexpr std::string_view kMainCaption = "Palorin Ver " PALORIN_VERSION;
 
 }  // namespace palorin::forms
