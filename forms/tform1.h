@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/version.h"
 #include "core/history.h"
 #include "core/scene.h"
 #include "core/stamp.h"
@@ -66,6 +67,6 @@ class TForm1 {
   Services& services_;
 };
 
-inline constexpr std::string_view kMainCaption = "Palorin Ver 1.2";
+inline constexpr std::string_view kMainCaption = "Palorin Ver " PALORIN_VERSION;
 
 }  // namespace palorin::forms

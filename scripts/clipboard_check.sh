@@ -5,22 +5,24 @@
 # pressed, and xclip reads the image. The reference is the BMP that the
 # editor itself writes through its file window (BMP mode, real save dialog).
 #   PALORIN_BUILD  build folder (default build/release)
-#   PALORIN_XDISPLAY  X display number to use (default 78)
+# Points from scripts/lib/layout.sh are "X Y", split into two arguments.
+# shellcheck disable=SC2046
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib/x_session.sh
-start_editor_session 78
-fail() { echo "FAIL: $*" >&2; exit 1; }
+start_editor_session
 
+# click WINDOW X Y, with points in the window's client coordinates
+# (scripts/lib/layout.sh).
 click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.3; }
 choose_colour() {
-  click "$main" 113 34
+  click "$main" $(arrow_of colour)
   xdotool key Home
   for ((i = 0; i < $1; i++)); do xdotool key Down; done
   xdotool key Return
   sleep 0.2
 }
-press() { click "$main" "$1" $(($2 + 48)); }
+press() { click "$main" $(picture_at "$1" "$2"); }
 
 press 10 10; press 100 60
 choose_colour 2; press 250 150; press 256 153
@@ -29,7 +31,7 @@ choose_colour 3; press 300 200
 
 printf 'text before the picture' | xclip -selection clipboard
 sleep 0.3
-click "$main" 68 10                                  # "Clip"
+click "$main" $(centre_of Clip)
 targets=$(xclip -selection clipboard -t TARGETS -o)
 grep -qx 'image/png' <<<"$targets" || fail "no image on the clipboard: $targets"
 grep -qx 'UTF8_STRING' <<<"$targets" && fail "the earlier text is still offered"
@@ -37,18 +39,17 @@ xclip -selection clipboard -t image/png -o >"$tmp/clip.png"
 
 # The picture as the editor writes it: file window, save page, BMP mode,
 # execute, a name typed into the save dialog.
-click "$main" 20 10                                  # "File"
-file=$(xdotool search --sync --name '^Palorin-File$' | head -1)
-click "$file" 60 10                                  # the save page
-click "$file" 25 93                                  # "Bmp画像モード"
-click "$file" 56 196                                 # "実行"
-dialog=$(xdotool search --sync --name 'BMP形式画像を保存する' | head -1)
+click "$main" $(centre_of File)
+file=$(window_id 10 '^Palorin-File$')
+click "$file" "${file_tab_save[@]}"                  # the save page
+click "$file" $(save_mode_item 2)                    # "Bmp画像モード"
+click "$file" $(centre_of execute)                   # "実行"
+dialog=$(window_id 10 'BMP形式画像を保存する')
 xdotool windowactivate --sync "$dialog" 2>/dev/null || true
 xdotool key ctrl+a
 xdotool type "$tmp/picture"
 xdotool key Return
-for _ in $(seq 50); do [[ -s "$tmp/picture.bmp" ]] && break; sleep 0.1; done
-[[ -s "$tmp/picture.bmp" ]] || fail "the editor wrote no BMP"
+wait_for 5 "the editor writing the BMP" test -s "$tmp/picture.bmp"
 
 size=$(identify -format '%wx%h' "$tmp/clip.png")
 [[ "$size" == 500x308 ]] || fail "clipboard image is $size"

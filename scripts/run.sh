@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds the editor and starts it.
+# Builds the editor and starts it. It uses the test script's release build
+# (the "release" preset), so running and testing share one build folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/release --target palorin
+cmake --preset release >/dev/null
+cmake --build --preset release --target palorin
 exec build/release/app/palorin "$@"
