@@ -12,22 +12,10 @@ cd "$(dirname "$0")/.."
 source scripts/lib/x_session.sh
 start_editor_session
 
-# click WINDOW X Y, with points in the window's client coordinates
-# (scripts/lib/layout.sh).
-click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.3; }
-choose_colour() {
-  click "$main" $(arrow_of colour)
-  xdotool key Home
-  for ((i = 0; i < $1; i++)); do xdotool key Down; done
-  xdotool key Return
-  sleep 0.2
-}
-press() { click "$main" $(picture_at "$1" "$2"); }
-
 press 10 10; press 100 60
-choose_colour 2; press 250 150; press 256 153
-choose_colour 4; press 490 300
-choose_colour 3; press 300 200
+choose colour 2; press 250 150; press 256 153
+choose colour 4; press 490 300
+choose colour 3; press 300 200
 
 printf 'text before the picture' | xclip -selection clipboard
 sleep 0.3

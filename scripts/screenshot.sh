@@ -11,16 +11,6 @@ cd "$(dirname "$0")/.."
 source scripts/lib/x_session.sh
 start_editor_session
 
-# Points are client coordinates of the main window (scripts/lib/layout.sh).
-click() { xdotool mousemove --window "$main" "$1" "$2" click 1; sleep 0.2; }
-# Opens a box's list with its arrow and picks entry $2.
-choose() {
-  click $(arrow_of "$1")
-  xdotool key Home
-  for ((i = 0; i < $2; i++)); do xdotool key Down; done
-  xdotool key Return
-  sleep 0.2
-}
 # Types a size into a box: size sizeX 14.
 size() {
   xdotool mousemove --window "$main" $(text_of "$1") click --repeat 3 1
@@ -30,7 +20,6 @@ size() {
 }
 colour() { choose colour "$1"; }  # 0 blue 1 green 2 red 3 yellow 4 white
 mode() { choose mode "$1"; }      # 0 Single 1 X 2 Y 3 Z 4 XY 5 XZ 6 YZ 7 XYZ
-press() { click $(picture_at "$1" "$2"); }
 
 colour 1; mode 4; size sizeX 14; size sizeY 14; press 250 70      # a green slab
 colour 2; mode 7; size sizeX 4; size sizeY 4; size sizeZ 4
@@ -40,7 +29,7 @@ colour 4; mode 1; size sizeX 6; press 200 160                     # a white row
 colour 0; mode 0; press 250 230; press 262 236; press 274 242     # blue blocks
 xdotool mousemove --window "$main" $(picture_at 260 102)          # the cell panels
 
-click $(centre_of File)
+click "$main" $(centre_of File)
 file=$(window_id 10 '^Palorin-File$')
 xdotool mousemove --window "$file" "${file_tab_save[@]}" click 1  # the save page
 # The file window opens over the main window's right edge; it is moved

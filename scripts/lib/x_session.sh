@@ -100,3 +100,25 @@ _stop_editor_session() {
   fi
   rm -rf "$tmp"
 }
+
+# Input as a user gives it; points are client coordinates from
+# scripts/lib/layout.sh.
+# click WINDOW X Y: a left click at (X, Y) in WINDOW.
+click() {
+  xdotool mousemove --window "$1" "$2" "$3" click 1
+  sleep 0.3
+}
+# choose BOX N: opens the main window's BOX list with its arrow, picks entry N.
+choose() {
+  # shellcheck disable=SC2046
+  click "$main" $(arrow_of "$1")
+  xdotool key Home
+  for ((i = 0; i < $2; i++)); do xdotool key Down; done
+  xdotool key Return
+  sleep 0.2
+}
+# press X Y: a click on pixel (X, Y) of the drawing area.
+press() {
+  # shellcheck disable=SC2046
+  click "$main" $(picture_at "$1" "$2")
+}
