@@ -15,7 +15,7 @@ class QPushButton;
 
 namespace palorin::ui {
 
-// TForm1 on the desktop: "Palorin Ver 1.2", a fixed client area of
+// TForm1 on the desktop: "Palorin Ver" and the version, a fixed client area of
 // 500 x 376 with every control at its place. User input goes into the form,
 // the handler runs through `run`, and ShowData() shows the form again.
 class MainWindow : public FormWindow<forms::TForm1> {
