@@ -121,9 +121,11 @@ void WriteFileReplacing(const std::string& path, std::string_view bytes,
   // set below, so until then the temporary file is the owner's alone.
   const int fd = CreateTemporary(folder, exists ? 0600 : 0666, tmpName);
   if (fd < 0) {
-    if (!exists) throw Error(cannotCreateMessage);
-    // No temporary file can be made beside it (a folder the user may not
-    // write to), but the file itself may be written: write it in place.
+    // Only a folder closed to the user is worth writing in place for: a full
+    // disk would leave the old file cut short instead of kept.
+    if (!exists || (errno != EACCES && errno != EPERM)) throw Error(cannotCreateMessage);
+    // No temporary file can be made beside it, but the file itself may be
+    // written: write it in place, as a plain save would.
     const int inPlace = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
     if (inPlace < 0) throw Error(cannotCreateMessage);
     if (!WriteSyncClose(inPlace, bytes)) throw Error(writeFailedMessage);
