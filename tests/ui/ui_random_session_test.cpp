@@ -51,7 +51,7 @@ class RandomSession {
   QString Step() {
     Program& p = *program_;
     QString what;
-    switch (Pick(12)) {
+    switch (Pick(13)) {
       case 0:
       case 1:
         what = ClickAnywhere(p.main);
@@ -77,6 +77,7 @@ class RandomSession {
         what = ClickRadio(p);
         break;
       case 10:
+      case 11:
         what = Execute(p);
         break;
       default:
