@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
-#include <cstdlib>
-#include <vector>
+#include <climits>
+#include <cstdint>
+#include <random>
 
 #include "base/error.h"
 
@@ -14,11 +16,34 @@ namespace palorin {
 
 namespace {
 
+// The deepest chain of symbolic links a save follows, as the system does.
+constexpr int kMaxLinks = 40;
+// Names tried for the temporary file before giving up on the folder.
+constexpr int kTempNameTries = 100;
+
 std::string FolderOf(const std::string& path) {
   const auto slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
   if (slash == 0) return "/";
   return path.substr(0, slash);
+}
+
+// The file a save to `path` ends up in: a name that is a symbolic link is
+// followed to the file it points to (which need not exist yet), so the save
+// replaces that file and the link stays a link. Empty when the chain of links
+// is too long or cannot be read.
+std::string FollowLinks(std::string path) {
+  for (int depth = 0; depth <= kMaxLinks; ++depth) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    std::string target(PATH_MAX, '\0');
+    const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+    if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) return {};
+    target.resize(static_cast<std::size_t>(n));
+    // A relative link is read from the folder that holds the link.
+    path = target.front() == '/' ? target : FolderOf(path) + "/" + target;
+  }
+  return {};
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -37,42 +62,94 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+// The data reaches the disk; a file system that cannot sync (EINVAL) has
+// nothing more to do.
+bool Sync(int fd) { return ::fsync(fd) == 0 || errno == EINVAL; }
+
+// Writes, syncs and closes `fd`; false when any of it failed (fd is closed).
+bool WriteSyncClose(int fd, std::string_view bytes) {
+  const bool written = WriteAll(fd, bytes) && Sync(fd);
+  const bool closed = ::close(fd) == 0;
+  return written && closed;
+}
+
+// Creates a new temporary file in `folder`, with `mode` as a plain create
+// would give it (the umask applies). Returns its descriptor, or -1.
+int CreateTemporary(const std::string& folder, mode_t mode, std::string& name) {
+  static std::atomic<std::uint64_t> counter{0};
+  std::mt19937_64 random(std::random_device{}() ^ (static_cast<std::uint64_t>(::getpid()) << 32) ^
+                         counter++);
+  constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  for (int attempt = 0; attempt < kTempNameTries; ++attempt) {
+    name = folder + "/.palorin-";
+    for (int i = 0; i < 6; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
+    if (fd >= 0) return fd;
+    if (errno != EEXIST) return -1;
+  }
+  return -1;
+}
+
+// Flushes the folder's entry of a renamed file, so the new name survives a
+// power cut too. The file is already in place, so a failure here is no
+// failure of the save.
+void SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
 }  // namespace
 
 void WriteFileReplacing(const std::string& path, std::string_view bytes,
                         const std::string& cannotCreateMessage,
                         const std::string& writeFailedMessage) {
   if (path.empty() || path.back() == '/') throw Error(cannotCreateMessage);
+  const std::string target = FollowLinks(path);
+  if (target.empty()) throw Error(cannotCreateMessage);
 
   struct stat existing {};
-  const bool exists = ::stat(path.c_str(), &existing) == 0;
-  if (exists && (!S_ISREG(existing.st_mode) || ::access(path.c_str(), W_OK) != 0)) {
+  const bool exists = ::stat(target.c_str(), &existing) == 0;
+  if (exists && (!S_ISREG(existing.st_mode) || ::access(target.c_str(), W_OK) != 0)) {
     throw Error(cannotCreateMessage);
   }
 
-  std::string tmpl = FolderOf(path) + "/.palorin-XXXXXX";
-  std::vector<char> name(tmpl.begin(), tmpl.end());
-  name.push_back('\0');
-  const int fd = ::mkstemp(name.data());
-  if (fd < 0) throw Error(cannotCreateMessage);
-  const std::string tmpName(name.data());
+  const std::string folder = FolderOf(target);
+  std::string tmpName;
+  // A new file gets the usual mode from the umask; a replaced file's mode is
+  // set below, so until then the temporary file is the owner's alone.
+  const int fd = CreateTemporary(folder, exists ? 0600 : 0666, tmpName);
+  if (fd < 0) {
+    // Only a folder closed to the user is worth writing in place for: a full
+    // disk would leave the old file cut short instead of kept.
+    if (!exists || (errno != EACCES && errno != EPERM)) throw Error(cannotCreateMessage);
+    // No temporary file can be made beside it, but the file itself may be
+    // written: write it in place, as a plain save would.
+    const int inPlace = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
+    if (inPlace < 0) throw Error(cannotCreateMessage);
+    if (!WriteSyncClose(inPlace, bytes)) throw Error(writeFailedMessage);
+    return;
+  }
 
-  // mkstemp creates the file 0600; give it the mode a plain create would.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  const mode_t mode = exists ? (existing.st_mode & 07777) : (0666 & ~mask);
-  ::fchmod(fd, mode);
+  if (exists) {
+    // Owner and group first, where the user may give them (changing them
+    // clears the set-id bits, which the mode then brings back).
+    if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
+      // EPERM: an ordinary user keeps the file as their own.
+    }
+    ::fchmod(fd, existing.st_mode & 07777);
+  }
 
-  const bool written = WriteAll(fd, bytes);
-  const bool closed = ::close(fd) == 0;
-  if (!written || !closed) {
+  if (!WriteSyncClose(fd, bytes)) {
     ::unlink(tmpName.c_str());
     throw Error(writeFailedMessage);
   }
-  if (::rename(tmpName.c_str(), path.c_str()) != 0) {
+  if (::rename(tmpName.c_str(), target.c_str()) != 0) {
     ::unlink(tmpName.c_str());
     throw Error(cannotCreateMessage);
   }
+  SyncFolder(folder);
 }
 
 }  // namespace palorin

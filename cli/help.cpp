@@ -66,7 +66,7 @@ const std::string_view kPlayHelp =
     "separated by one blank, and TEXT is everything after the blank that follows\n"
     "the keyword.\n"
     "\n"
-    "  press X Y            press on the drawing area at pixel (X, Y)\n"
+    "  press X Y            press on the drawing area at pixel (X, Y), 0..499 0..307\n"
     "  move X Y             move the pointer to (X, Y)\n"
     "  colour NAME          choose blue, green, red, yellow or white\n"
     "  colour-text TEXT     type TEXT into the colour box\n"

@@ -4,6 +4,7 @@
 
 #include "base/file_name.h"
 #include "forms/dispatch.h"
+#include "render/raster.h"
 
 namespace palorin::cli {
 
@@ -117,6 +118,15 @@ Button ButtonHandler(Kind kind) {
 
 Outcome Session::Apply(const Action& action) {
   Outcome outcome;
+  if ((action.kind == Kind::Press || action.kind == Kind::Move) &&
+      (action.x < 0 || action.x >= render::kRasterWidth || action.y < 0 ||
+       action.y >= render::kRasterHeight)) {
+    // The pointer reports presses and moves on the drawing area only.
+    outcome.refusal = std::to_string(action.x) + " " + std::to_string(action.y) +
+                      " lies outside the " + std::to_string(render::kRasterWidth) + " x " +
+                      std::to_string(render::kRasterHeight) + " drawing area";
+    return outcome;
+  }
   switch (action.kind) {
     case Kind::Press:
       Run(outcome,

@@ -28,11 +28,16 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
 
 // Reads a whole regular file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& out) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+  // A folder, a pipe, a socket or a device is no block text file: opening a
+  // pipe with no writer would wait for one forever, a device such as
+  // /dev/zero would never end, and opening some devices already does
+  // something. So anything else is refused before it is opened.
   struct stat info {};
-  // A directory, a pipe or a device is no block text file (and a device such
-  // as /dev/zero would never end).
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  // Non-blocking and without taking a terminal, in case the name was replaced
+  // by something else since the look.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return false;
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     ::close(fd);
     return false;

@@ -1,6 +1,7 @@
 #include "forms/dispatch.h"
 
-#include <cctype>
+#include <exception>
+#include <new>
 
 namespace palorin::forms {
 
@@ -16,9 +17,25 @@ std::string ErrorBoxTitle(std::string_view programPath) {
   std::string name(slash == std::string_view::npos ? programPath : programPath.substr(slash + 1));
   if (const auto dot = name.find('.'); dot != std::string::npos) name.resize(dot);
   for (std::size_t i = 1; i < name.size(); ++i) {
-    name[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(name[i])));
+    // ASCII letters only, whatever the locale: the bytes of a multi-byte
+    // character in the name must stay as they are.
+    if (name[i] >= 'A' && name[i] <= 'Z') name[i] = static_cast<char>(name[i] - 'A' + 'a');
   }
   return name;
+}
+
+std::string CurrentErrorBoxText() {
+  constexpr std::string_view kUnexpected = "An unexpected error occurred";
+  try {
+    throw;
+  } catch (const Error& e) {
+    return ErrorBoxText(e.message());
+  } catch (const std::exception& e) {
+    const std::string_view what = e.what();
+    return ErrorBoxText(what.empty() ? kUnexpected : what);
+  } catch (...) {
+    return ErrorBoxText(kUnexpected);
+  }
 }
 
 }  // namespace palorin::forms

@@ -17,15 +17,23 @@ std::string ErrorBoxText(std::string_view message);
 // its first full stop, every letter after the first in lower case.
 std::string ErrorBoxTitle(std::string_view programPath);
 
-// Runs one event handler. An error it raises ends it where it was raised (what
-// it changed before stays changed); the result is then the error box's text,
-// for every front end to show the same way.
+// The error box's text for the exception being handled: the program's own
+// error gives its message; any other exception (out of memory, a failure of
+// the system or the standard library) its own text; anything else a general
+// text. Call only inside a catch block.
+std::string CurrentErrorBoxText();
+
+// Runs one event handler. Whatever it throws ends it where it was thrown
+// (what it changed before stays changed); the result is then the error box's
+// text, for every front end to show the same way and go on. No exception
+// leaves: one escaping into the toolkit's event loop would end the program
+// with the picture in it.
 template <typename Handler>
 std::optional<std::string> Dispatch(Handler&& handler) {
   try {
     std::forward<Handler>(handler)();
-  } catch (const Error& e) {
-    return ErrorBoxText(e.message());
+  } catch (...) {
+    return CurrentErrorBoxText();
   }
   return std::nullopt;
 }

@@ -1,5 +1,6 @@
 #include "forms/tform2.h"
 
+#include "base/file_name.h"
 #include "base/int_parse.h"
 #include "fileio/block_text.h"
 #include "render/bmp.h"
@@ -56,6 +57,24 @@ std::optional<std::string> FlagText(const fileio::TextBuffer& buffer) {
   return std::nullopt;
 }
 
+// The name the save dialog offers: the one last chosen, except that a name
+// ending in the extension of another mode's format gets this mode's instead.
+// The dialog replaces a file without asking, so after a native save of
+// "house.pln" the BMP mode must offer "house.bmp", never the picture itself.
+std::string OfferedSaveName(const std::string& remembered, std::string_view modeExt) {
+  const std::size_t dot = ExtensionDot(remembered);
+  if (dot == std::string::npos) return remembered;
+  std::string ext = remembered.substr(dot + 1);
+  for (char& c : ext) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  if (ext == modeExt) return remembered;
+  for (const SaveDialogSettings& s : kSaveDialogSettings) {
+    if (ext == s.defaultExt) return remembered.substr(0, dot + 1) + std::string(modeExt);
+  }
+  return remembered;
+}
+
 }  // namespace
 
 TForm2::TForm2(TForm1& form1, Services& services) : form1_(form1), services_(services) {
@@ -99,6 +118,7 @@ void TForm2::Button1Click() {
     LoadChosenFile();
   } else if (ActivePage == kSavePage) {
     WInit0();
+    SaveDialog1.FileName = OfferedSaveName(SaveDialog1.FileName, SaveDialog1.DefaultExt);
     std::optional<std::string> name = services_.RunSaveDialog(SaveDialog1);
     if (!name) return;
     saveFileName_ = *name;

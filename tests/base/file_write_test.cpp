@@ -1,11 +1,14 @@
 #include "base/file_write.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <string>
 
@@ -68,6 +71,109 @@ TEST_F(WriteFileReplacingTest, KeepsTheModeOfAReplacedFile) {
   struct stat st {};
   ASSERT_EQ(::stat(Path("mode.txt").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST_F(WriteFileReplacingTest, ANewFileTakesItsModeFromTheUmaskWhichStaysAsItWas) {
+  const mode_t before = ::umask(027);
+  WriteFileReplacing(Path("new.txt"), "new", kCannot, kWriteFailed);
+  const mode_t during = ::umask(before);
+  EXPECT_EQ(during, 027u) << "the save changed the process's umask";
+  struct stat st {};
+  ASSERT_EQ(::stat(Path("new.txt").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST_F(WriteFileReplacingTest, KeepsTheOwnerAndGroupWhereTheUserMay) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only a privileged user may give a file away";
+  Write(Path("owned.txt"), "old");
+  ASSERT_EQ(::chown(Path("owned.txt").c_str(), 65534, 65534), 0);
+  WriteFileReplacing(Path("owned.txt"), "new", kCannot, kWriteFailed);
+  struct stat st {};
+  ASSERT_EQ(::stat(Path("owned.txt").c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 65534u);
+  EXPECT_EQ(st.st_gid, 65534u);
+}
+
+TEST_F(WriteFileReplacingTest, ALinkSavesIntoTheFileItPointsToAndStaysALink) {
+  fs::create_directory(dir_ / "real");
+  fs::create_directory(dir_ / "links");
+  Write(Path("real/picture.pln"), "old");
+  fs::create_symlink("../real/picture.pln", dir_ / "links" / "relative.pln");
+  fs::create_symlink(dir_ / "links" / "relative.pln", dir_ / "chain.pln");
+  fs::create_symlink("real/new.pln", dir_ / "dangling.pln");  // its file does not exist yet
+
+  WriteFileReplacing(Path("chain.pln"), "new", kCannot, kWriteFailed);
+  WriteFileReplacing(Path("dangling.pln"), "made", kCannot, kWriteFailed);
+
+  EXPECT_TRUE(fs::is_symlink(dir_ / "chain.pln"));
+  EXPECT_TRUE(fs::is_symlink(dir_ / "links" / "relative.pln"));
+  EXPECT_TRUE(fs::is_symlink(dir_ / "dangling.pln"));
+  EXPECT_EQ(ReadBytes(Path("real/picture.pln")), "new");
+  EXPECT_EQ(ReadBytes(Path("real/new.pln")), "made");
+  EXPECT_EQ(Entries(), (std::set<std::string>{"chain.pln", "dangling.pln", "links", "real"}));
+  std::set<std::string> real;
+  for (const auto& e : fs::directory_iterator(dir_ / "real")) real.insert(e.path().filename());
+  EXPECT_EQ(real, (std::set<std::string>{"new.pln", "picture.pln"})) << "a temporary file is left";
+
+  fs::create_symlink("loop.pln", dir_ / "loop.pln");
+  EXPECT_EQ(ErrorOf(Path("loop.pln"), "x"), kCannot);
+}
+
+// Runs `check` as an unprivileged user in a child process; its exit status is
+// the number of checks that failed, 77 when the user could not be taken.
+int AsUnprivilegedUser(const std::function<int()>& check) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::geteuid() == 0 &&
+        (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+      ::_exit(77);
+    }
+    ::_exit(check());
+  }
+  int status = 0;
+  if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+TEST_F(WriteFileReplacingTest, AWritableFileInAFolderClosedToNewFilesIsWrittenInPlace) {
+  // The folder is the privileged user's and closed; its one file is open to all.
+  const fs::path closed = dir_ / "closed";
+  fs::create_directory(closed);
+  Write((closed / "open.pln").string(), std::string(5000, 'o'));
+  fs::permissions(closed / "open.pln", fs::perms::all & ~fs::perms::owner_exec &
+                                           ~fs::perms::group_exec & ~fs::perms::others_exec);
+  fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                            fs::perms::others_read | fs::perms::others_exec);
+  fs::permissions(closed, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                              fs::perms::others_read | fs::perms::others_exec);
+  if (::geteuid() != 0 && ::access(closed.c_str(), W_OK) == 0) {
+    GTEST_SKIP() << "the folder cannot be closed to this user";
+  }
+  const std::string open = (closed / "open.pln").string();
+  const std::string fresh = (closed / "fresh.pln").string();
+  const int failed = AsUnprivilegedUser([&] {
+    int failures = 0;
+    if (::access(closed.c_str(), W_OK) == 0) return 77;
+    try {
+      WriteFileReplacing(open, "saved", kCannot, kWriteFailed);
+    } catch (...) {
+      ++failures;
+    }
+    try {
+      WriteFileReplacing(fresh, "new", kCannot, kWriteFailed);
+      ++failures;
+    } catch (const Error& e) {
+      if (e.message() != kCannot) ++failures;
+    }
+    return failures;
+  });
+  if (failed == 77) GTEST_SKIP() << "no unprivileged user to run as";
+  EXPECT_EQ(failed, 0);
+  EXPECT_EQ(ReadBytes(open), "saved");
+  EXPECT_FALSE(fs::exists(fresh));
+  std::set<std::string> names;
+  for (const auto& e : fs::directory_iterator(closed)) names.insert(e.path().filename());
+  EXPECT_EQ(names, std::set<std::string>{"open.pln"});
 }
 
 TEST_F(WriteFileReplacingTest, TargetsThatCannotBeCreated) {

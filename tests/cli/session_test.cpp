@@ -70,6 +70,10 @@ TEST(Session, RefusesWhatAUserCouldNotDo) {
   };
   const Case cases[] = {
       {{}, "size X 3", "the size box X is disabled in this mode"},
+      {{}, "press 1541 10", "1541 10 lies outside the 500 x 308 drawing area"},
+      {{}, "press 500 0", "500 0 lies outside the 500 x 308 drawing area"},
+      {{}, "press 0 308", "0 308 lies outside the 500 x 308 drawing area"},
+      {{}, "move -1 5", "-1 5 lies outside the 500 x 308 drawing area"},
       {{"mode XY"}, "size-text Z 2", "the size box Z is disabled in this mode"},
       {{}, "colour purple", "\"purple\" is not in the colour box's list"},
       {{}, "mode W", "\"W\" is not in the mode box's list"},

@@ -118,7 +118,10 @@ TEST_F(TextBufferFileTest, SaveThenLoadRoundTrips) {
 
 TEST_F(TextBufferFileTest, AFileThatCannotBeOpenedIsRefusedAndTheBufferKept) {
   TextBuffer b = Make({"kept"});
-  for (const fs::path& p : {dir / "missing.txt", dir}) {
+  // A pipe with no writer must be refused at once, not waited on.
+  const fs::path fifo = dir / "pipe.pln";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const fs::path& p : {dir / "missing.txt", dir, fifo, fs::path("/dev/zero")}) {
     EXPECT_EQ(ErrorOf([&] { b.LoadFromFile(p.string()); }), "ﾌｧｲﾙ " + p.string() + " は開けません");
     EXPECT_EQ(b.Lines, Lines{"kept"});
   }

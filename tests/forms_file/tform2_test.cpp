@@ -404,6 +404,34 @@ TEST_F(FileWindowTest, BmpSaveLeavesTheWindowAndThePicture) {
   EXPECT_EQ(form1.scene.canvas.RefreshCount(), refreshes);
 }
 
+TEST_F(FileWindowTest, TheSaveDialogNeverOffersAnotherModesFileAsItsOwn) {
+  struct Row {
+    std::string remembered;
+    int mode;
+    std::string offered;
+  };
+  const std::string d = dir.string() + "/";
+  const Row rows[] = {
+      {d + "house.pln", kBmpMode, d + "house.bmp"},
+      {d + "house.PLN", kCompatibleMode, d + "house.txt"},
+      {d + "house.Bmp", kNativeMode, d + "house.pln"},
+      {d + "house.TXT", kCompatibleMode, d + "house.TXT"},  // the mode's own stays
+      {d + "house.png", kBmpMode, d + "house.png"},         // no format of a mode
+      {d + "v1.2/house", kNativeMode, d + "v1.2/house"},    // no extension
+      {d + ".bmp", kNativeMode, d + ".bmp"},                // a hidden file's name
+  };
+  form2.ActivePage = TForm2::kSavePage;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.remembered);
+    form2.SaveDialog1.FileName = row.remembered;
+    form2.RadioGroup1ItemIndex = row.mode;
+    services.saveDialog.asked.clear();
+    EXPECT_EQ(Dispatch([&] { form2.Button1Click(); }), std::nullopt);  // cancelled
+    ASSERT_EQ(services.saveDialog.asked.size(), 1u);
+    EXPECT_EQ(services.saveDialog.asked[0].FileName, row.offered);
+  }
+}
+
 TEST_F(FileWindowTest, WindowHidesAndKeepsItsState) {
   form2.ActivePage = TForm2::kSavePage;
   form2.RadioGroup1ItemIndex = kNativeMode;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -42,6 +44,10 @@ TEST(ErrorBoxTitle, ProgramNameUpToTheFirstFullStopLowerCasedAfterTheFirstLetter
       {"/opt/x.y/Palorin", "Palorin"},
       {"./PaLoRiN.tar.gz", "Palorin"},
       {"P", "P"},
+      {"/usr/bin/\xc3\x89"
+       "DIT.x",
+       "\xc3\x89"
+       "dit"},  // bytes of other letters stay
       {"", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(ErrorBoxTitle(c.in), c.out) << c.in;
@@ -65,8 +71,23 @@ TEST(Dispatch, TurnsAnErrorIntoTheBoxTextAndKeepsEarlierChanges) {
   EXPECT_EQ(steps, 1);
   EXPECT_EQ(Dispatch([&] { ++steps; }), std::nullopt);
   EXPECT_EQ(steps, 2);
-  // Only the program's own errors become an error box.
-  EXPECT_THROW(Dispatch([] { throw std::logic_error("bug"); }), std::logic_error);
+}
+
+TEST(Dispatch, EveryExceptionBecomesAnErrorBox) {
+  struct Unknown {};
+  int steps = 0;
+  EXPECT_EQ(Dispatch([&] {
+              ++steps;
+              throw std::bad_alloc();
+            }),
+            "std::bad_alloc.");
+  EXPECT_EQ(Dispatch([] { throw std::filesystem::filesystem_error("fs", std::error_code()); }),
+            std::string(std::filesystem::filesystem_error("fs", std::error_code()).what()) + ".");
+  EXPECT_EQ(Dispatch([] { throw std::logic_error("bug"); }), "bug.");
+  EXPECT_EQ(Dispatch([] { throw std::runtime_error(""); }), "An unexpected error occurred.");
+  EXPECT_EQ(Dispatch([] { throw Unknown{}; }), "An unexpected error occurred.");
+  EXPECT_EQ(Dispatch([] { throw 7; }), "An unexpected error occurred.");
+  EXPECT_EQ(steps, 1);
 }
 
 }  // namespace
