@@ -1,27 +1,57 @@
 #include "ui/look.h"
 
 #include <QApplication>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QPalette>
 #include <QStyleFactory>
 #include <QWidget>
+#include <cstdio>
 
 namespace palorin::ui {
 
-void InstallFontSubstitutes() {
-  QFont::insertSubstitutions(QString::fromUtf8(kFormFontFamily),
-                             {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
-                              QStringLiteral("VL PGothic"), QStringLiteral("Noto Sans CJK JP")});
+namespace {
+
+// The family FormFont() gives every control; empty until ResolveFormFont().
+QString& ResolvedFamily() {
+  static QString family;
+  return family;
+}
+
+}  // namespace
+
+QString ResolveFormFont() {
+  QString& family = ResolvedFamily();
+  if (!family.isEmpty()) return family;
+  const QStringList installed = QFontDatabase::families();
+  for (const char* standIn : kFormFontStandIns) {
+    const QString name = QString::fromUtf8(standIn);
+    if (installed.contains(name, Qt::CaseInsensitive)) {
+      family = name;
+      break;
+    }
+  }
+  if (family.isEmpty()) {
+    // Still start, with the default face: texts may not fit, so say which.
+    family = QFontInfo(QApplication::font()).family();
+    std::fprintf(stderr, "palorin: no Japanese gothic installed for \"%s\", using \"%s\"\n",
+                 kFormFontFamily, family.toLocal8Bit().constData());
+  }
+  // Tooltips, the error box and the dialogs speak in the same face.
+  QApplication::setFont(FormFont(12));
+  return family;
 }
 
 void UseFormLook() {
-  InstallFontSubstitutes();
+  ResolveFormFont();
   if (QStyle* style = QStyleFactory::create(QStringLiteral("Windows"))) {
     QApplication::setStyle(style);
   }
 }
 
 QFont FormFont(int pixelHeight, bool bold) {
-  QFont font(QString::fromUtf8(kFormFontFamily));
+  const QString& family = ResolvedFamily();
+  QFont font(family.isEmpty() ? QString::fromUtf8(kFormFontFamily) : family);
   font.setPixelSize(pixelHeight);
   font.setBold(bold);
   return font;
