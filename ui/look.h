@@ -24,11 +24,12 @@ inline constexpr std::array<const char*, 5> kFormFontStandIns{
     "IPAPGothic", "IPA Pゴシック", "VL PGothic", "IPAGothic", "Noto Sans CJK JP"};
 
 // Picks the first installed stand-in as the family of every form font and
-// of the application font. A mere substitution is not enough: the family
-// then resolves to a wide Latin face for Latin text, which cuts "Count:2250"
-// short. With no stand-in installed it keeps the toolkit's default and says
-// once on standard error which face it uses. Call once after the
-// application object exists; returns the family in use.
+// of the application font, condensed to the form face's Latin widths. A
+// mere substitution is not enough: the family then resolves to a wide Latin
+// face for Latin text, which cuts "Count:2250" short. With no stand-in
+// installed it keeps the toolkit's default and says once on standard error
+// which face it uses. Call once after the application object exists;
+// returns the family in use.
 QString ResolveFormFont();
 
 // The program's look: the form font, and the classic "Windows" widget
@@ -38,7 +39,8 @@ QString ResolveFormFont();
 // Call once after the application object exists.
 void UseFormLook();
 
-// The form font at a pixel height, regular or bold.
+// The form font at a pixel height, regular or bold: the resolved family at
+// the form face's widths.
 QFont FormFont(int pixelHeight, bool bold = false);
 
 // A control colour as the desktop shows it: fixed RGB values as they are,
