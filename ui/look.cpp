@@ -54,7 +54,7 @@ QString ResolveFormFont() {
   }
   if (family.isEmpty()) {
     // Still start, with the default face: texts may not fit, so say which.
-    family = QFontInfo(QApplication::font()).family();
+    family = QFontInfo(QFontDatabase::systemFont(QFontDatabase::GeneralFont)).family();
     std::fprintf(stderr, "palorin: no Japanese gothic installed for \"%s\", using \"%s\"\n",
                  kFormFontFamily, family.toLocal8Bit().constData());
   }
