@@ -113,17 +113,15 @@ class FileWindowTest : public QObject {
     p.Click(p.window, "Button2");
     p.Click(p.main, "Button5");
     QCOMPARE(p.window.pos(), QPoint(300, 200));
-  }
 
-  void opensOnTheScreenBesideAMainWindowAtItsEdge() {
-    Program p;
-    const QRect room = p.main.screen()->availableGeometry();
-    p.main.move(room.right() - 520, room.bottom() - 100);
-    p.ShowFileWindow();
-    QVERIFY(QTest::qWaitForWindowExposed(&p.window));
-    QVERIFY2(room.contains(p.window.frameGeometry()),
-             qPrintable(QStringLiteral("%1,%2").arg(p.window.x()).arg(p.window.y())));
-    QCOMPARE(p.window.frameGeometry().right(), room.right());
+    // Beside a main window at the screen's edge it stays on the screen.
+    Program q;
+    const QRect room = q.main.screen()->availableGeometry();
+    q.main.move(room.right() - 520, room.bottom() - 100);
+    q.ShowFileWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(&q.window));
+    QVERIFY(room.contains(q.window.frameGeometry()));
+    QCOMPARE(q.window.frameGeometry().right(), room.right());
   }
 
   void controlPlaces_data() {
