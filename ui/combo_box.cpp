@@ -33,6 +33,9 @@ ComboBoxView::ComboBoxView(forms::ComboBox& data, QWidget* parent)
   setCompleter(nullptr);
   disconnect(lineEdit(), &QLineEdit::editingFinished, this, nullptr);
   disconnect(lineEdit(), &QLineEdit::returnPressed, this, nullptr);
+  // The form's boxes keep one pixel between frame and text where a line
+  // edit keeps two: with it "1000" fits the 49-pixel step box.
+  lineEdit()->setTextMargins(-1, 0, -1, 0);
   setMaxVisibleItems(8);
   setItemDelegate(new ListRowDelegate(this));
 

@@ -26,6 +26,9 @@ void DrawingArea::paintEvent(QPaintEvent* event) {
   ++paints_;
   const QImage image = RasterImage(raster_);
   QPainter painter(this);
+  // On a scaled screen each raster pixel becomes a block of whole device
+  // pixels, or at a fractional factor the nearest ones: never a blend.
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
   const QRect dirty = event->rect() & rect();
   painter.drawImage(dirty.topLeft(), image, dirty);
 }

@@ -6,8 +6,10 @@
 #include <QImage>
 
 #include "forms/dispatch.h"
+#include "forms/keys.h"
 #include "ui/drawing_area.h"
 #include "ui/file_window.h"
+#include "ui/key_bindings.h"
 #include "ui/main_window.h"
 #include "ui/prompts.h"
 
@@ -28,8 +30,11 @@ Editor::Editor(Prompts& prompts) : prompts_(prompts), form1_(*this), form2_(form
   };
   form1_.FormCreate();
 
-  window2_ = std::make_unique<FileWindow>(form2_, run);
+  window2_ = std::make_unique<FileWindow>(form2_, run, window1_.get());
   form2_.FormCreate();
+  BindKeys(*window1_, *window2_, [this](forms::KeyAction action) {
+    Run(window1_.get(), [this, action] { forms::RunKeyAction(action, form1_, form2_); });
+  });
   ShowData();
 }
 

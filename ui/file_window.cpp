@@ -6,8 +6,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTabWidget>
+#include <algorithm>
 
 #include "ui/look.h"
 
@@ -15,7 +17,8 @@ namespace palorin::ui {
 
 namespace {
 
-// The fixed client area, and where the window first appears.
+// The fixed client area, and where the window stands until it first shows
+// (then it moves beside the main window, whose frame reaches past x 557).
 constexpr QSize kClientSize{208, 210};
 constexpr QPoint kFirstPosition{557, 106};
 
@@ -38,8 +41,9 @@ void AddIndicators(QWidget* parent, int firstLabel, int firstLabelLeft,
 
 }  // namespace
 
-FileWindow::FileWindow(forms::TForm2& form, RunHandler run)
-    : FormWindow(form, std::move(run), "Form2", forms::kFileCaption, kClientSize, kFirstPosition) {
+FileWindow::FileWindow(forms::TForm2& form, RunHandler run, const QWidget* beside)
+    : FormWindow(form, std::move(run), "Form2", forms::kFileCaption, kClientSize, kFirstPosition),
+      beside_(beside) {
   // The close box only hides the window; its state lives on.
   onClose = [this] { form_.Visible = false; };
   pages_ = Place(new QTabWidget(this), "PageControl1", {0, 0, 209, 177});
@@ -125,6 +129,30 @@ FileWindow::FileWindow(forms::TForm2& form, RunHandler run)
       form_.Memo1Lines.push_back(line.toStdString());
     }
   });
+}
+
+void FileWindow::setVisible(bool visible) {
+  // Only the first showing places the window; afterwards it stays where the
+  // user moved it.
+  if (visible && !placed_ && beside_ != nullptr) {
+    placed_ = true;
+    PlaceBeside(*beside_);
+  }
+  FormWindow::setVisible(visible);
+}
+
+void FileWindow::PlaceBeside(const QWidget& main) {
+  const QRect mainFrame = main.frameGeometry();
+  // Not yet shown, this window has no frame of its own: it gets the same
+  // decorations as the main window.
+  const QSize frame = size() + (mainFrame.size() - main.size());
+  QPoint at(mainFrame.right() + 1, mainFrame.top());
+  if (const QScreen* screen = main.screen()) {
+    const QRect room = screen->availableGeometry();
+    at.setX(std::max(room.left(), std::min(at.x(), room.right() + 1 - frame.width())));
+    at.setY(std::max(room.top(), std::min(at.y(), room.bottom() + 1 - frame.height())));
+  }
+  move(at);
 }
 
 void FileWindow::ShowData() {

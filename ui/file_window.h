@@ -24,13 +24,24 @@ class FileWindow : public FormWindow<forms::TForm2> {
   Q_OBJECT
 
  public:
-  FileWindow(forms::TForm2& form, RunHandler run);
+  // `beside` is the main window: the file window first shows right of it.
+  FileWindow(forms::TForm2& form, RunHandler run, const QWidget* beside = nullptr);
 
   // Pushes the form's data into the widgets (signals blocked), including
   // whether the window is shown.
   void ShowData() override;
 
+  // The first showing places the window beside the main window, before the
+  // window exists on the screen so that the place is its frame's.
+  void setVisible(bool visible) override;
+
  private:
+  // Puts the window's frame just right of the main window's frame, its top
+  // level with the main window's, kept on the main window's screen.
+  void PlaceBeside(const QWidget& main);
+
+  const QWidget* beside_ = nullptr;
+  bool placed_ = false;
   QTabWidget* pages_ = nullptr;
   QPlainTextEdit* memo1_ = nullptr;
   QLabel* label11_ = nullptr;

@@ -1,28 +1,81 @@
 #include "ui/look.h"
 
 #include <QApplication>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QPalette>
 #include <QStyleFactory>
 #include <QWidget>
+#include <algorithm>
+#include <cstdio>
 
 namespace palorin::ui {
 
-void InstallFontSubstitutes() {
-  QFont::insertSubstitutions(QString::fromUtf8(kFormFontFamily),
-                             {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
-                              QStringLiteral("VL PGothic"), QStringLiteral("Noto Sans CJK JP")});
+namespace {
+
+// The family FormFont() gives every control; empty until ResolveFormFont().
+QString& ResolvedFamily() {
+  static QString family;
+  return family;
+}
+
+// The horizontal stretch (percent) FormFont() gives the resolved family.
+int& ResolvedStretch() {
+  static int stretch = 100;
+  return stretch;
+}
+
+// The form face's Latin is narrow: its digits are half as wide as the font
+// is high (6 pixels at 12), and the layout's boxes and panels are cut to
+// that. The stand-ins draw wider Latin (IPAPGothic's digits are 7.5 pixels
+// at 12), so they are condensed until a digit is half their height wide.
+int StretchToFormWidths(const QString& family) {
+  constexpr int kHeight = 12;
+  QFont font(family);
+  font.setPixelSize(kHeight);
+  const qreal digit = QFontMetricsF(font).horizontalAdvance(QLatin1Char('0'));
+  if (digit <= kHeight / 2.0) return 100;
+  return std::clamp(qRound(100 * (kHeight / 2.0) / digit), 50, 100);
+}
+
+}  // namespace
+
+QString ResolveFormFont() {
+  QString& family = ResolvedFamily();
+  if (!family.isEmpty()) return family;
+  const QStringList installed = QFontDatabase::families();
+  for (const char* standIn : kFormFontStandIns) {
+    const QString name = QString::fromUtf8(standIn);
+    if (installed.contains(name, Qt::CaseInsensitive)) {
+      family = name;
+      break;
+    }
+  }
+  if (family.isEmpty()) {
+    // Still start, with the default face: texts may not fit, so say which.
+    family = QFontInfo(QFontDatabase::systemFont(QFontDatabase::GeneralFont)).family();
+    std::fprintf(stderr, "palorin: no Japanese gothic installed for \"%s\", using \"%s\"\n",
+                 kFormFontFamily, family.toLocal8Bit().constData());
+  }
+  ResolvedStretch() = StretchToFormWidths(family);
+  // Tooltips, the error box and the dialogs speak in the same face.
+  QApplication::setFont(FormFont(12));
+  return family;
 }
 
 void UseFormLook() {
-  InstallFontSubstitutes();
+  ResolveFormFont();
   if (QStyle* style = QStyleFactory::create(QStringLiteral("Windows"))) {
     QApplication::setStyle(style);
   }
 }
 
 QFont FormFont(int pixelHeight, bool bold) {
-  QFont font(QString::fromUtf8(kFormFontFamily));
+  const QString& family = ResolvedFamily();
+  QFont font(family.isEmpty() ? QString::fromUtf8(kFormFontFamily) : family);
   font.setPixelSize(pixelHeight);
+  font.setStretch(ResolvedStretch());
   font.setBold(bold);
   return font;
 }

@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QIcon>
 #include <QString>
+#include <array>
 #include <string_view>
 
 #include "forms/controls.h"
@@ -13,29 +14,40 @@ class QWidget;
 namespace palorin::ui {
 
 // The face every window and label of the program names. It is a Windows
-// font; InstallFontSubstitutes() maps it to an installed Japanese gothic so
-// that its Japanese texts never render as boxes.
+// font; ResolveFormFont() puts an installed proportional Japanese gothic in
+// its place, for Latin and Japanese text alike.
 inline constexpr const char* kFormFontFamily = "ＭＳ Ｐゴシック";
 
-// Maps the form font to IPAPGothic (same metrics), with other Japanese
-// gothics behind it. Call once after the application object exists.
-void InstallFontSubstitutes();
+// The installed faces that stand in for the form font, best first:
+// IPAPGothic has its metrics, so every text fits the room the layout gives.
+inline constexpr std::array<const char*, 5> kFormFontStandIns{
+    "IPAPGothic", "IPA Pゴシック", "VL PGothic", "IPAGothic", "Noto Sans CJK JP"};
 
-// The program's look: the font substitutes, and the classic "Windows" widget
+// Picks the first installed stand-in as the family of every form font and
+// of the application font, condensed to the form face's Latin widths. A
+// mere substitution is not enough: the family then resolves to a wide Latin
+// face for Latin text, which cuts "Count:2250" short. With no stand-in
+// installed it keeps the toolkit's default and says once on standard error
+// which face it uses. Call once after the application object exists;
+// returns the family in use.
+QString ResolveFormFont();
+
+// The program's look: the form font, and the classic "Windows" widget
 // style, whose compact combo boxes fit the 20-pixel rows of the layout, whose
 // group boxes carry their captions on the frame and leave the inside in the
 // button-face colour (so that part digits and bars in that colour vanish).
 // Call once after the application object exists.
 void UseFormLook();
 
-// The form font at a pixel height, regular or bold.
+// The form font at a pixel height, regular or bold: the resolved family at
+// the form face's widths.
 QFont FormFont(int pixelHeight, bool bold = false);
 
 // A control colour as the desktop shows it: fixed RGB values as they are,
 // the system colours from the application's palette.
 QColor ToQColor(const forms::Color& color);
 
-// Sets the colour a label draws its text in.
+// Sets the colour a label draws its text in, enabled or disabled alike.
 void SetTextColor(QWidget& widget, const forms::Color& color);
 
 // A text of the forms (UTF-8) as Qt shows it.

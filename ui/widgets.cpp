@@ -1,6 +1,7 @@
 #include "ui/widgets.h"
 
 #include <QPainter>
+#include <QStyle>
 
 #include "ui/look.h"
 
@@ -14,7 +15,7 @@ QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption
 
 QLabel* AddLabel(QWidget* parent, const char* name, const QString& caption, QRect geometry,
                  const QFont& font, Qt::Alignment alignment) {
-  auto* label = Place(new QLabel(caption, parent), name, geometry);
+  auto* label = Place(new ColourLabel(caption, parent), name, geometry);
   // Always the text colour of SetTextColor, whatever background it sits on.
   label->setForegroundRole(QPalette::WindowText);
   label->setFont(font);
@@ -22,6 +23,14 @@ QLabel* AddLabel(QWidget* parent, const char* name, const QString& caption, QRec
   label->setMargin(0);
   label->setIndent(0);
   return label;
+}
+
+void ColourLabel::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  drawFrame(&painter);
+  // Drawn as enabled whatever the parent: no etched shadow, no gray.
+  style()->drawItemText(&painter, contentsRect(), static_cast<int>(alignment()), palette(), true,
+                        text(), foregroundRole());
 }
 
 void ShapeView::SetBrush(const forms::Color& brush) {

@@ -24,6 +24,20 @@ W* Place(W* widget, const char* name, QRect geometry) {
   return widget;
 }
 
+// A label whose font colour is its whole state: it draws its text in that
+// colour also inside a disabled group box, where the style would otherwise
+// etch it with a light shadow and make a digit in the button-face colour
+// show faintly.
+class ColourLabel : public QLabel {
+  Q_OBJECT
+
+ public:
+  ColourLabel(const QString& caption, QWidget* parent) : QLabel(caption, parent) {}
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
 QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption, QRect geometry);
 QLabel* AddLabel(QWidget* parent, const char* name, const QString& caption, QRect geometry,
                  const QFont& font, Qt::Alignment alignment);

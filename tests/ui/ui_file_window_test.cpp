@@ -12,10 +12,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QSet>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
+#include <cstdlib>
 
 #include "render/raster.h"
 #include "ui/editor.h"
@@ -95,6 +99,29 @@ class FileWindowTest : public QObject {
     Program p;
     CheckFixedFrame(p.window, QStringLiteral("Palorin-File"), QSize(208, 210), QPoint(557, 106));
     QVERIFY(!p.window.isVisible());
+  }
+
+  void opensBesideTheMainWindow() {
+    Program p;
+    p.main.move(10, 50);  // room on its right on the small test screen
+    p.ShowFileWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(&p.window));
+    const QRect mainFrame = p.main.frameGeometry();
+    QCOMPARE(p.window.frameGeometry().topLeft(), QPoint(mainFrame.right() + 1, mainFrame.top()));
+    // Where the user moves it, it stays for the next showing.
+    p.window.move(300, 200);
+    p.Click(p.window, "Button2");
+    p.Click(p.main, "Button5");
+    QCOMPARE(p.window.pos(), QPoint(300, 200));
+
+    // Beside a main window at the screen's edge it stays on the screen.
+    Program q;
+    const QRect room = q.main.screen()->availableGeometry();
+    q.main.move(room.right() - 520, room.bottom() - 100);
+    q.ShowFileWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(&q.window));
+    QVERIFY(room.contains(q.window.frameGeometry()));
+    QCOMPARE(q.window.frameGeometry().right(), room.right());
   }
 
   void controlPlaces_data() {
@@ -202,6 +229,39 @@ class FileWindowTest : public QObject {
     p.Click(p.window, "Button2");
     QVERIFY(!p.window.isVisible());
     QVERIFY(p.prompts.errors.empty());
+  }
+
+  void hiddenDigitsStayHiddenInADisabledBox() {
+    Program p;
+    FillLog(p.editor.Form1(), 1);
+    p.ShowFileWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(&p.window));
+    p.ClickTab(1);
+    // The pixels of a digit label, as the screen shows it, that stand out
+    // from the button face (by more than antialiasing rounds).
+    const auto seen = [&p](int part) {
+      auto* label = Child<QLabel>(p.window, Name("Label", part).constData());
+      const QImage shot = label->grab().toImage().convertToFormat(QImage::Format_RGB32);
+      const QColor face = ButtonFace();
+      QSet<QRgb> colours;
+      for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+          const QColor c = shot.pixelColor(x, y);
+          if (std::max({std::abs(c.red() - face.red()), std::abs(c.green() - face.green()),
+                        std::abs(c.blue() - face.blue())}) > 2) {
+            colours.insert(c.rgb());
+          }
+        }
+      }
+      return colours;
+    };
+    QVERIFY(seen(1).contains(kBlackText.rgb()));  // part 1 belongs to the picture
+    QCOMPARE(seen(2), QSet<QRgb>());
+    for (const char* mode : {"RadioGroup1Item1", "RadioGroup1Item2"}) {
+      p.Click(p.window, mode);
+      QVERIFY(!Child(p.window, "GroupBox1")->isEnabled());
+      for (int part = 1; part <= 5; ++part) QCOMPARE(seen(part), QSet<QRgb>());
+    }
   }
 
   void compatiblePartsShowInIndicators() {

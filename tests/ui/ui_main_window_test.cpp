@@ -7,11 +7,16 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSet>
+#include <QStyleOptionButton>
+#include <QTabWidget>
 #include <QTimer>
+#include <cmath>
 
 #include "core/pick.h"
 #include "core/placement_log.h"
 #include "render/sprites.h"
+#include "ui/combo_box.h"
 #include "ui/drawing_area.h"
 #include "ui/editor.h"
 #include "ui/file_window.h"
@@ -166,11 +171,96 @@ class MainWindowTest : public QObject {
         if (auto* b = qobject_cast<QAbstractButton*>(w)) text = b->text();
         if (auto* l = qobject_cast<QLabel*>(w)) text = l->text();
         if (auto* g = qobject_cast<QGroupBox*>(w)) text = g->title();
+        QCOMPARE(QFontInfo(w->font()).family(), QStringLiteral("IPAPGothic"));
         const QFontMetrics metrics(w->font());
         for (const char32_t c : text.toUcs4()) {
           QVERIFY2(metrics.inFontUcs4(c), qPrintable(w->objectName() + ": " + text));
         }
       }
+    }
+  }
+
+  void textsFitTheirRoom() {
+    Program p;
+    QVERIFY(p.ShowAndWait());
+    ui::FileWindow& file = p.editor.Window2();
+    // Each text measured in its control's own font against the room the
+    // control gives it.
+    QStringList tooWide;
+    const auto fits = [&tooWide](QWidget& w, const QString& text, int room) {
+      const int width = QFontMetrics(w.font()).horizontalAdvance(text);
+      if (width > room) {
+        tooWide.append(
+            QStringLiteral("%1 \"%2\" %3 > %4")
+                .arg(w.objectName(), text, QString::number(width), QString::number(room)));
+      }
+    };
+    auto* panel0 = Child<QLabel>(p.window, "Panel0");
+    fits(*panel0, "Count:10003", panel0->contentsRect().width() - panel0->indent());
+    // A box's text: its edit line less the margins and the two pixels a
+    // line edit keeps on either side; its list: each item in a 12-pixel row.
+    const auto boxFits = [&](QWidget& window, const char* name, const QStringList& texts) {
+      auto* box = Child<QComboBox>(window, name);
+      QLineEdit* edit = box->lineEdit();
+      const QMargins margins = edit->textMargins();
+      const int room = edit->contentsRect().width() - margins.left() - margins.right() - 4;
+      for (const QString& text : texts) fits(*edit, text, room);
+      const QFontMetrics rowMetrics(box->view()->font());
+      for (int i = 0; i < box->count(); ++i) {
+        const QRect ink = rowMetrics.tightBoundingRect(box->itemText(i));
+        QVERIFY2(ink.height() <= ui::ComboBoxView::kListRowHeight, qPrintable(box->itemText(i)));
+      }
+    };
+    boxFits(p.window, "ComboBox5", {"1000"});
+    for (const char* name : {"ComboBox2", "ComboBox3", "ComboBox4"})
+      boxFits(p.window, name, {"50"});
+    boxFits(p.window, "ComboBox1", {"blue", "green", "red", "yellow", "white"});
+    boxFits(p.window, "ComboBox6", {"Single", "X", "Y", "Z", "XY", "XZ", "YZ", "XYZ"});
+    boxFits(file, "ComboBox1", {"1", "2", "3", "4", "5"});
+    // A button's caption: its contents rectangle inside the bevel.
+    for (QWidget* window : {static_cast<QWidget*>(&p.window), static_cast<QWidget*>(&file)}) {
+      for (QPushButton* button : window->findChildren<QPushButton*>()) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        const QRect room =
+            button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+        fits(*button, button->text(), room.width());
+      }
+    }
+    QVERIFY2(tooWide.isEmpty(), qPrintable(tooWide.join(QStringLiteral("; "))));
+  }
+
+  // ctest runs this also with the screen scaled by 2 and by 1.5.
+  void drawingAreaCrispAtAnyScale() {
+    Program p;
+    QVERIFY(p.ShowAndWait());
+    ui::DrawingArea& area = p.window.Image1();
+    for (const QPoint pixel : {QPoint(100, 60), QPoint(107, 64), QPoint(250, 150)}) {
+      const auto cell = core::Pick({pixel.x(), pixel.y()});
+      QVERIFY(cell.has_value());
+      p.Press(pixel);
+      QCOMPARE(p.Panel(1), QStringLiteral("X:%1").arg(cell->x));
+      QCOMPARE(p.Panel(2), QStringLiteral("Y:%1").arg(cell->y));
+    }
+    const qreal ratio = area.devicePixelRatioF();
+    QImage raster = RasterImage(p.editor.Form1().raster());
+    const QImage shown = area.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(shown.size(), (QSizeF(raster.size()) * ratio).toSize());
+    if (ratio == std::floor(ratio)) {
+      // Each raster pixel an exact block of device pixels.
+      QImage blocks = raster.scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+      blocks.setDevicePixelRatio(ratio);
+      QCOMPARE(shown, blocks);
+    } else {
+      // No device pixel mixes raster pixels: only the raster's colours show.
+      const auto colours = [](const QImage& image) {
+        QSet<QRgb> set;
+        for (int y = 0; y < image.height(); ++y) {
+          for (int x = 0; x < image.width(); ++x) set.insert(image.pixel(x, y));
+        }
+        return set;
+      };
+      QCOMPARE(colours(shown) - colours(raster), QSet<QRgb>());
     }
   }
 
@@ -402,6 +492,62 @@ class MainWindowTest : public QObject {
     p.Press({300, 200});
     QVERIFY(RasterImage(p.editor.Form1().raster()) != atClip);
     QCOMPARE(clipboard->image().convertToFormat(QImage::Format_RGB32), atClip);
+  }
+
+  void keysRunTheButtonsHandlers() {
+    Program p;
+    QVERIFY(p.ShowAndWait());
+    p.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&p.window));
+    const auto key = [](QWidget* to, Qt::Key k, Qt::KeyboardModifiers m = Qt::ControlModifier) {
+      to->setFocus();
+      QTest::keyClick(to, k, m);
+    };
+    QPushButton* reset = p.Button("Button3");
+    p.Press({100, 60});
+    p.Press({160, 90});
+    key(reset, Qt::Key_Z);
+    QCOMPARE(p.Panel(0), QStringLiteral("Count:0"));
+    key(reset, Qt::Key_Y);
+    QCOMPARE(p.Panel(0), QStringLiteral("Count:1"));
+    key(reset, Qt::Key_Z);
+    key(reset, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(p.Panel(0), QStringLiteral("Count:1"));
+    key(reset, Qt::Key_C);
+    QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
+             RasterImage(p.editor.Form1().raster()));
+
+    // The step box's text is the count, and a bad one the same error.
+    QComboBox* step = p.Box("ComboBox5");
+    step->lineEdit()->selectAll();
+    QTest::keyClicks(step->lineEdit(), "2x");
+    key(reset, Qt::Key_Z);
+    QCOMPARE(p.prompts.errors.size(), std::size_t{1});
+    QCOMPARE(p.prompts.errors[0].second, QStringLiteral("'2x' は整数ではありません."));
+
+    // In a box's text field the text keys edit the text and run nothing;
+    // the file window's keys still work.
+    const core::PlacementLog logBefore = p.editor.Form1().log();
+    key(step->lineEdit(), Qt::Key_Z);
+    QVERIFY(step->currentText() != QStringLiteral("2x"));
+    QCOMPARE(p.editor.Form1().ComboBox5.Text, step->currentText().toStdString());
+    step->lineEdit()->selectAll();
+    key(step->lineEdit(), Qt::Key_C);
+    QCOMPARE(QGuiApplication::clipboard()->text(), step->currentText());
+    QCOMPARE(p.prompts.errors.size(), std::size_t{1});
+    QCOMPARE(p.editor.Form1().log().LogPos, logBefore.LogPos);
+    auto* pages = Child<QTabWidget>(p.editor.Window2(), "PageControl1");
+    key(step->lineEdit(), Qt::Key_S);
+    QVERIFY(p.editor.Window2().isVisible());
+    QCOMPARE(pages->currentIndex(), 1);
+    key(step->lineEdit(), Qt::Key_O);
+    QCOMPARE(pages->currentIndex(), 0);
+
+    QCOMPARE(p.Button("Button2")->toolTip(), QStringLiteral("ReDo (Ctrl+Y, Ctrl+Shift+Z)"));
+    QCOMPARE(p.Button("Button6")->toolTip(), QStringLiteral("End (Ctrl+Q)"));
+    key(reset, Qt::Key_Q);
+    QVERIFY(!p.window.isVisible());
+    QVERIFY(!p.editor.Window2().isVisible());
   }
 
   void endClosesBothWindows() {

@@ -1,0 +1,81 @@
+#include "ui/key_bindings.h"
+
+#include <QEvent>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QWidget>
+
+#include "ui/look.h"
+
+namespace palorin::ui {
+
+namespace {
+
+QKeySequence Sequence(const forms::KeyBinding& binding) {
+  return QKeySequence(FromUtf8(binding.keys), QKeySequence::PortableText);
+}
+
+// Claims the text-editing keys for the text field it watches: accepting the
+// shortcut override hands the key to the field instead of the window.
+class TextKeysStayInField : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::ShortcutOverride) return QObject::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    const QKeySequence pressed(key->keyCombination());
+    for (const forms::KeyBinding& binding : forms::kKeyBindings) {
+      if (binding.editsText && Sequence(binding) == pressed) {
+        event->accept();
+        return true;
+      }
+    }
+    return QObject::eventFilter(watched, event);
+  }
+};
+
+void NameKeysInTips(QWidget& mainWindow) {
+  using forms::KeyAction;
+  using forms::KeysOf;
+  const auto tip = [&mainWindow](const char* button, const QString& text) {
+    if (auto* b = mainWindow.findChild<QPushButton*>(QString::fromLatin1(button))) {
+      b->setToolTip(text);
+    }
+  };
+  const auto keys = [](KeyAction action) { return FromUtf8(KeysOf(action)); };
+  tip("Button1", QStringLiteral("UnDo (%1)").arg(keys(KeyAction::UnDo)));
+  tip("Button2", QStringLiteral("ReDo (%1)").arg(keys(KeyAction::ReDo)));
+  tip("Button4", QStringLiteral("Clip (%1)").arg(keys(KeyAction::Clip)));
+  tip("Button5", QStringLiteral("File (load page %1, save page %2)")
+                     .arg(keys(KeyAction::LoadPage), keys(KeyAction::SavePage)));
+  tip("Button6", QStringLiteral("End (%1)").arg(keys(KeyAction::End)));
+}
+
+}  // namespace
+
+void BindKeys(QWidget& mainWindow, QWidget& fileWindow,
+              const std::function<void(forms::KeyAction)>& run) {
+  for (QWidget* window : {&mainWindow, &fileWindow}) {
+    for (const forms::KeyBinding& binding : forms::kKeyBindings) {
+      auto* shortcut = new QShortcut(Sequence(binding), window);
+      shortcut->setContext(Qt::WindowShortcut);
+      shortcut->setAutoRepeat(false);
+      QObject::connect(shortcut, &QShortcut::activated, window,
+                       [run, action = binding.action] { run(action); });
+    }
+    auto* guard = new TextKeysStayInField(window);
+    for (QLineEdit* field : window->findChildren<QLineEdit*>()) field->installEventFilter(guard);
+    for (QPlainTextEdit* field : window->findChildren<QPlainTextEdit*>()) {
+      field->installEventFilter(guard);
+    }
+  }
+  NameKeysInTips(mainWindow);
+}
+
+}  // namespace palorin::ui
