@@ -39,6 +39,10 @@ int ColourMapSize(std::size_t colours) {
   return size;
 }
 
+std::size_t TablePlace(render::Pixel pixel, std::size_t size) {
+  return (static_cast<std::uint32_t>(pixel * 2654435761u) >> 20) % size;
+}
+
 // Releases a colour map however the function that made it ends.
 struct ColourMap {
   ColorMapObject* map;
@@ -85,6 +89,12 @@ GifAnimation::GifAnimation(int scale) : scale_(scale) {
                           static_cast<GifByteType>((palette[i] >> 8) & 0xff),
                           static_cast<GifByteType>(palette[i] & 0xff)};
   }
+  for (std::size_t i = 0; i < palette.size(); ++i) {
+    std::size_t place = TablePlace(palette[i], kTableSize);
+    while (tableColour_[place] != 0) place = (place + 1) % kTableSize;
+    tableColour_[place] = palette[i];
+    tableIndex_[place] = static_cast<unsigned char>(i);
+  }
   // The frame delays and the loop need the 89a version of the format.
   EGifSetGifVersion(gif_.get(), true);
   Check(EGifPutScreenDesc(gif_.get(), render::kRasterWidth * scale_, render::kRasterHeight * scale_,
@@ -106,16 +116,14 @@ void GifAnimation::Check(int giflibResult) {
 }
 
 unsigned char GifAnimation::IndexOf(render::Pixel pixel) {
-  // Neighbouring pixels mostly share a colour: try the last one first.
-  if (pixel == lastPixel_) return lastIndex_;
-  const std::vector<render::Pixel>& palette = GifPalette();
-  const auto found = std::find(palette.begin(), palette.end(), pixel);
-  if (found == palette.end()) {
-    throw Error("GIF encoding failed: a colour that is not a block colour");
+  std::size_t place = TablePlace(pixel, kTableSize);
+  while (tableColour_[place] != pixel) {
+    if (tableColour_[place] == 0 || pixel == 0) {
+      throw Error("GIF encoding failed: a colour that is not a block colour");
+    }
+    place = (place + 1) % kTableSize;
   }
-  lastPixel_ = pixel;
-  lastIndex_ = static_cast<unsigned char>(found - palette.begin());
-  return lastIndex_;
+  return tableIndex_[place];
 }
 
 void GifAnimation::AddFrame(const render::Raster& frame, int delayMs) {
@@ -170,7 +178,16 @@ void GifAnimation::PutRect(const render::Raster& frame, int left, int top, int w
   for (int y = top; y < top + height; ++y) {
     const render::Pixel* row = frame.Row(y);
     auto* dst = line_.data();
-    for (int x = left; x < left + width; ++x) dst = std::fill_n(dst, k, IndexOf(row[x]));
+    // Faces are runs of one colour: look a colour up only where a run starts.
+    render::Pixel runColour = row[left];
+    unsigned char runIndex = IndexOf(runColour);
+    for (int x = left; x < left + width; ++x) {
+      if (row[x] != runColour) {
+        runColour = row[x];
+        runIndex = IndexOf(runColour);
+      }
+      dst = std::fill_n(dst, k, runIndex);
+    }
     for (int copy = 0; copy < scale_; ++copy) {
       Check(EGifPutLine(gif_.get(), line_.data(), width * scale_));
     }

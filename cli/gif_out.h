@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -60,8 +62,11 @@ class GifAnimation {
   render::Raster previous_;
   std::size_t frames_ = 0;
   std::vector<unsigned char> line_;
-  render::Pixel lastPixel_ = render::kBlack;
-  unsigned char lastIndex_ = 0;
+  // The palette as an open-addressed table from colour to index; a free
+  // place holds 0, which no drawing-area pixel is (they are all opaque).
+  static constexpr std::size_t kTableSize = 1024;
+  std::array<render::Pixel, kTableSize> tableColour_{};
+  std::array<unsigned char, kTableSize> tableIndex_{};
 };
 
 }  // namespace palorin::cli
