@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+#include "cli/script.h"
+
 namespace palorin::cli {
 
 bool ParsedArgs::Has(std::string_view name) const {
@@ -77,6 +79,22 @@ int Usage(std::string_view command, const std::string& reason, Io& io) {
   io.err << "palorin-cli " << command << ": " << reason << "\n"
          << "Try 'palorin-cli " << command << " --help'.\n";
   return kExitUsage;
+}
+
+std::optional<int> RangedOption(const ParsedArgs& parsed, std::string_view command,
+                                std::string_view name, std::string_view what, int min, int max,
+                                int fallback, Io& io) {
+  const std::optional<std::string> text = parsed.Value(name);
+  if (!text) return fallback;
+  int value = 0;
+  if (!ParseDecimal(*text, value) || value < min || value > max) {
+    Usage(command,
+          "--" + std::string(name) + " needs " + std::string(what) + " from " +
+              std::to_string(min) + " to " + std::to_string(max) + ": " + *text,
+          io);
+    return std::nullopt;
+  }
+  return value;
 }
 
 }  // namespace palorin::cli

@@ -38,4 +38,11 @@ std::optional<ParsedArgs> ParseArgs(std::string_view command, const std::vector<
 // kExitUsage.
 int Usage(std::string_view command, const std::string& reason, Io& io);
 
+// The value of option `name` as a whole number from `min` to `max`, or
+// `fallback` when the option is not given. Prints the usage error
+// "--NAME needs WHAT from MIN to MAX: TEXT" and returns nullopt otherwise.
+std::optional<int> RangedOption(const ParsedArgs& parsed, std::string_view command,
+                                std::string_view name, std::string_view what, int min, int max,
+                                int fallback, Io& io);
+
 }  // namespace palorin::cli

@@ -29,6 +29,7 @@ int Main(const std::vector<std::string>& args, Io& io) {
   if (command == "info") return RunInfo(rest, io);
   if (command == "convert") return RunConvert(rest, io);
   if (command == "play") return RunPlay(rest, io);
+  if (command == "animate") return RunAnimate(rest, io);
   io.err << "palorin-cli: unknown command '" << command << "'\n"
          << "Try 'palorin-cli --help'.\n";
   return kExitUsage;

@@ -12,5 +12,6 @@ int RunRender(const std::vector<std::string>& args, Io& io);
 int RunInfo(const std::vector<std::string>& args, Io& io);
 int RunConvert(const std::vector<std::string>& args, Io& io);
 int RunPlay(const std::vector<std::string>& args, Io& io);
+int RunAnimate(const std::vector<std::string>& args, Io& io);
 
 }  // namespace palorin::cli

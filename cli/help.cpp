@@ -13,13 +13,14 @@ const std::string_view kToolHelp =
     "  info     show the header and series state of block files\n"
     "  convert  save block files as a native file or a compatible series\n"
     "  play     run an editing session written as actions\n"
+    "  animate  write an animated GIF of a picture being built\n"
     "\n"
     "'palorin-cli COMMAND --help' describes each command.\n"
     "Exit status: 0 done, 1 a file could not be read or written, 2 bad arguments\n"
     "or a script line that is not understood.\n";
 
 const std::string_view kRenderHelp =
-    "Usage: palorin-cli render [-o OUT] [--upto N] FILE...\n"
+    "Usage: palorin-cli render [-o OUT] [--upto N] [--scale K] FILE...\n"
     "\n"
     "Starts from the editor's start-up state, loads each FILE in the order given\n"
     "through the file window's load page (a native file, or the parts of a\n"
@@ -30,6 +31,8 @@ const std::string_view kRenderHelp =
     "                    .png; without it the BMP goes to standard output\n"
     "      --upto N      draw only log slots 0..N, the picture as it stood after\n"
     "                    entry N\n"
+    "      --scale K     enlarge the picture K times (1 to 8): each pixel becomes\n"
+    "                    a K x K block, with no smoothing; default 1\n"
     "  -h, --help        show this help\n"
     "\n"
     "A compatible series must be complete once all files are read.\n";
@@ -93,6 +96,28 @@ const std::string_view kPlayHelp =
     "A line that is not understood, or an action a user could not do at that\n"
     "point (a disabled box, a hidden window), stops the script with status 2.\n";
 
-// Bytes of a file's own texts as printed: printable ASCII as is, the rest as
+const std::string_view kAnimateHelp =
+    "Usage: palorin-cli animate [-o OUT.gif] [--every N] [--delay MS] [--hold MS]\n"
+    "                           [--scale K] FILE...\n"
+    "\n"
+    "Loads the FILEs as 'render' does and writes an animated GIF of the picture\n"
+    "being built in the order its blocks were drawn. Frame k shows log slots\n"
+    "0..k*N-1 replayed into a cleared drawing area, as 'render --upto' shows\n"
+    "them; the last frame shows the whole picture, as 'render' shows it, and is\n"
+    "held longer. The animation loops forever.\n"
+    "\n"
+    "  -o, --output OUT  write to OUT, which must end in .gif; without it the GIF\n"
+    "                    goes to standard output\n"
+    "      --every N     add N log slots per frame (1 to 10004); default: the\n"
+    "                    picture's slots / 200, rounded up, so that the build\n"
+    "                    takes about ten seconds (a 2000-slot picture: 10)\n"
+    "      --delay MS    show each frame MS milliseconds (20 to 655350, rounded\n"
+    "                    to hundredths of a second); default 50\n"
+    "      --hold MS     show the last frame MS milliseconds; default 2000\n"
+    "      --scale K     enlarge the frames K times (1 to 8), as 'render' does\n"
+    "  -h, --help        show this help\n"
+    "\n"
+    "Every frame uses one 16-colour palette (black and the block colours); each\n"
+    "frame after the first stores only the rectangle that changed.\n";
 
 }  // namespace palorin::cli

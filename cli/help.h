@@ -10,5 +10,6 @@ extern const std::string_view kRenderHelp;
 extern const std::string_view kInfoHelp;
 extern const std::string_view kConvertHelp;
 extern const std::string_view kPlayHelp;
+extern const std::string_view kAnimateHelp;
 
 }  // namespace palorin::cli

@@ -13,7 +13,8 @@
 namespace palorin::cli {
 
 int RunRender(const std::vector<std::string>& args, Io& io) {
-  const auto parsed = ParseArgs("render", args, {{"output", 'o', true}, {"upto", 0, true}}, io.err);
+  const auto parsed = ParseArgs(
+      "render", args, {{"output", 'o', true}, {"upto", 0, true}, {"scale", 0, true}}, io.err);
   if (!parsed) return kExitUsage;
   if (parsed->help) {
     io.out << kRenderHelp;
@@ -38,6 +39,9 @@ int RunRender(const std::vector<std::string>& args, Io& io) {
     }
     upto = n;
   }
+  const std::optional<int> scale =
+      RangedOption(*parsed, "render", "scale", "a factor", kMinScale, kMaxScale, 1, io);
+  if (!scale) return kExitUsage;
 
   auto session = std::make_unique<Session>();
   if (!LoadPicture(*session, parsed->operands, "render", io)) return kExitFailure;
@@ -47,7 +51,7 @@ int RunRender(const std::vector<std::string>& args, Io& io) {
   }
 
   try {
-    const std::string bytes = EncodeImage(session->raster(), format);
+    const std::string bytes = EncodeImage(session->raster(), format, *scale);
     if (output) {
       WriteOutputFile(*output, bytes);
     } else {

@@ -90,15 +90,19 @@ void ReSet(Scene& scene) {
 }
 
 void ReDraw(Scene& scene, std::int64_t n) {
-  const PlacementLog& log = scene.log;
-  const std::int64_t last = std::min<std::int64_t>(n, kLastSlot);
-  render::Raster& raster = scene.canvas.raster;
-  for (std::int64_t i = 0; i <= last; ++i) {
+  ReDrawSlots(scene.log, scene.canvas.raster, 0, n);
+  scene.canvas.Refresh();
+}
+
+void ReDrawSlots(const PlacementLog& log, render::Raster& raster, std::int64_t first,
+                 std::int64_t last) {
+  const std::int64_t from = std::max<std::int64_t>(first, 0);
+  const std::int64_t to = std::min<std::int64_t>(last, kLastSlot);
+  for (std::int64_t i = from; i <= to; ++i) {
     const auto slot = PlacementLog::Index(i);
     if (log.LogColor[slot] != 0)
       render::DrawBlock(raster, log.LogX[slot], log.LogY[slot], log.LogColor[slot]);
   }
-  scene.canvas.Refresh();
 }
 
 }  // namespace palorin::core

@@ -35,4 +35,12 @@ void ReSet(Scene& scene);
 // picture and refreshes the drawing area once.
 void ReDraw(Scene& scene, std::int64_t n);
 
+// The drawing part of a replay: slots first..last, in slot order, over
+// `raster`, empty slots skipped, positions outside the log drawn as nothing;
+// no refresh. Drawing only covers, so replaying 0..a and then a+1..b gives
+// the very pixels of replaying 0..b: the build animation draws each frame
+// on top of the one before.
+void ReDrawSlots(const PlacementLog& log, render::Raster& raster, std::int64_t first,
+                 std::int64_t last);
+
 }  // namespace palorin::core

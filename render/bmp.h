@@ -10,6 +10,12 @@ namespace palorin::render {
 // rows bottom row first, blue-green-red, 1500 bytes a row; 462054 bytes.
 std::string EncodeBmp(const Raster& raster);
 
+// The same layout for a picture of any size (an enlarged raster), `pixels`
+// holding `height` rows of `width` pixels, top row first. Rows are padded to
+// four bytes. Throws palorin::Error when the size does not fit the header's
+// 32-bit fields.
+std::string EncodeBmp(const Pixel* pixels, int width, int height);
+
 inline constexpr std::size_t kBmpFileSize = 462054;
 
 // Writes the raster as a BMP file, replacing any file of that name. Throws

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-qpa-plugins libgl-dev libpng-dev
+  qt6-base-dev qt6-qpa-plugins libgl-dev libpng-dev libgif-dev
   fonts-ipafont-gothic
 )
 # Extra tools: the fuzz target (clang) and the screenshot script (a real

@@ -1,8 +1,12 @@
 // The tool's commands run in-process on the fixtures in data/.
+#include <gif_lib.h>
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <cstring>
 #include <filesystem>
+#include <optional>
+#include <set>
 
 #include "cli/cli.h"
 #include "render/bmp.h"
@@ -126,7 +130,8 @@ TEST(Cli, GivesHelpForTheToolAndEachCommand) {
   const std::vector<std::vector<std::string>> cases = {
       {"--help"},           {"-h"},           {"help"},
       {"render", "--help"}, {"info", "-h"},   {"convert", "--help"},
-      {"play", "--help"},   {"help", "play"}, {"render", "-o", "x.gif", "-h"}};
+      {"play", "--help"},   {"help", "play"}, {"render", "-o", "x.gif", "-h"},
+      {"animate", "--help"}};
   for (const auto& args : cases) {
     SCOPED_TRACE(args.front() + " " + args.back());
     const auto run = RunCli(args);
@@ -156,6 +161,12 @@ TEST(Cli, RefusesBadArgumentsWithStatusTwo) {
       {{"convert", "--to", "native", "-o", "x.pln"}, "no FILE given"},
       {{"play", "a.play", "b.play"}, "more than one SCRIPT given"},
       {{"play", "--trace=yes"}, "option --trace takes no value"},
+      {{"render", "--scale", "9", small}, "--scale needs a factor from 1 to 8: 9"},
+      {{"animate"}, "palorin-cli animate: no FILE given"},
+      {{"animate", "-o", "x.png", small}, "OUT must end in .gif: x.png"},
+      {{"animate", "--every", "0", small}, "--every needs a slot count from 1 to 10004: 0"},
+      {{"animate", "--delay=19", small}, "--delay needs milliseconds from 20 to 655350: 19"},
+      {{"animate", "--hold", "2s", small}, "--hold needs milliseconds from 20 to 655350: 2s"},
   };
   for (const auto& [args, message] : cases) {
     SCOPED_TRACE(message);
@@ -184,6 +195,11 @@ TEST(Cli, FailsWithStatusOneOnFilesItCannotReadOrWrite) {
       {{"render", "-o", dir / "no/such/folder.bmp", DataPath("small.pln")},
        "palorin-cli render: cannot create " + (dir / "no/such/folder.bmp") + "\n"},
       {{"play", missing}, "palorin-cli play: cannot read " + missing + "\n"},
+      {{"animate", "-o", dir / "a.gif", missing},
+       "palorin-cli animate: error: ﾌｧｲﾙ " + missing + " は開けません.\n"},
+      {{"animate", "-o", dir / "a.gif", DataPath("wide_2.txt")},
+       "palorin-cli animate: incomplete series: loaded " + DataPath("wide_2.txt") +
+           "; missing part 1 of 2\n"},
       {{"play", "--bmp", dir / "no/such.bmp", DataPath("undo_then_place.play")},
        "palorin-cli play: cannot create " + (dir / "no/such.bmp") + "\n"},
   };
@@ -195,6 +211,7 @@ TEST(Cli, FailsWithStatusOneOnFilesItCannotReadOrWrite) {
   }
   EXPECT_FALSE(std::filesystem::exists(dir / "a.bmp"));
   EXPECT_FALSE(std::filesystem::exists(dir / "a.pln"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "a.gif"));
 }
 
 TEST(Render, WritesTheBmpSaveModesBytes) {
@@ -297,6 +314,235 @@ TEST(Render, LoadsFilesOverEachOtherInTheGivenOrder) {
                                "\nload " + DataPath("wide_2.txt") + "\n",
                            dir));
   EXPECT_NE(run.out, RunCli({"render", DataPath("wide.pln")}).out);
+}
+
+// A decoded picture: 0xffRRGGBB pixels, top row first.
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;
+  friend bool operator==(const Picture&, const Picture&) = default;
+};
+void PrintTo(const Picture& p, std::ostream* os) { *os << p.width << " x " << p.height; }
+
+// The pixels of a 24-bit BMP of any size (render --scale writes larger ones).
+Picture BmpPicture(const std::string& bmp) {
+  const auto u32 = [&](std::size_t at) {
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(bmp[at + i]);
+    return v;
+  };
+  if (bmp.size() < 54) return {};
+  Picture p{static_cast<int>(u32(18)), static_cast<int>(u32(22)), {}};
+  const std::size_t stride = (static_cast<std::size_t>(p.width) * 3 + 3) / 4 * 4;
+  if (bmp.size() != 54 + stride * p.height) return {};
+  for (int y = 0; y < p.height; ++y) {
+    const char* row = bmp.data() + 54 + (p.height - 1 - y) * stride;
+    for (int x = 0; x < p.width; ++x) {
+      const auto byte = [&](int i) {
+        return std::uint32_t{static_cast<unsigned char>(row[x * 3 + i])};
+      };
+      p.pixels.push_back(0xff000000u | byte(2) << 16 | byte(1) << 8 | byte(0));
+    }
+  }
+  return p;
+}
+
+// What giflib reads back from an animation: the screen, the global palette,
+// the loop flag and every frame as stored and as shown (each frame's
+// rectangle painted over the frame before).
+struct DecodedGif {
+  struct Frame {
+    int left, top, width, height;
+    int delay;  // hundredths of a second
+    int disposal;
+    Picture shown;
+  };
+  std::vector<std::uint32_t> palette;
+  bool loopsForever = false;
+  bool localPalettes = false;
+  std::vector<Frame> frames;
+};
+
+int ReadFromView(GifFileType* gif, GifByteType* buffer, int length) {
+  auto* rest = static_cast<std::string_view*>(gif->UserData);
+  const std::size_t n = std::min(static_cast<std::size_t>(length), rest->size());
+  std::memcpy(buffer, rest->data(), n);
+  rest->remove_prefix(n);
+  return static_cast<int>(n);
+}
+
+std::optional<DecodedGif> DecodeGif(const std::string& bytes) {
+  std::string_view rest(bytes);
+  int error = 0;
+  GifFileType* gif = DGifOpen(&rest, ReadFromView, &error);
+  if (gif == nullptr) return std::nullopt;
+  std::optional<DecodedGif> decoded;
+  if (DGifSlurp(gif) == GIF_OK && gif->SColorMap != nullptr) {
+    DecodedGif d;
+    for (int i = 0; i < gif->SColorMap->ColorCount; ++i) {
+      const GifColorType c = gif->SColorMap->Colors[i];
+      d.palette.push_back(0xff000000u | std::uint32_t{c.Red} << 16 | std::uint32_t{c.Green} << 8 |
+                          c.Blue);
+    }
+    Picture shown{gif->SWidth, gif->SHeight,
+                  std::vector<std::uint32_t>(static_cast<std::size_t>(gif->SWidth) * gif->SHeight)};
+    bool fits = true;
+    for (int i = 0; i < gif->ImageCount && fits; ++i) {
+      const SavedImage& image = gif->SavedImages[i];
+      const GifImageDesc& desc = image.ImageDesc;
+      if (desc.ColorMap != nullptr) d.localPalettes = true;
+      // The loop: "NETSCAPE2.0", then sub-block 1 with loop count 0.
+      for (int e = 0; e + 1 < image.ExtensionBlockCount; ++e) {
+        const ExtensionBlock& app = image.ExtensionBlocks[e];
+        const ExtensionBlock& data = image.ExtensionBlocks[e + 1];
+        if (i == 0 && app.Function == APPLICATION_EXT_FUNC_CODE && app.ByteCount == 11 &&
+            std::memcmp(app.Bytes, "NETSCAPE2.0", 11) == 0 && data.ByteCount == 3 &&
+            data.Bytes[0] == 1 && data.Bytes[1] == 0 && data.Bytes[2] == 0) {
+          d.loopsForever = true;
+        }
+      }
+      GraphicsControlBlock control{};
+      DGifSavedExtensionToGCB(gif, i, &control);
+      fits = desc.Left >= 0 && desc.Top >= 0 && desc.Left + desc.Width <= shown.width &&
+             desc.Top + desc.Height <= shown.height;
+      for (int y = 0; y < desc.Height && fits; ++y) {
+        for (int x = 0; x < desc.Width; ++x) {
+          const int index = image.RasterBits[y * desc.Width + x];
+          fits = fits && index < static_cast<int>(d.palette.size());
+          if (fits) shown.pixels[(desc.Top + y) * shown.width + desc.Left + x] = d.palette[index];
+        }
+      }
+      d.frames.push_back({desc.Left, desc.Top, desc.Width, desc.Height, control.DelayTime,
+                          control.DisposalMode, shown});
+    }
+    if (fits) decoded = std::move(d);
+  }
+  DGifCloseFile(gif, &error);
+  return decoded;
+}
+
+TEST(Animate, EveryFrameIsTheLogReplayedAsRenderUptoShowsIt) {
+  struct Case {
+    std::vector<std::string> files;
+    std::vector<std::string> options;
+    std::size_t frames;
+    int every;
+    int delay, hold;  // hundredths of a second
+  };
+  const Case cases[] = {
+      {{"wide.pln"}, {"--every", "300", "--delay", "30", "--hold", "1000"}, 9, 300, 3, 100},
+      // Without --every: the 2699 slots replayed / 200, rounded up.
+      {{"wide.pln"}, {}, 193, 14, 5, 200},
+      // small.pln's empty slot adds nothing: its frame is one unchanged pixel.
+      {{"small.pln"}, {"--every=1"}, 7, 1, 5, 200},
+      // Files loaded over each other: the frames replay the log into a cleared
+      // drawing area; only the last one shows what loading left.
+      {{"wide_1.txt", "small.pln", "wide_2.txt"}, {"--every", "1000"}, 3, 1000, 5, 200},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.files.front() + " " + std::to_string(c.every));
+    std::vector<std::string> paths;
+    for (const std::string& f : c.files) paths.push_back(DataPath(f));
+    const auto render = [&](std::vector<std::string> args) {
+      args.insert(args.end(), paths.begin(), paths.end());
+      return BmpPicture(RunCli(args).out);
+    };
+    std::vector<std::string> args{"animate"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    args.insert(args.end(), paths.begin(), paths.end());
+    const auto run = RunCli(args);
+    ASSERT_EQ(run.status, kExitOk) << run.err;
+    const std::optional<DecodedGif> gif = DecodeGif(run.out);
+    ASSERT_TRUE(gif);
+    ASSERT_EQ(gif->frames.size(), c.frames);
+
+    // One global palette of black and the fifteen block colours, looping.
+    EXPECT_EQ(gif->palette.size(), 16u);
+    EXPECT_EQ(gif->palette.front(), render::kBlack);
+    EXPECT_EQ(std::set<std::uint32_t>(gif->palette.begin(), gif->palette.end()).size(), 16u);
+    EXPECT_FALSE(gif->localPalettes);
+    EXPECT_TRUE(gif->loopsForever);
+
+    for (const std::size_t k : {std::size_t{1}, c.frames / 2, c.frames - 1}) {
+      SCOPED_TRACE(k);
+      EXPECT_EQ(gif->frames[k - 1].shown,
+                render({"render", "--upto", std::to_string(k * c.every - 1)}));
+    }
+    EXPECT_EQ(gif->frames.back().shown, render({"render"}));
+
+    // The first frame is stored whole, each later one as the smallest
+    // rectangle holding its changes; every frame is left in place.
+    for (std::size_t i = 0; i < gif->frames.size(); ++i) {
+      const DecodedGif::Frame& f = gif->frames[i];
+      int left = 0, top = 0, right = 499, bottom = 307;
+      if (i > 0) {
+        left = 500, top = 308, right = -1, bottom = -1;
+        for (int y = 0; y < 308; ++y) {
+          for (int x = 0; x < 500; ++x) {
+            const std::size_t at = static_cast<std::size_t>(y) * 500 + x;
+            if (f.shown.pixels[at] == gif->frames[i - 1].shown.pixels[at]) continue;
+            left = std::min(left, x), right = std::max(right, x);
+            top = std::min(top, y), bottom = std::max(bottom, y);
+          }
+        }
+        if (right < 0) left = top = right = bottom = 0;  // unchanged: one pixel
+      }
+      EXPECT_EQ((std::vector<int>{f.left, f.top, f.width, f.height}),
+                (std::vector<int>{left, top, right - left + 1, bottom - top + 1}))
+          << "frame " << i;
+      EXPECT_EQ(f.delay, i + 1 == gif->frames.size() ? c.hold : c.delay) << "frame " << i;
+      EXPECT_EQ(f.disposal, DISPOSE_DO_NOT);
+    }
+  }
+}
+
+TEST(Animate, WritesToStandardOutputButNeverOntoATerminal) {
+  const TempDir dir;
+  const std::string gif = dir / "small.GIF";
+  ASSERT_EQ(RunCli({"animate", "-o", gif, DataPath("small.pln")}).status, kExitOk);
+  EXPECT_EQ(RunCli({"animate", DataPath("small.pln")}).out, ReadFile(gif));
+  const auto terminal = RunCli({"animate", DataPath("small.pln")}, {}, true);
+  EXPECT_EQ(terminal.status, kExitUsage);
+  EXPECT_EQ(terminal.out, "");
+}
+
+TEST(Scale, EachPixelBecomesAKByKBlock) {
+  const TempDir dir;
+  const std::string wide = DataPath("wide.pln");
+  const Picture one = BmpPicture(RunCli({"render", wide}).out);
+  const Picture first = BmpPicture(RunCli({"render", "--upto", "999", wide}).out);
+  const auto expectEnlarged = [](const Picture& big, const Picture& small) {
+    ASSERT_EQ(big.width, small.width * 3);
+    ASSERT_EQ(big.height, small.height * 3);
+    std::size_t differing = 0;
+    for (int y = 0; y < big.height; ++y) {
+      for (int x = 0; x < big.width; ++x) {
+        differing += big.pixels[static_cast<std::size_t>(y) * big.width + x] !=
+                     small.pixels[static_cast<std::size_t>(y / 3) * small.width + x / 3];
+      }
+    }
+    EXPECT_EQ(differing, 0u);
+  };
+  SCOPED_TRACE("render BMP");
+  expectEnlarged(BmpPicture(RunCli({"render", "--scale", "3", wide}).out), one);
+
+  SCOPED_TRACE("render PNG");
+  const std::string png = dir / "wide.png";
+  ASSERT_EQ(RunCli({"render", "--scale=3", "-o", png, wide}).status, kExitOk);
+  png_uint_32 width = 0, height = 0;
+  Picture fromPng;
+  fromPng.pixels = DecodePng(ReadFile(png), width, height);
+  fromPng.width = static_cast<int>(width);
+  fromPng.height = static_cast<int>(height);
+  expectEnlarged(fromPng, one);
+
+  SCOPED_TRACE("animate");
+  const auto gif = DecodeGif(RunCli({"animate", "--scale", "3", "--every", "1000", wide}).out);
+  ASSERT_TRUE(gif);
+  ASSERT_EQ(gif->frames.size(), 3u);
+  expectEnlarged(gif->frames.front().shown, first);
+  expectEnlarged(gif->frames.back().shown, one);
 }
 
 TEST(Info, ReportsHeadersEntriesAndSeriesCompleteness) {

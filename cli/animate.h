@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/placement_log.h"
+#include "render/raster.h"
+
+namespace palorin::cli {
+
+// How `animate` shows a picture being built. Frame k (1, 2, ...) shows log
+// slots 0..k*every-1 replayed into a cleared drawing area, for every k*every
+// below the number of slots the picture replays; the last frame is the whole
+// picture, held longer.
+struct AnimateOptions {
+  std::optional<std::int32_t> every;  // slots added per frame; nullopt: DefaultEvery
+  int delayMs = 50;                   // each frame but the last
+  int holdMs = 2000;                  // the last frame
+  int scale = 1;
+};
+
+// The frames a build animation aims at when --every is not given: at the
+// default delay the build takes about ten seconds however long the log is.
+inline constexpr std::int64_t kDefaultFrames = 200;
+
+// Slots per frame when --every is not given: `slots` / kDefaultFrames rounded
+// up, at least 1 (a 2000-slot picture: 10).
+std::int32_t DefaultEvery(std::int64_t slots);
+
+// The animated GIF of the picture whose log is `log` being built; `whole` is
+// the drawing area after loading, which the last frame shows as it is.
+std::string EncodeBuildAnimation(const core::PlacementLog& log, const render::Raster& whole,
+                                 const AnimateOptions& options);
+
+}  // namespace palorin::cli
