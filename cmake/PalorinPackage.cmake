@@ -18,15 +18,16 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://palorin.github.io/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# The extended description below the summary line; CPack indents its lines
+# and marks the empty line as a paragraph break.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "editor for isometric block pictures
- Palorin stamps isometric cubes onto a 500 x 308 drawing area: one block,
- or a row, slab, wall, box or box shell of up to 50 blocks per axis, in
- five colours. Every block goes into a placement log that UnDo and ReDo
- step through. Pictures are saved and loaded as text files, in the
- program's own format and in a compatible format of up to five part files,
- saved as BMP images and copied to the clipboard.
- .
- The package also holds palorin-cli, which renders, inspects and converts
- block pictures and replays editing sessions without a display.")
+    "Palorin stamps isometric cubes onto a 500 x 308 drawing area: one block,
+or a row, slab, wall, box or box shell of up to 50 blocks per axis, in
+five colours. Every block goes into a placement log that UnDo and ReDo
+step through. Pictures are saved and loaded as text files, in the
+program's own format and in a compatible format of up to five part files,
+saved as BMP images and copied to the clipboard.
+
+The package also holds palorin-cli, which renders, inspects and converts
+block pictures and replays editing sessions without a display.")
 include(CPack)
