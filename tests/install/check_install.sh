@@ -34,6 +34,7 @@ for size in 16 22 24 32 48 64 128 256; do
   [[ "$w $h" == "$size $size" ]] || fail "the ${size}x$size icon is ${w}x$h"
 done
 
+bash -n "$share/bash-completion/completions/palorin-cli" || fail "the bash completion does not parse"
 desktop-file-validate "$share/applications/$id.desktop"
 grep -qx 'Exec=palorin %F' "$share/applications/$id.desktop" ||
   fail "the desktop entry does not pass the opened files"
