@@ -1,30 +1,115 @@
 // The editor: the main window, with the file window created hidden beside
 // it. Closing the main window ends the program; nothing is saved or asked.
+// Files named on the command line load as the file window's load page loads
+// them, in the order given.
 #include <QApplication>
+#include <QStringList>
+#include <QTimer>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 
+#include "base/version.h"
 #include "ui/editor.h"
 #include "ui/look.h"
 #include "ui/prompts.h"
 
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+constexpr const char* kHelp =
+    "Usage: palorin [OPTION]... [FILE]...\n"
+    "\n"
+    "Starts the editor for isometric block pictures and loads each FILE in the\n"
+    "order given, exactly as the file window's load page would: a native picture\n"
+    "(.pln), or the part files of a compatible series (.txt) in any order. What a\n"
+    "file cannot give is shown in the error box, and the next file still loads.\n"
+    "\n"
+    "  -h, --help     show this help and exit\n"
+    "      --version  show the version and exit\n"
+    "      --         every argument after it is a FILE\n"
+    "\n"
+    "The toolkit's own options (-platform, -display, -style ...) are understood\n"
+    "too. Exit status: 0 the editor was closed, 1 it could not start, 2 bad\n"
+    "arguments.\n";
+
+// What the arguments ask for before any window exists: help and version
+// need no display, so they are answered before the toolkit starts.
+enum class Early { kRun, kHelp, kVersion };
+
+Early EarlyOption(int argc, char* argv[]) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--") == 0) break;
+    if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) {
+      return Early::kHelp;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) return Early::kVersion;
+  }
+  return Early::kRun;
+}
+
+// The files among the arguments the toolkit left. An option the editor does
+// not know goes into `bad`, and then no file is returned.
+QStringList FileArguments(const QStringList& arguments, QString& bad) {
+  QStringList files;
+  bool onlyFiles = false;
+  for (qsizetype i = 1; i < arguments.size(); ++i) {
+    const QString& argument = arguments[i];
+    if (!onlyFiles && argument == QStringLiteral("--")) {
+      onlyFiles = true;
+    } else if (!onlyFiles && argument.size() > 1 && argument.startsWith(QLatin1Char('-'))) {
+      bad = argument;
+      return {};
+    } else {
+      files.append(argument);
+    }
+  }
+  return files;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+  switch (EarlyOption(argc, argv)) {
+    case Early::kHelp:
+      std::fputs(kHelp, stdout);
+      return kExitOk;
+    case Early::kVersion:
+      std::printf("palorin %s\n", PALORIN_VERSION);
+      return kExitOk;
+    case Early::kRun:
+      break;
+  }
   // The last resort: every handler's failure reaches the error box through
   // the dispatch, so only a failure outside any handler (start-up, say)
   // arrives here; it ends the program with a message instead of an abort.
   try {
     QApplication app(argc, argv);
+    QString bad;
+    const QStringList files = FileArguments(QApplication::arguments(), bad);
+    if (!bad.isEmpty()) {
+      std::fprintf(stderr, "palorin: unknown option '%s'\nTry 'palorin --help'.\n",
+                   bad.toLocal8Bit().constData());
+      return kExitUsage;
+    }
     palorin::ui::UseFormLook();
     QApplication::setWindowIcon(palorin::ui::WindowIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.palorin.Palorin"));
 
     palorin::ui::QtPrompts prompts;
     palorin::ui::Editor editor(prompts);
     editor.Show();
+    // The files load once the main window is up, so that an error box
+    // appears over it.
+    if (!files.isEmpty()) QTimer::singleShot(0, [&editor, files] { editor.OpenFiles(files); });
     return QApplication::exec();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "palorin: %s\n", e.what());
   } catch (...) {
     std::fprintf(stderr, "palorin: unexpected failure\n");
   }
-  return 1;
+  return kExitFailure;
 }

@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "base/version.h"
 #include "cli/commands.h"
 #include "cli/help.h"
 
@@ -16,6 +17,10 @@ int Main(const std::vector<std::string>& args, Io& io) {
   const std::vector<std::string> rest(args.begin() + 1, args.end());
   if (command == "-h" || command == "--help") {
     io.out << kToolHelp;
+    return kExitOk;
+  }
+  if (command == "--version") {
+    io.out << "palorin-cli " << kVersion << "\n";
     return kExitOk;
   }
   if (command == "help") {

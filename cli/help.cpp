@@ -15,7 +15,8 @@ const std::string_view kToolHelp =
     "  play     run an editing session written as actions\n"
     "  animate  write an animated GIF of a picture being built\n"
     "\n"
-    "'palorin-cli COMMAND --help' describes each command.\n"
+    "'palorin-cli COMMAND --help' describes each command; 'palorin-cli --version'\n"
+    "prints the version.\n"
     "Exit status: 0 done, 1 a file could not be read or written, 2 bad arguments\n"
     "or a script line that is not understood.\n";
 

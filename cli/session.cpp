@@ -1,8 +1,8 @@
 #include "cli/session.h"
 
+#include <functional>
 #include <utility>
 
-#include "base/file_name.h"
 #include "forms/dispatch.h"
 #include "render/raster.h"
 
@@ -14,21 +14,12 @@ void CliServices::ShowFileWindow() {
   if (form2_ != nullptr) form2_->Visible = true;
 }
 
-std::optional<std::string> CliServices::Answer(forms::FileDialog& dialog) {
-  const bool armed = std::exchange(armed_, false);
-  std::optional<std::string> answer = std::exchange(answer_, std::nullopt);
-  if (!armed || !answer) return std::nullopt;
-  std::string name = WithDefaultExt(std::move(*answer), dialog.DefaultExt);
-  dialog.FileName = name;
-  return name;
-}
-
 std::optional<std::string> CliServices::RunOpenDialog(forms::FileDialog& dialog) {
-  return Answer(dialog);
+  return answer_.Take(dialog);
 }
 
 std::optional<std::string> CliServices::RunSaveDialog(forms::FileDialog& dialog) {
-  return Answer(dialog);
+  return answer_.Take(dialog);
 }
 
 Session::Session() : form1_(services_), form2_(form1_, services_) {
@@ -45,10 +36,6 @@ void Session::Run(Outcome& outcome, Handler&& handler) {
   }
 }
 
-void Session::ShowFileWindowIfHidden(Outcome& outcome) {
-  if (!form2_.Visible) Run(outcome, [this] { form1_.Button5Click(); });
-}
-
 void Session::SwitchPage(Outcome& outcome, int page) {
   if (form2_.ActivePage == page) return;
   form2_.ActivePage = page;
@@ -56,12 +43,8 @@ void Session::SwitchPage(Outcome& outcome, int page) {
 }
 
 void Session::Execute(Outcome& outcome, int page, std::optional<std::string> answer) {
-  ShowFileWindowIfHidden(outcome);
-  SwitchPage(outcome, page);
-  services_.ArmDialog(std::move(answer));
-  Run(outcome, [this] { form2_.Button1Click(); });
-  // A handler that failed before its dialog ran leaves no answer behind.
-  services_.Disarm();
+  forms::ExecuteWithName(form1_, form2_, services_.answer(), page, std::move(answer),
+                         [&](const std::function<void()>& handler) { Run(outcome, handler); });
 }
 
 bool Session::FileWindowShown(Outcome& outcome, const char* what) {

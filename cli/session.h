@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/script.h"
+#include "forms/named_file.h"
 #include "forms/services.h"
 #include "forms/tform1.h"
 #include "forms/tform2.h"
@@ -18,16 +19,9 @@ class CliServices : public forms::Services {
  public:
   void AttachFileWindow(forms::TForm2& form2) { form2_ = &form2; }
 
-  // The answer of the next dialog that runs: a name, or nullopt to cancel.
-  // A dialog that runs unarmed is cancelled.
-  void ArmDialog(std::optional<std::string> answer) {
-    armed_ = true;
-    answer_ = std::move(answer);
-  }
-  void Disarm() {
-    armed_ = false;
-    answer_.reset();
-  }
+  // The answer of the next dialog that runs. A dialog that runs unarmed is
+  // cancelled.
+  forms::DialogAnswer& answer() { return answer_; }
   bool MainWindowClosed() const { return mainWindowClosed_; }
 
   void CopyToClipboard(const render::Raster&) override {}
@@ -37,11 +31,8 @@ class CliServices : public forms::Services {
   std::optional<std::string> RunSaveDialog(forms::FileDialog& dialog) override;
 
  private:
-  std::optional<std::string> Answer(forms::FileDialog& dialog);
-
   forms::TForm2* form2_ = nullptr;
-  bool armed_ = false;
-  std::optional<std::string> answer_;
+  forms::DialogAnswer answer_;
   bool mainWindowClosed_ = false;
 };
 
@@ -80,7 +71,6 @@ class Session {
  private:
   template <typename Handler>
   void Run(Outcome& outcome, Handler&& handler);
-  void ShowFileWindowIfHidden(Outcome& outcome);
   void SwitchPage(Outcome& outcome, int page);
   // Execute on a page, showing the file window and switching to the page
   // first when needed; the dialog answers `answer` (nullopt: cancelled).

@@ -4,17 +4,42 @@
 # apt-get line to run and fails.
 set -euo pipefail
 
-packages=(
+# The editor and palorin-cli: what scripts/run.sh needs.
+editor=(
   g++ cmake ninja-build pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-qpa-plugins libgl-dev libpng-dev libgif-dev
   fonts-ipafont-gothic
 )
-# Extra tools: the fuzz target (clang) and the screenshot script (a real
-# window under Xvfb).
-if [[ "${1:-}" == "--all" ]]; then
-  packages+=(clang-14 libclang-rt-14-dev xvfb xauth xdotool imagemagick xclip openbox)
-fi
+# The test suite: GoogleTest, Google Benchmark, and the desktop's tools that
+# check the staged install (menu entry, metainfo, file types).
+tests=(
+  libgtest-dev libgmock-dev libbenchmark-dev
+  desktop-file-utils appstream shared-mime-info libglib2.0-bin
+)
+# The Debian package: dpkg-shlibdeps (dpkg-dev, file) and lintian.
+package=(dpkg-dev file lintian)
+# Extra tools: the fuzz target (clang) and the window scripts (a real window
+# under Xvfb).
+extra=(clang-14 libclang-rt-14-dev xvfb xauth xdotool imagemagick xclip openbox)
+
+#   (no option)  the editor and the test suite
+#   --editor     the editor only
+#   --package    also what scripts/package.sh needs
+#   --all        everything above and the extra tools
+packages=("${editor[@]}")
+with_tests=1
+for option in "$@"; do
+  case $option in
+    --editor) with_tests=0 ;;
+    --package) packages+=("${package[@]}") ;;
+    --all) packages+=("${package[@]}" "${extra[@]}") ;;
+    *)
+      echo "deps.sh: unknown option $option (--editor, --package, --all)" >&2
+      exit 2
+      ;;
+  esac
+done
+[[ $with_tests -eq 1 || " $* " == *" --all "* ]] && packages+=("${tests[@]}")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds the editor and starts it. It uses the test script's release build
-# (the "release" preset), so running and testing share one build folder.
+# Builds the editor and starts it, passing on its arguments (files to open,
+# --help, --version). It installs and builds only what the editor needs: the
+# "editor" preset (build/editor), without GoogleTest or Google Benchmark.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
-cmake --preset release >/dev/null
-cmake --build --preset release --target palorin
-exec build/release/app/palorin "$@"
+scripts/deps.sh --editor
+cmake --preset editor >/dev/null
+cmake --build --preset editor --target palorin
+exec build/editor/app/palorin "$@"

@@ -5,6 +5,8 @@
 # QT_QPA_PLATFORM=offscreen, and for the sanitizer build UBSAN_OPTIONS and
 # ASAN_OPTIONS (leak checks off: Qt and fontconfig keep caches for the life
 # of the process; leaks are not what the sanitizer build is for here).
+# Each build's tests include install_check: the build installed into a
+# staging folder and checked with the desktop's own tools.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh

@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 
@@ -23,6 +24,7 @@ Editor::Editor(Prompts& prompts) : prompts_(prompts), form1_(*this), form2_(form
   // A refresh of the drawing area schedules one repaint from the raster;
   // refreshes within one event coalesce into that one paint.
   form1_.scene.canvas.SetRefreshHandler([area = &window1_->Image1()] { area->update(); });
+  window1_->onDropFiles = [this](const QStringList& fileNames) { OpenFiles(fileNames); };
   window1_->onClose = [this] {
     // The file window goes with the main window; the program then ends.
     form2_.Visible = false;
@@ -44,6 +46,18 @@ Editor::~Editor() {
 }
 
 void Editor::Show() { window1_->show(); }
+
+void Editor::OpenFiles(const QStringList& fileNames) {
+  const forms::HandlerRunner run = [this](const std::function<void()>& handler) {
+    Run(window2_.get(), handler);
+  };
+  for (const QString& fileName : fileNames) {
+    // The open dialog gives a full name; a name typed on the command line
+    // is taken from the current folder, and the messages show it whole.
+    const std::string name = QFileInfo(fileName).absoluteFilePath().toStdString();
+    forms::LoadByName(form1_, form2_, answer_, name, run);
+  }
+}
 
 QString Editor::ErrorTitle() {
   return QString::fromStdString(
@@ -76,6 +90,7 @@ void Editor::ShowFileWindow() {
 void Editor::CloseMainWindow() { window1_->close(); }
 
 std::optional<std::string> Editor::RunOpenDialog(forms::FileDialog& dialog) {
+  if (answer_.Armed()) return answer_.Take(dialog);
   return prompts_.Open(dialog, window2_.get());
 }
 

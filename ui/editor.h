@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
+#include "forms/named_file.h"
 #include "forms/services.h"
 #include "forms/tform1.h"
 #include "forms/tform2.h"
@@ -30,6 +32,12 @@ class Editor final : private forms::Services {
 
   void Show();
 
+  // Loads each local file in the order given exactly as the file window's
+  // load page would, "File", the load tab and "実行" included; the open
+  // dialog answers the file's full name instead of asking. Every error shows
+  // in the error box, and the next file is still loaded.
+  void OpenFiles(const QStringList& fileNames);
+
   forms::TForm1& Form1() { return form1_; }
   forms::TForm2& Form2() { return form2_; }
   MainWindow& Window1() { return *window1_; }
@@ -54,6 +62,7 @@ class Editor final : private forms::Services {
   std::optional<std::string> RunSaveDialog(forms::FileDialog& dialog) override;
 
   Prompts& prompts_;
+  forms::DialogAnswer answer_;  // the open dialog's answer while OpenFiles runs
   forms::TForm1 form1_;
   forms::TForm2 form2_;
   std::unique_ptr<MainWindow> window1_;

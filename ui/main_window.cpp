@@ -1,9 +1,15 @@
 #include "ui/main_window.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
+#include <QTimer>
+#include <QUrl>
 
 #include "ui/look.h"
 
@@ -16,6 +22,17 @@ constexpr QSize kClientSize{500, 376};
 constexpr QPoint kFirstPosition{192, 107};
 
 constexpr std::array<int, 3> kPanelWidths{70, 35, 35};
+
+// The local files among dropped data, in the order dropped; web addresses
+// and anything else that is no local file are left out.
+QStringList DroppedFiles(const QMimeData* data) {
+  QStringList files;
+  if (data == nullptr || !data->hasUrls()) return files;
+  for (const QUrl& url : data->urls()) {
+    if (url.isLocalFile()) files.append(url.toLocalFile());
+  }
+  return files;
+}
 
 }  // namespace
 
@@ -50,6 +67,7 @@ MainWindow::MainWindow(forms::TForm1& form, RunHandler run)
   boxes_ = {box1, box2, box3, box4, box5, box6};
 
   image1_ = Place(new DrawingArea(form_.raster(), this), "Image1", {0, 48, 500, 308});
+  AcceptFileDrops();
 
   // StatusBar1: three fixed-width panels, no size grip.
   auto* status = Place(new QFrame(this), "StatusBar1", {0, 357, 500, 19});
@@ -119,6 +137,31 @@ void MainWindow::ShowData() {
     const QString text = QString::fromStdString(texts[i]);
     if (panels_[i]->text() != text) panels_[i]->setText(text);
   }
+}
+
+void MainWindow::AcceptFileDrops() {
+  // Files dropped anywhere on the window open. The boxes' text fields would
+  // take a dropped file's name as typed text; they take no drops, so a drop
+  // on any control reaches the window.
+  setAcceptDrops(true);
+  for (ComboBoxView* box : boxes_) {
+    if (QLineEdit* edit = box->lineEdit()) edit->setAcceptDrops(false);
+  }
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QStringList files = DroppedFiles(event->mimeData());
+  if (files.isEmpty()) return;
+  event->acceptProposedAction();
+  // The files load once the drop has finished: a load may open the error
+  // box, and the program the files came from waits until the drop is done.
+  QTimer::singleShot(0, this, [this, files] {
+    if (onDropFiles) onDropFiles(files);
+  });
 }
 
 }  // namespace palorin::ui

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -30,8 +31,16 @@ class MainWindow : public FormWindow<forms::TForm1> {
 
   DrawingArea& Image1() { return *image1_; }
 
+  // Local files dropped on the window, in the order dropped.
+  std::function<void(const QStringList&)> onDropFiles;
+
+ protected:
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
  private:
   void BindBox(ComboBoxView* box, void (forms::TForm1::*handler)());
+  void AcceptFileDrops();
 
   DrawingArea* image1_ = nullptr;
   std::array<ComboBoxView*, 6> boxes_{};  // ComboBox1 … ComboBox6

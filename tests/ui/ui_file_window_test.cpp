@@ -3,12 +3,14 @@
 // by a fake, and the real dialogs' filters and memory.
 #include <QButtonGroup>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -18,6 +20,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUrl>
 #include <algorithm>
 #include <cstdlib>
 
@@ -365,6 +368,58 @@ class FileWindowTest : public QObject {
     QCOMPARE(p.prompts.errors[0].second,
              QStringLiteral("ﾌｧｲﾙ /nonexistent-folder/none.pln は開けません."));
     QVERIFY(p.window.isVisible());
+  }
+
+  void filesOpenByNameAndByDrop() {
+    // Named files take the load page's path: "File" shows the window, the
+    // load tab is clicked, execute's open dialog answers the full name.
+    Program p;
+    p.ShowFileWindow();
+    p.ClickTab(1);
+    p.Click(p.window, "Button2");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString current = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    const QString data = QStringLiteral(PALORIN_TEST_DATA_DIR);
+    p.editor.OpenFiles({QStringLiteral("missing.pln"), data + QStringLiteral("/wide_2.txt"),
+                        data + QStringLiteral("/wide_1.txt")});
+    QVERIFY(QDir::setCurrent(current));
+    QCOMPARE(p.prompts.errors.size(), std::size_t{1});
+    QCOMPARE(p.prompts.errors[0].second,
+             QStringLiteral("ﾌｧｲﾙ %1/missing.pln は開けません.").arg(dir.path()));
+    QVERIFY(p.prompts.openDialog.asked.empty());
+    const auto& load = p.editor.Form2().LastLoad();
+    QVERIFY(load && load->completed);
+    QCOMPARE(load->fileName, (data + QStringLiteral("/wide_1.txt")).toStdString());
+    QCOMPARE(p.editor.Form2().ActivePage, int{forms::TForm2::kLoadPage});
+    QVERIFY(!p.window.isVisible());
+
+    // Dropped local files load the same way; other addresses are left out.
+    // A drop on a box's text field reaches the window instead of typing
+    // the name into the box.
+    QMimeData dropped;
+    dropped.setUrls({QUrl(QStringLiteral("https://example.invalid/far.pln")),
+                     QUrl::fromLocalFile(data + QStringLiteral("/small.pln"))});
+    dropped.setText(data + QStringLiteral("/small.pln"));  // file managers offer text too
+    QLineEdit* edit = Child<QComboBox>(p.main, "ComboBox1")->lineEdit();
+    const QString colour = edit->text();
+    const QPoint at = edit->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &dropped, Qt::LeftButton, {});
+    QApplication::sendEvent(edit, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &dropped, Qt::LeftButton, {});
+    QApplication::sendEvent(edit, &drop);
+    const std::string small = (data + QStringLiteral("/small.pln")).toStdString();
+    QTRY_VERIFY(load && load->fileName == small);
+    QCOMPARE(edit->text(), colour);
+    QCOMPARE(p.prompts.errors.size(), std::size_t{1});
+
+    QMimeData remote;
+    remote.setUrls({QUrl(QStringLiteral("https://example.invalid/far.pln"))});
+    QDragEnterEvent refused(p.main.rect().center(), Qt::CopyAction, &remote, Qt::LeftButton, {});
+    QApplication::sendEvent(&p.main, &refused);
+    QVERIFY(!refused.isAccepted());
   }
 
   void filterEntries_data() {

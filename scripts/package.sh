@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds the Debian package build/package/palorin_<version>_amd64.deb from an
+# "editor" build (no tests, no benchmarks) and runs lintian on it. The
+# package's dependencies are those of the programs' shared libraries, found
+# by dpkg-shlibdeps, plus what they load at run time (cmake/PalorinPackage.cmake).
+# Install it with: apt install ./build/package/palorin_<version>_amd64.deb
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh --editor --package
+cmake --preset editor >/dev/null
+cmake --build --preset editor
+rm -rf build/package
+cpack --config build/editor/CPackConfig.cmake -B build/package >/dev/null
+deb=$(ls build/package/palorin_*_amd64.deb)
+# Errors fail the script; warnings are shown.
+lintian --fail-on error "$deb"
+echo "$deb"
