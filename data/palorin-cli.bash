@@ -5,11 +5,11 @@ _palorin_cli() {
   local cur prev words cword
   _init_completion || return
 
-  local commands="render info convert play help"
+  local commands="render animate info convert play help"
   local command="" i
   for ((i = 1; i < cword; i++)); do
     case ${words[i]} in
-      render | info | convert | play | help)
+      render | animate | info | convert | play | help)
         command=${words[i]}
         break
         ;;
@@ -28,10 +28,24 @@ _palorin_cli() {
           _filedir '@(bmp|png)'
           return
           ;;
-        --upto) return ;;
+        --upto | --scale) return ;;
       esac
       if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W "-o --output --upto -h --help" -- "$cur"))
+        COMPREPLY=($(compgen -W "-o --output --upto --scale -h --help" -- "$cur"))
+      else
+        _filedir '@(pln|txt)'
+      fi
+      ;;
+    animate)
+      case $prev in
+        -o | --output)
+          _filedir gif
+          return
+          ;;
+        --every | --delay | --hold | --scale) return ;;
+      esac
+      if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W "-o --output --every --delay --hold --scale -h --help" -- "$cur"))
       else
         _filedir '@(pln|txt)'
       fi
@@ -72,7 +86,7 @@ _palorin_cli() {
       fi
       ;;
     help)
-      COMPREPLY=($(compgen -W "render info convert play" -- "$cur"))
+      COMPREPLY=($(compgen -W "render animate info convert play" -- "$cur"))
       ;;
   esac
 } && complete -F _palorin_cli palorin-cli
