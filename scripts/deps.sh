@@ -10,10 +10,12 @@ packages=(
   qt6-base-dev qt6-qpa-plugins libgl-dev libpng-dev
   fonts-ipafont-gothic
 )
-# Extra tools: the fuzz target (clang) and the screenshot script (a real
-# window under Xvfb).
+# Extra tools: the fuzz target (clang), the screenshot script (a real
+# window under Xvfb), and the page: emscripten (whose JavaScript optimizer
+# needs acorn) and headless Chromium driven by selenium for its tests.
 if [[ "${1:-}" == "--all" ]]; then
   packages+=(clang-14 libclang-rt-14-dev xvfb xauth xdotool imagemagick xclip openbox)
+  packages+=(emscripten node-acorn chromium chromium-driver python3-selenium)
 fi
 
 missing=()
