@@ -393,6 +393,18 @@ EMSCRIPTEN_KEEPALIVE const char* palorin_save_mode(int item) {
   });
 }
 
+// A window's close box: the main window's closes it as End does, which ends
+// the editor; the file window's only hides it, its state lives on.
+EMSCRIPTEN_KEEPALIVE const char* palorin_close(int form) {
+  return Run([form] {
+    if (form == 1) {
+      editor->CloseMainWindow();
+    } else {
+      editor->form2.Visible = false;
+    }
+  });
+}
+
 // The user edited the header memo: its lines as the memo now holds them.
 EMSCRIPTEN_KEEPALIVE void palorin_memo(const char* text) {
   std::vector<std::string>& lines = editor->form2.Memo1Lines;

@@ -19,6 +19,7 @@ createPalorin().then((M) => {
     page: M.cwrap("palorin_page", "string", ["number"]),
     saveMode: M.cwrap("palorin_save_mode", "string", ["number"]),
     memo: M.cwrap("palorin_memo", null, ["string"]),
+    close: M.cwrap("palorin_close", "string", ["number"]),
   };
   const $ = (id) => document.getElementById(id);
   const canvas = $("Image1");
@@ -50,7 +51,9 @@ createPalorin().then((M) => {
       c.select.replaceChildren(...data.items.map((t) => new Option(t)));
       c.items = joined;
     }
-    if (c.select.selectedIndex !== data.index) c.select.selectedIndex = data.index;
+    // The list is seen only through its arrow, and stays with no entry
+    // selected, so that choosing the entry already shown is a choice too.
+    c.select.selectedIndex = -1;
     if (c.input.value !== data.text) c.input.value = data.text;
     c.select.disabled = c.input.disabled = !data.enabled;
     c.div.classList.toggle("disabled", !data.enabled);
@@ -155,6 +158,7 @@ createPalorin().then((M) => {
     document.body.append(a);
     a.click();
     a.remove();
+    M.FS.unlink(path);
     setTimeout(() => URL.revokeObjectURL(a.href), 60000);
   }
 
@@ -170,7 +174,13 @@ createPalorin().then((M) => {
     return path;
   }
   function executeAll(paths) {
-    for (const path of paths) if (!run(() => api.execute(path)).ok) return;
+    let ok = true;
+    for (const path of paths) {
+      ok = ok && run(() => api.execute(path)).ok;
+      // A file read is read whole; its copy is not needed any more.
+      if (M.FS.analyzePath(path).exists) M.FS.unlink(path);
+      M.FS.rmdir(path.slice(0, path.lastIndexOf("/")));
+    }
   }
   // As a user would: show the file window, take its load page, execute.
   function loadAll(paths) {
@@ -189,6 +199,10 @@ createPalorin().then((M) => {
   const bind = (id, fn) => $(id).addEventListener("click", fn);
   for (let b = 1; b <= 6; ++b) bind(`Form1-Button${b}`, () => run(() => api.click(1, b)));
   bind("Form2-Button2", () => run(() => api.click(2, 2)));
+  // The close boxes: the main window's ends the editor as End does, the file
+  // window's only hides it.
+  bind("Form1-Close", () => run(() => api.close(1)));
+  bind("Form2-Close", () => run(() => api.close(2)));
   bind("Form2-Button1", () => {
     if (JSON.parse(api.state()).page === 0) {
       picker.value = "";
