@@ -377,20 +377,11 @@ EMSCRIPTEN_KEEPALIVE const char* palorin_box_choose(int form, int box, int index
 }
 
 EMSCRIPTEN_KEEPALIVE const char* palorin_page(int page) {
-  if (page == editor->form2.ActivePage) return "";
-  return Run([page] {
-    editor->form2.ActivePage = page;
-    editor->form2.PageControl1Change();
-  });
+  return Run([page] { editor->form2.TakePage(page); });
 }
 
 EMSCRIPTEN_KEEPALIVE const char* palorin_save_mode(int item) {
-  // A click on the item already chosen changes nothing and runs nothing.
-  if (item == editor->form2.RadioGroup1ItemIndex) return "";
-  return Run([item] {
-    editor->form2.RadioGroup1ItemIndex = item;
-    editor->form2.RadioGroup1Click();
-  });
+  return Run([item] { editor->form2.ClickSaveMode(item); });
 }
 
 // A window's close box: the main window's closes it as End does, which ends
@@ -405,19 +396,9 @@ EMSCRIPTEN_KEEPALIVE const char* palorin_close(int form) {
   });
 }
 
-// The user edited the header memo: its lines as the memo now holds them.
+// The user edited the header memo: the text it now holds.
 EMSCRIPTEN_KEEPALIVE void palorin_memo(const char* text) {
-  std::vector<std::string>& lines = editor->form2.Memo1Lines;
-  lines.clear();
-  const std::string all(text);
-  if (all.empty()) return;
-  std::size_t start = 0;
-  for (;;) {
-    const auto nl = all.find('\n', start);
-    lines.push_back(all.substr(start, nl == std::string::npos ? std::string::npos : nl - start));
-    if (nl == std::string::npos) break;
-    start = nl + 1;
-  }
+  if (!editor->ended) editor->form2.Memo1Edited(text);
 }
 
 }  // extern "C"
