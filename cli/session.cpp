@@ -38,8 +38,7 @@ void Session::Run(Outcome& outcome, Handler&& handler) {
 
 void Session::SwitchPage(Outcome& outcome, int page) {
   if (form2_.ActivePage == page) return;
-  form2_.ActivePage = page;
-  Run(outcome, [this] { form2_.PageControl1Change(); });
+  Run(outcome, [this, page] { form2_.TakePage(page); });
 }
 
 void Session::Execute(Outcome& outcome, int page, std::optional<std::string> answer) {
@@ -181,10 +180,7 @@ Outcome Session::Apply(const Action& action) {
       break;
     case Kind::SaveMode:
       if (!SavePageShown(outcome, "save-mode")) break;
-      // A click on the item already chosen changes nothing and runs nothing.
-      if (form2_.RadioGroup1ItemIndex == action.entry) break;
-      form2_.RadioGroup1ItemIndex = action.entry;
-      Run(outcome, [this] { form2_.RadioGroup1Click(); });
+      Run(outcome, [this, &action] { form2_.ClickSaveMode(action.entry); });
       break;
     case Kind::Part:
       if (!SavePageShown(outcome, "part")) break;

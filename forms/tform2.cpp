@@ -197,6 +197,29 @@ void TForm2::PageControl1Change() {
 
 void TForm2::RadioGroup1Click() { WInit0(); }
 
+void TForm2::TakePage(int page) {
+  if (page == ActivePage) return;
+  ActivePage = page;
+  PageControl1Change();
+}
+
+void TForm2::ClickSaveMode(int item) {
+  if (item == RadioGroup1ItemIndex) return;
+  RadioGroup1ItemIndex = item;
+  RadioGroup1Click();
+}
+
+void TForm2::Memo1Edited(std::string_view text) {
+  Memo1Lines.clear();
+  if (text.empty()) return;
+  for (;;) {
+    const auto end = text.find('\n');
+    Memo1Lines.emplace_back(text.substr(0, end));
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
+}
+
 void TForm2::WInit0() {
   switch (RadioGroup1ItemIndex) {
     case kCompatibleMode:

@@ -55,6 +55,17 @@ class TForm2 {
   void RadioGroup1Click();    // after RadioGroup1ItemIndex changed
   void WInit0();              // the save-mode settings
 
+  // The user's input as every front end turns it into handler runs.
+  // Taking a page of PageControl1 runs PageControl1Change; taking the page
+  // already shown changes nothing.
+  void TakePage(int page);
+  // A click on save mode `item` runs RadioGroup1Click; a click on the item
+  // already chosen changes nothing and runs nothing.
+  void ClickSaveMode(int item);
+  // The user edited the header memo, which now holds `text`: its lines split
+  // at line feeds, none for an empty memo.
+  void Memo1Edited(std::string_view text);
+
   // The outcome of the last execute that read or wrote a file to its end;
   // nullopt after a cancelled dialog or a failure.
   const std::optional<LoadResult>& LastLoad() const { return lastLoad_; }

@@ -18,9 +18,11 @@ tests=(
 )
 # The Debian package: dpkg-shlibdeps (dpkg-dev, file) and lintian.
 package=(dpkg-dev file lintian)
-# Extra tools: the fuzz target (clang) and the window scripts (a real window
-# under Xvfb).
-extra=(clang-14 libclang-rt-14-dev xvfb xauth xdotool imagemagick xclip openbox)
+# Extra tools: the fuzz target (clang), the window scripts (a real window
+# under Xvfb), and the page: emscripten (whose JavaScript optimizer needs
+# acorn) and headless Chromium driven by selenium for its tests.
+extra=(clang-14 libclang-rt-14-dev xvfb xauth xdotool imagemagick xclip openbox
+  emscripten node-acorn chromium chromium-driver python3-selenium)
 
 #   (no option)  the editor and the test suite
 #   --editor     the editor only

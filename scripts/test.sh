@@ -22,3 +22,15 @@ echo "== Sanitizer build (ASan + UBSan) =="
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
+
+# The page in headless Chromium, against palorin-cli from the release build.
+# Skipped, saying so, where emscripten or Chromium is not installed
+# (scripts/deps.sh --all installs them).
+echo "== Page (WebAssembly) in headless Chromium =="
+scripts/deps.sh --all >/dev/null || echo "the page's tools could not be installed"
+if command -v emcc >/dev/null; then
+  scripts/web.sh --build build/web/site
+  /usr/bin/python3 tests/web/page_test.py --page build/web/site --cli build/release/cli/palorin-cli
+else
+  echo "page tests skipped: emcc missing (scripts/deps.sh --all)"
+fi

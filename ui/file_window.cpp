@@ -110,25 +110,16 @@ FileWindow::FileWindow(forms::TForm2& form, RunHandler run, const QWidget* besid
 
   Bind(button1, &forms::TForm2::Button1Click);
   Bind(button2, &forms::TForm2::Button2Click);
-  connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
-    form_.ActivePage = index;
-    run_(this, [form = &form_] { form->PageControl1Change(); });
-  });
+  connect(pages_, &QTabWidget::currentChanged, this,
+          [this](int index) { run_(this, [form = &form_, index] { form->TakePage(index); }); });
   connect(radioGroup1_, &QButtonGroup::idClicked, this, [this](int id) {
     // A click on the item already chosen changes nothing and runs nothing.
     if (id == form_.RadioGroup1ItemIndex) return;
-    form_.RadioGroup1ItemIndex = id;
-    run_(this, [form = &form_] { form->RadioGroup1Click(); });
+    run_(this, [form = &form_, id] { form->ClickSaveMode(id); });
   });
   connect(comboBox1_, &ComboBoxView::userChanged, this, [this] { run_(this, [] {}); });
-  connect(memo1_, &QPlainTextEdit::textChanged, this, [this] {
-    form_.Memo1Lines.clear();
-    const QString text = memo1_->toPlainText();
-    if (text.isEmpty()) return;
-    for (const QString& line : text.split(QLatin1Char('\n'))) {
-      form_.Memo1Lines.push_back(line.toStdString());
-    }
-  });
+  connect(memo1_, &QPlainTextEdit::textChanged, this,
+          [this] { form_.Memo1Edited(memo1_->toPlainText().toStdString()); });
 }
 
 void FileWindow::setVisible(bool visible) {

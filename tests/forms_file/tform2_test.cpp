@@ -433,6 +433,32 @@ TEST_F(FileWindowTest, TheSaveDialogNeverOffersAnotherModesFileAsItsOwn) {
   }
 }
 
+TEST_F(FileWindowTest, TakingThePageOrTheSaveModeAlreadyChosenRunsNothing) {
+  form2.Memo1Lines = {"x"};
+  form2.TakePage(TForm2::kLoadPage);
+  EXPECT_EQ(form2.Memo1Lines, std::vector<std::string>{"x"});
+  form2.TakePage(TForm2::kSavePage);
+  EXPECT_EQ(form2.ActivePage, TForm2::kSavePage);
+  form2.ClickSaveMode(kNativeMode);
+  EXPECT_FALSE(form2.GroupBox1Enabled);
+  form2.GroupBox1Enabled = true;
+  form2.ClickSaveMode(kNativeMode);
+  EXPECT_TRUE(form2.GroupBox1Enabled);
+}
+
+TEST_F(FileWindowTest, AnEditedMemoHoldsOneLineForEachLineFeedPlusOne) {
+  const struct {
+    const char* text;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {"", {}}, {"a", {"a"}}, {"a\nb", {"a", "b"}}, {"a\n", {"a", ""}}, {"\n\n", {"", "", ""}},
+  };
+  for (const auto& c : cases) {
+    form2.Memo1Edited(c.text);
+    EXPECT_EQ(form2.Memo1Lines, c.lines) << c.text;
+  }
+}
+
 TEST_F(FileWindowTest, WindowHidesAndKeepsItsState) {
   form2.ActivePage = TForm2::kSavePage;
   form2.RadioGroup1ItemIndex = kNativeMode;

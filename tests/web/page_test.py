@@ -1,0 +1,245 @@
+#!/usr/bin/python3
+"""The page in headless Chromium against palorin-cli, which runs the very
+same handlers natively: what the page shows and writes must be what the
+desktop shows and writes.
+
+usage: page_test.py --page DIR --cli PALORIN_CLI
+Exits 0 without running anything (saying why) when Chromium, its driver or
+selenium is missing."""
+
+import argparse
+import base64
+import functools
+import http.server
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import unittest
+
+DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "cli", "data")
+ARGS = None
+
+
+def bmp_rgb(data):
+    """The RGB bytes, top row first, of a 24-bit BMP."""
+    offset = int.from_bytes(data[10:14], "little")
+    width = int.from_bytes(data[18:22], "little", signed=True)
+    height = int.from_bytes(data[22:26], "little", signed=True)
+    assert int.from_bytes(data[28:30], "little") == 24
+    stride = (width * 3 + 3) // 4 * 4
+    rows = []
+    for y in range(abs(height)):
+        row = data[offset + y * stride: offset + y * stride + width * 3]
+        rows.append(bytes(b for i in range(0, len(row), 3) for b in (row[i + 2], row[i + 1], row[i])))
+    if height > 0:
+        rows.reverse()
+    return b"".join(rows)
+
+
+class PageTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        from selenium import webdriver
+        from selenium.webdriver.chrome.service import Service
+
+        cls.tmp = tempfile.mkdtemp(prefix="palorin-page-")
+        cls.site = os.path.join(cls.tmp, "site")
+        shutil.copytree(ARGS.page, cls.site)
+        for name in os.listdir(DATA):
+            shutil.copy(os.path.join(DATA, name), cls.site)
+        cls.downloads = os.path.join(cls.tmp, "downloads")
+        os.mkdir(cls.downloads)
+
+        handler = functools.partial(QuietHandler, directory=cls.site)
+        cls.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+        threading.Thread(target=cls.server.serve_forever, daemon=True).start()
+        cls.base = "http://127.0.0.1:%d/" % cls.server.server_address[1]
+
+        options = webdriver.ChromeOptions()
+        options.binary_location = shutil.which("chromium")
+        for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
+                     "--no-first-run", "--disable-background-networking",
+                     "--disable-component-update", "--disable-sync",
+                     "--user-data-dir=" + os.path.join(cls.tmp, "profile"),
+                     "--window-size=1000,700"):
+            options.add_argument(flag)
+        options.add_experimental_option("prefs", {
+            "download.default_directory": cls.downloads,
+            "download.prompt_for_download": False,
+        })
+        cls.driver = webdriver.Chrome(service=Service(shutil.which("chromedriver")),
+                                      options=options)
+        cls.driver.execute_cdp_cmd("Browser.setDownloadBehavior",
+                                   {"behavior": "allow", "downloadPath": cls.downloads})
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.driver.quit()
+        cls.server.shutdown()
+        shutil.rmtree(cls.tmp, ignore_errors=True)
+
+    # --- The page ---------------------------------------------------------
+    def open(self, *files):
+        query = "&".join("file=" + f for f in files)
+        self.driver.get(self.base + "index.html" + ("?" + query if query else ""))
+        self.wait(lambda: self.js("return document.documentElement.dataset.palorin") == "ready")
+
+    def js(self, script, *args):
+        return self.driver.execute_script(script, *args)
+
+    def wait(self, condition, seconds=20):
+        end = time.time() + seconds
+        while not condition():
+            if time.time() > end:
+                self.fail("timed out")
+            time.sleep(0.05)
+
+    def el(self, element_id):
+        return self.driver.find_element("id", element_id)
+
+    def canvas_rgb(self):
+        data = self.js("""
+            const c = document.getElementById('Image1');
+            const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+            let s = '';
+            for (let i = 0; i < d.length; i += 4) s += String.fromCharCode(d[i], d[i+1], d[i+2]);
+            return btoa(s);""")
+        return base64.b64decode(data)
+
+    def press(self, x, y):
+        # Pointer events at exact drawing-area pixels, through the input
+        # pipeline as a mouse would send them.
+        rect = self.js("const r = document.getElementById('Image1').getBoundingClientRect();"
+                       "return [r.left, r.top];")
+        for kind in ("mouseMoved", "mousePressed", "mouseReleased"):
+            self.driver.execute_cdp_cmd("Input.dispatchMouseEvent", {
+                "type": kind, "x": rect[0] + x, "y": rect[1] + y,
+                "button": "none" if kind == "mouseMoved" else "left", "clickCount": 1})
+
+    def type_into(self, element_id, text):
+        box = self.el(element_id)
+        box.clear()
+        box.send_keys(text)
+
+    def panels(self):
+        return [self.el("Panel%d" % i).text for i in range(3)]
+
+    # --- The desktop's handlers, natively ---------------------------------
+    def cli(self, *args, stdin=None):
+        return subprocess.run([ARGS.cli, *args], input=stdin, capture_output=True, text=True,
+                              cwd=self.site)
+
+    def cli_render(self, *files):
+        out = os.path.join(self.tmp, "render.bmp")
+        self.assertEqual(self.cli("render", "-o", out, *files).returncode, 0)
+        with open(out, "rb") as f:
+            return bmp_rgb(f.read())
+
+    def cli_play(self, script):
+        out = os.path.join(self.tmp, "play.bmp")
+        result = self.cli("play", "--bmp", out, stdin=script)
+        with open(out, "rb") as f:
+            return bmp_rgb(f.read()), result.stdout
+
+    # --- Tests ---------------------------------------------------------------
+    def test_a_linked_file_shows_what_the_cli_renders(self):
+        for name in ("small.pln", "wide.pln"):
+            self.open(name)
+            self.assertEqual(self.canvas_rgb(), self.cli_render(name), name)
+            self.assertFalse(self.el("Form2").is_displayed())
+
+    def test_presses_place_the_blocks_the_desktop_places(self):
+        self.open()
+        from selenium.webdriver.support.select import Select
+        Select(self.el("Form1-ComboBox1").find_element("xpath", "../select")).select_by_index(2)
+        Select(self.el("Form1-ComboBox6").find_element("xpath", "../select")).select_by_index(4)
+        points = [(100, 100), (124, 100), (250, 200)]
+        for x, y in points:
+            self.press(x, y)
+        script = "colour red\nmode XY\n" + "".join("press %d %d\n" % p for p in points)
+        expected, state = self.cli_play(script)
+        self.assertEqual(self.canvas_rgb(), expected)
+        self.assertEqual(" ".join(self.panels()), state.split(" LogPos")[0])
+
+    def test_undo_and_redo_move_by_the_typed_step(self):
+        self.open("small.pln")
+        self.type_into("Form1-ComboBox5", "4")
+        self.el("Form1-Button1").click()
+        expected, state = self.cli_play("load small.pln\nstep 4\nundo\n")
+        self.assertEqual(self.canvas_rgb(), expected)
+        self.assertEqual(" ".join(self.panels()), state.split(" LogPos")[0])
+        self.type_into("Form1-ComboBox5", "3")
+        self.el("Form1-Button2").click()
+        expected, state = self.cli_play("load small.pln\nstep 4\nundo\nstep 3\nredo\n")
+        self.assertEqual(self.canvas_rgb(), expected)
+        self.assertEqual(" ".join(self.panels()), state.split(" LogPos")[0])
+
+    def test_a_bad_step_text_shows_the_error_box(self):
+        self.open()
+        self.type_into("Form1-ComboBox5", "1x")
+        self.el("Form1-Button1").click()
+        _, out = self.cli_play("step 1x\nundo\n")
+        self.assertTrue(self.js("return document.getElementById('ErrorBox').open"))
+        self.assertEqual("error: " + self.el("ErrorBoxText").text, out.splitlines()[0])
+        self.assertEqual(self.el("ErrorBoxTitle").text, "palorin")
+
+    def test_a_two_part_series_loads_in_either_order(self):
+        expected = self.cli_render("wide_1.txt", "wide_2.txt")
+        for order in (("wide_1.txt", "wide_2.txt"), ("wide_2.txt", "wide_1.txt")):
+            self.open(*order)
+            self.assertEqual(self.canvas_rgb(), expected, order)
+            self.assertFalse(self.el("Form2").is_displayed(), order)
+
+    def test_a_native_save_downloads_the_bytes_the_desktop_writes(self):
+        self.open("wide_1.txt", "wide_2.txt")
+        self.el("Form1-Button5").click()
+        self.el("TabSheet2Tab").click()
+        self.driver.find_element("css selector", "input[name=mode][value='1']").click()
+        self.el("Form2-Button1").click()
+        prompt = self.driver.switch_to.alert
+        prompt.send_keys("saved")
+        prompt.accept()
+        path = os.path.join(self.downloads, "saved.pln")
+        self.wait(lambda: os.path.exists(path) and os.path.getsize(path) > 0)
+        expected = os.path.join(self.tmp, "desktop.pln")
+        result = self.cli("convert", "--to", "native", "-o", expected, "wide_1.txt", "wide_2.txt")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        with open(path, "rb") as a, open(expected, "rb") as b:
+            self.assertEqual(a.read(), b.read())
+
+
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
+                      ".wasm": "application/wasm", ".js": "text/javascript"}
+
+    def log_message(self, *args):
+        pass
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--page", required=True)
+    parser.add_argument("--cli", required=True)
+    ARGS, rest = parser.parse_known_args()
+    ARGS.cli = os.path.abspath(ARGS.cli)
+    missing = [t for t in ("chromium", "chromedriver") if shutil.which(t) is None]
+    try:
+        import selenium  # noqa: F401
+    except ImportError:
+        missing.append("python3-selenium")
+    if missing:
+        print("page tests skipped: missing " + ", ".join(missing) + " (scripts/deps.sh --all)")
+        return 0
+    result = unittest.main(argv=[sys.argv[0], *rest], exit=False, verbosity=2).result
+    failed = len(result.failures) + len(result.errors)
+    print("%d passed, %d failed" % (result.testsRun - failed, failed))
+    return 0 if result.wasSuccessful() else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

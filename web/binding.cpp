@@ -1,0 +1,404 @@
+// The page's binding to the two windows' behaviour: the same role as ui/ for
+// Qt. The page's script forwards the user's input here (after which the
+// handler runs through forms::Dispatch) and reads the windows' data back as
+// one JSON text to show it. Nothing is decided here that the forms decide.
+#include <emscripten/emscripten.h>
+#include <sys/stat.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/file_name.h"
+#include "forms/dispatch.h"
+#include "forms/tform1.h"
+#include "forms/tform2.h"
+
+// The page's side of the clipboard and of the save dialog (page.js).
+EM_JS(void, PageCopyRgba, (const std::uint8_t* rgba, int width, int height),
+      { Module.palorinCopyRgba(rgba, width, height); });
+// The name typed for a save, in memory the page allocated, or null.
+EM_JS(char*, PageAskSaveName, (const char* title, const char* last),
+      { return Module.palorinAskSaveName(UTF8ToString(title), UTF8ToString(last)); });
+
+namespace palorin::web {
+
+namespace {
+
+// Where the page puts the files the user chose or dropped, and where saves
+// land before they are handed to the browser as downloads.
+constexpr const char* kSaveFolder = "/save/";
+
+class Editor final : public forms::Services {
+ public:
+  Editor() : form1(*this), form2(form1, *this) {
+    form1.scene.canvas.SetRefreshHandler([this] { rasterChanged = true; });
+    // Start-up: the main window is created first, then the hidden file window.
+    form1.FormCreate();
+    form2.FormCreate();
+  }
+
+  void CopyToClipboard(const render::Raster& raster) override {
+    // The copy is taken now, so drawing after the click cannot change it.
+    ToRgba(raster, clip);
+    PageCopyRgba(clip.data(), render::kRasterWidth, render::kRasterHeight);
+  }
+  void ShowFileWindow() override { form2.Visible = true; }
+  void CloseMainWindow() override {
+    // The file window goes with the main window; the page's editor ends.
+    form2.Visible = false;
+    ended = true;
+  }
+  std::optional<std::string> RunOpenDialog(forms::FileDialog& dialog) override {
+    // The browser's file picker runs before the click reaches the form; its
+    // choice, already written into the page's file system, is the answer.
+    std::optional<std::string> answer = std::move(openAnswer);
+    openAnswer.reset();
+    if (answer) dialog.FileName = *answer;
+    return answer;
+  }
+  std::optional<std::string> RunSaveDialog(forms::FileDialog& dialog) override {
+    const std::string last = BaseName(dialog.FileName);
+    // The page asks for the name with the dialog's title and the name last
+    // chosen, which the dialog offers again.
+    char* typed = PageAskSaveName(dialog.Title.c_str(), last.c_str());
+    if (typed == nullptr) return std::nullopt;
+    std::string name = WithDefaultExt(typed, dialog.DefaultExt);
+    std::free(typed);
+    name = kSaveFolder + name;
+    dialog.FileName = name;
+    return name;
+  }
+
+  static std::string BaseName(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+  }
+
+  static void ToRgba(const render::Raster& raster, std::vector<std::uint8_t>& out) {
+    const std::size_t n = static_cast<std::size_t>(render::kRasterWidth) * render::kRasterHeight;
+    out.resize(n * 4);
+    const render::Pixel* p = raster.Data();
+    for (std::size_t i = 0; i < n; ++i) {
+      out[4 * i] = static_cast<std::uint8_t>(p[i] >> 16);
+      out[4 * i + 1] = static_cast<std::uint8_t>(p[i] >> 8);
+      out[4 * i + 2] = static_cast<std::uint8_t>(p[i]);
+      out[4 * i + 3] = 0xff;
+    }
+  }
+
+  forms::TForm1 form1;
+  forms::TForm2 form2;
+  std::optional<std::string> openAnswer;
+  std::vector<std::uint8_t> rgba;
+  std::vector<std::uint8_t> clip;
+  bool rasterChanged = true;
+  bool ended = false;
+  std::string error;  // the last handler's error box text, empty for none
+  std::string json;
+};
+
+std::unique_ptr<Editor> editor;
+
+// Runs one handler the way ui/ does: through Dispatch, which turns a raised
+// error into the error box's text. Returns that text, empty for none. An
+// ended editor takes no more input.
+template <typename Handler>
+const char* Run(Handler&& handler) {
+  editor->error.clear();
+  if (editor->ended) return "";
+  if (auto text = forms::Dispatch(std::forward<Handler>(handler))) editor->error = *text;
+  return editor->error.c_str();
+}
+
+forms::ComboBox* Box(int form, int box) {
+  forms::TForm1& f1 = editor->form1;
+  if (form == 2) return box == 1 ? &editor->form2.ComboBox1 : nullptr;
+  switch (box) {
+    case 1:
+      return &f1.ComboBox1;
+    case 2:
+      return &f1.ComboBox2;
+    case 3:
+      return &f1.ComboBox3;
+    case 4:
+      return &f1.ComboBox4;
+    case 5:
+      return &f1.ComboBox5;
+    case 6:
+      return &f1.ComboBox6;
+    default:
+      return nullptr;
+  }
+}
+
+// The handler a box's change runs: the colour and mode boxes have one, the
+// others run an empty one, so that the windows show their data again.
+void BoxChanged(int form, int box) {
+  if (form != 1) return;
+  if (box == 1) editor->form1.ComboBox1Change();
+  if (box == 6) editor->form1.ComboBox6Change();
+}
+
+// --- The JSON the page reads -------------------------------------------
+
+void Quote(std::string& out, const std::string& s) {
+  out += '"';
+  for (const char c : s) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (u < 0x20) {
+      static constexpr char kHex[] = "0123456789abcdef";
+      out += "\\u00";
+      out += kHex[u >> 4];
+      out += kHex[u & 15];
+    } else {
+      out += c;
+    }
+  }
+  out += '"';
+}
+
+void Colour(std::string& out, const forms::Color& c) {
+  switch (c.kind) {
+    case forms::Color::Kind::WindowText:
+      out += "\"text\"";
+      return;
+    case forms::Color::Kind::ButtonFace:
+      out += "\"face\"";
+      return;
+    case forms::Color::Kind::Rgb:
+      break;
+  }
+  out += "\"rgb(" + std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b) +
+         ")\"";
+}
+
+void BoxJson(std::string& out, const forms::ComboBox& box) {
+  out += "{\"items\":[";
+  for (std::size_t i = 0; i < box.Items.size(); ++i) {
+    if (i > 0) out += ',';
+    Quote(out, box.Items[i]);
+  }
+  out += "],\"text\":";
+  Quote(out, box.Text);
+  out += ",\"index\":" + std::to_string(box.ItemIndex);
+  out += box.Enabled ? ",\"enabled\":true}" : ",\"enabled\":false}";
+}
+
+template <std::size_t N>
+void LabelsJson(std::string& out, const std::array<forms::Label, N>& labels) {
+  out += '[';
+  for (std::size_t i = 0; i < N; ++i) {
+    if (i > 0) out += ',';
+    Colour(out, labels[i].FontColor);
+  }
+  out += ']';
+}
+
+}  // namespace
+
+}  // namespace palorin::web
+
+using palorin::web::editor;
+using palorin::web::Run;
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE void palorin_start() {
+  // The page's file system starts with every permission bit masked, so a
+  // saved file would be created unreadable and could not be handed to the
+  // browser; a process normally starts with 022.
+  ::umask(022);
+  editor = std::make_unique<palorin::web::Editor>();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* palorin_caption(int form) {
+  return form == 1 ? palorin::forms::kMainCaption.data() : palorin::forms::kFileCaption.data();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* palorin_error_title() {
+  static const std::string title = palorin::forms::ErrorBoxTitle("palorin");
+  return title.c_str();
+}
+
+// The raster as RGBA bytes for the canvas, or null when it has not changed
+// since the last call.
+EMSCRIPTEN_KEEPALIVE const std::uint8_t* palorin_raster_if_changed() {
+  if (!editor->rasterChanged) return nullptr;
+  editor->rasterChanged = false;
+  palorin::web::Editor::ToRgba(editor->form1.raster(), editor->rgba);
+  return editor->rgba.data();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* palorin_state() {
+  using namespace palorin::web;
+  std::string& out = editor->json;
+  palorin::forms::TForm1& f1 = editor->form1;
+  palorin::forms::TForm2& f2 = editor->form2;
+  out = "{\"ended\":";
+  out += editor->ended ? "true" : "false";
+  out += ",\"boxes1\":[";
+  for (int b = 1; b <= 6; ++b) {
+    if (b > 1) out += ',';
+    BoxJson(out, *Box(1, b));
+  }
+  out += "],\"sizeLabels\":[";
+  const auto labels = f1.SizeLabels();
+  for (std::size_t i = 0; i < labels.size(); ++i) {
+    if (i > 0) out += ',';
+    Colour(out, labels[i]->FontColor);
+  }
+  out += "],\"panels\":[";
+  for (std::size_t i = 0; i < 3; ++i) {
+    if (i > 0) out += ',';
+    Quote(out, f1.StatusBar1().Panels[i]);
+  }
+  out += "],\"visible\":";
+  out += f2.Visible ? "true" : "false";
+  out += ",\"page\":" + std::to_string(f2.ActivePage);
+  out += ",\"radio\":" + std::to_string(f2.RadioGroup1ItemIndex);
+  out += ",\"part\":";
+  BoxJson(out, f2.ComboBox1);
+  out += ",\"group1\":";
+  out += f2.GroupBox1Enabled ? "true" : "false";
+  out += ",\"memo\":[";
+  for (std::size_t i = 0; i < f2.Memo1Lines.size(); ++i) {
+    if (i > 0) out += ',';
+    Quote(out, f2.Memo1Lines[i]);
+  }
+  out += "],\"label11\":";
+  Quote(out, f2.Label11.Caption);
+  out += ",\"label11Colour\":";
+  Colour(out, f2.Label11.FontColor);
+  out += ",\"saveLabels\":";
+  LabelsJson(out, f2.SaveLabels);
+  out += ",\"loadLabels\":";
+  LabelsJson(out, f2.LoadLabels);
+  out += ",\"saveBars\":[";
+  for (std::size_t i = 0; i < 5; ++i) {
+    if (i > 0) out += ',';
+    Colour(out, f2.SaveBars[i].Brush);
+  }
+  out += "],\"loadBars\":[";
+  for (std::size_t i = 0; i < 5; ++i) {
+    if (i > 0) out += ',';
+    Colour(out, f2.LoadBars[i].Brush);
+  }
+  out += "],\"saved\":";
+  if (const auto& save = f2.LastSave()) {
+    Quote(out, save->fileName);
+  } else {
+    out += "null";
+  }
+  out += '}';
+  return out.c_str();
+}
+
+// --- Input: each call updates the data the way the user changed it and runs
+// the handler the control has; the result is the error box text, "" for none.
+
+EMSCRIPTEN_KEEPALIVE const char* palorin_press(int button, int x, int y) {
+  const auto b = button == 2   ? palorin::forms::MouseButton::Right
+                 : button == 1 ? palorin::forms::MouseButton::Middle
+                               : palorin::forms::MouseButton::Left;
+  return Run([b, x, y] { editor->form1.Image1MouseDown(b, 0, x, y); });
+}
+
+EMSCRIPTEN_KEEPALIVE const char* palorin_move(int x, int y) {
+  return Run([x, y] { editor->form1.Image1MouseMove(0, x, y); });
+}
+
+// Buttons of the main window (1..6) and of the file window (1, 2).
+EMSCRIPTEN_KEEPALIVE const char* palorin_click(int form, int button) {
+  return Run([form, button] {
+    palorin::forms::TForm1& f1 = editor->form1;
+    palorin::forms::TForm2& f2 = editor->form2;
+    if (form == 1) {
+      switch (button) {
+        case 1:
+          f1.Button1Click();
+          break;
+        case 2:
+          f1.Button2Click();
+          break;
+        case 3:
+          f1.Button3Click();
+          break;
+        case 4:
+          f1.Button4Click();
+          break;
+        case 5:
+          f1.Button5Click();
+          break;
+        case 6:
+          f1.Button6Click();
+          break;
+        default:
+          break;
+      }
+    } else if (button == 2) {
+      f2.Button2Click();
+    }
+  });
+}
+
+// "実行" with the file picker's answer: a path in the page's file system, or
+// null when the picker was cancelled.
+EMSCRIPTEN_KEEPALIVE const char* palorin_execute(const char* chosen) {
+  if (chosen != nullptr) editor->openAnswer = std::string(chosen);
+  const char* result = Run([] { editor->form2.Button1Click(); });
+  editor->openAnswer.reset();
+  return result;
+}
+
+EMSCRIPTEN_KEEPALIVE const char* palorin_box_text(int form, int box, const char* text) {
+  palorin::forms::ComboBox* target = palorin::web::Box(form, box);
+  if (target == nullptr || !target->Enabled) return "";
+  return Run([form, box, target, t = std::string(text)] {
+    target->SetText(t);
+    palorin::web::BoxChanged(form, box);
+  });
+}
+
+EMSCRIPTEN_KEEPALIVE const char* palorin_box_choose(int form, int box, int index) {
+  palorin::forms::ComboBox* target = palorin::web::Box(form, box);
+  if (target == nullptr || !target->Enabled) return "";
+  return Run([form, box, target, index] {
+    target->Choose(index);
+    palorin::web::BoxChanged(form, box);
+  });
+}
+
+EMSCRIPTEN_KEEPALIVE const char* palorin_page(int page) {
+  return Run([page] { editor->form2.TakePage(page); });
+}
+
+EMSCRIPTEN_KEEPALIVE const char* palorin_save_mode(int item) {
+  return Run([item] { editor->form2.ClickSaveMode(item); });
+}
+
+// A window's close box: the main window's closes it as End does, which ends
+// the editor; the file window's only hides it, its state lives on.
+EMSCRIPTEN_KEEPALIVE const char* palorin_close(int form) {
+  return Run([form] {
+    if (form == 1) {
+      editor->CloseMainWindow();
+    } else {
+      editor->form2.Visible = false;
+    }
+  });
+}
+
+// The user edited the header memo: the text it now holds.
+EMSCRIPTEN_KEEPALIVE void palorin_memo(const char* text) {
+  if (!editor->ended) editor->form2.Memo1Edited(text);
+}
+
+}  // extern "C"

@@ -1,0 +1,266 @@
+// The page's front end: it forwards the user's input to the windows' handlers
+// (compiled from forms/) and shows their data again after each one, as the
+// desktop binding does. It decides nothing the forms decide.
+"use strict";
+
+createPalorin().then((M) => {
+  const api = {
+    start: M.cwrap("palorin_start", null, []),
+    state: M.cwrap("palorin_state", "string", []),
+    raster: M.cwrap("palorin_raster_if_changed", "number", []),
+    errorTitle: M.cwrap("palorin_error_title", "string", []),
+    caption: M.cwrap("palorin_caption", "string", ["number"]),
+    press: M.cwrap("palorin_press", "string", ["number", "number", "number"]),
+    move: M.cwrap("palorin_move", "string", ["number", "number"]),
+    click: M.cwrap("palorin_click", "string", ["number", "number"]),
+    execute: M.cwrap("palorin_execute", "string", ["string"]),
+    boxText: M.cwrap("palorin_box_text", "string", ["number", "number", "string"]),
+    boxChoose: M.cwrap("palorin_box_choose", "string", ["number", "number", "number"]),
+    page: M.cwrap("palorin_page", "string", ["number"]),
+    saveMode: M.cwrap("palorin_save_mode", "string", ["number"]),
+    memo: M.cwrap("palorin_memo", null, ["string"]),
+    close: M.cwrap("palorin_close", "string", ["number"]),
+  };
+  const $ = (id) => document.getElementById(id);
+  const canvas = $("Image1");
+  const W = canvas.width, H = canvas.height;  // the raster's size, one to one
+  const ctx = canvas.getContext("2d", { alpha: false });
+  const image = ctx.createImageData(W, H);
+  const errorBox = $("ErrorBox");
+  const picker = $("OpenDialog1");
+
+  // --- Showing the data --------------------------------------------------
+  const colour = (c) => (c === "text" ? "var(--text)" : c === "face" ? "var(--face)" : c);
+
+  const combos = [];
+  for (const div of document.querySelectorAll(".combo")) {
+    const form = Number(div.dataset.form), box = Number(div.dataset.box);
+    const select = document.createElement("select");
+    const input = document.createElement("input");
+    input.id = `Form${form}-ComboBox${box}`;
+    div.append(select, input);
+    // Typing leaves no entry selected; choosing from the list selects it.
+    input.addEventListener("input", () => run(() => api.boxText(form, box, input.value)));
+    select.addEventListener("change", () =>
+      run(() => api.boxChoose(form, box, select.selectedIndex)));
+    combos.push({ form, box, div, select, input, items: null });
+  }
+  function showBox(c, data) {
+    const joined = data.items.join("\n");
+    if (c.items !== joined) {
+      c.select.replaceChildren(...data.items.map((t) => new Option(t)));
+      c.items = joined;
+    }
+    // The list is seen only through its arrow, and stays with no entry
+    // selected, so that choosing the entry already shown is a choice too.
+    c.select.selectedIndex = -1;
+    if (c.input.value !== data.text) c.input.value = data.text;
+    c.select.disabled = c.input.disabled = !data.enabled;
+    c.div.classList.toggle("disabled", !data.enabled);
+  }
+
+  for (const div of document.querySelectorAll(".indicators")) {
+    const first = Number(div.dataset.first), left0 = Number(div.dataset.left);
+    for (let part = 0; part < 5; ++part) {
+      const left = left0 + 24 * part;
+      const digit = document.createElement("span");
+      digit.className = "digit";
+      digit.id = `Form2-Label${first + part}`;
+      digit.textContent = "１２３４５"[part];
+      digit.style.cssText = `left:${left}px;top:16px`;
+      const bar = document.createElement("span");
+      bar.className = "bar";
+      bar.id = `Form2-Shape${first + part}`;
+      bar.style.cssText = `left:${left - 5}px;top:33px`;
+      div.parentElement.append(digit, bar);
+    }
+    div.remove();
+  }
+
+  function paint() {
+    const ptr = api.raster();
+    if (ptr === 0) return;
+    image.data.set(M.HEAPU8.subarray(ptr, ptr + W * H * 4));
+    ctx.putImageData(image, 0, 0);
+  }
+
+  function show() {
+    const s = JSON.parse(api.state());
+    paint();
+    document.body.classList.toggle("ended", s.ended);
+    for (const c of combos) showBox(c, c.form === 1 ? s.boxes1[c.box - 1] : s.part);
+    s.sizeLabels.forEach((c, i) => ($(`Form1-Label${i + 1}`).style.color = colour(c)));
+    s.panels.forEach((t, i) => {
+      if ($(`Panel${i}`).textContent !== t) $(`Panel${i}`).textContent = t;
+    });
+    $("Form2").hidden = !s.visible;
+    $("TabSheet1").hidden = s.page !== 0;
+    $("TabSheet2").hidden = s.page !== 1;
+    $("TabSheet1Tab").classList.toggle("active", s.page === 0);
+    $("TabSheet2Tab").classList.toggle("active", s.page === 1);
+    for (const r of document.querySelectorAll("input[name=mode]")) {
+      r.checked = Number(r.value) === s.radio;
+    }
+    $("Form2-GroupBox1").disabled = !s.group1;
+    const memo = s.memo.join("\n");
+    if ($("Memo1").value !== memo) $("Memo1").value = memo;
+    $("Form2-Label11").textContent = s.label11;
+    $("Form2-Label11").style.color = colour(s.label11Colour);
+    for (let i = 0; i < 5; ++i) {
+      $(`Form2-Label${i + 1}`).style.color = colour(s.saveLabels[i]);
+      $(`Form2-Label${i + 6}`).style.color = colour(s.loadLabels[i]);
+      $(`Form2-Shape${i + 1}`).style.background = colour(s.saveBars[i]);
+      $(`Form2-Shape${i + 6}`).style.background = colour(s.loadBars[i]);
+    }
+    return s;
+  }
+
+  // Runs one input and shows the data again; a handler's error then shows in
+  // the modal error box. Returns whether the handler ended without one.
+  function run(input) {
+    const error = input();
+    const s = show();
+    if (error) {
+      $("ErrorBoxTitle").textContent = api.errorTitle();
+      $("ErrorBoxText").textContent = error;
+      if (!errorBox.open) errorBox.showModal();
+    }
+    return { ok: !error, state: s };
+  }
+
+  // --- The platform's side of the windows ----------------------------------
+  M.palorinCopyRgba = (ptr, w, h) => {
+    const copy = new ImageData(new Uint8ClampedArray(M.HEAPU8.slice(ptr, ptr + w * h * 4)), w, h);
+    const c = document.createElement("canvas");
+    c.width = w;
+    c.height = h;
+    c.getContext("2d").putImageData(copy, 0, 0);
+    c.toBlob((png) => {
+      if (!png || !navigator.clipboard || typeof ClipboardItem === "undefined") return;
+      navigator.clipboard.write([new ClipboardItem({ "image/png": png })]).catch((e) =>
+        console.warn("clipboard:", e.message));
+    }, "image/png");
+  };
+  M.palorinAskSaveName = (title, last) => {
+    const name = window.prompt(title, last);
+    if (name === null || name === "") return 0;
+    const n = M.lengthBytesUTF8(name) + 1;
+    const p = M._malloc(n);
+    M.stringToUTF8(name, p, n);
+    return p;
+  };
+
+  function download(path) {
+    const bytes = M.FS.readFile(path);
+    const a = document.createElement("a");
+    a.href = URL.createObjectURL(new Blob([bytes], { type: "application/octet-stream" }));
+    a.download = path.slice(path.lastIndexOf("/") + 1);
+    document.body.append(a);
+    a.click();
+    a.remove();
+    M.FS.unlink(path);
+    setTimeout(() => URL.revokeObjectURL(a.href), 60000);
+  }
+
+  // Chosen, dropped or linked files go into the page's file system and are
+  // answered to the open dialog one by one, in the order given; an error box
+  // ends the series there.
+  let openSerial = 0;
+  function place(name, bytes) {
+    const dir = `/open/${++openSerial}`;
+    M.FS.mkdir(dir);
+    const path = `${dir}/${name}`;
+    if (bytes) M.FS.writeFile(path, bytes);
+    return path;
+  }
+  function executeAll(paths) {
+    let ok = true;
+    for (const path of paths) {
+      ok = ok && run(() => api.execute(path)).ok;
+      // A file read is read whole; its copy is not needed any more.
+      if (M.FS.analyzePath(path).exists) M.FS.unlink(path);
+      M.FS.rmdir(path.slice(0, path.lastIndexOf("/")));
+    }
+  }
+  // As a user would: show the file window, take its load page, execute.
+  function loadAll(paths) {
+    let s = JSON.parse(api.state());
+    if (!s.visible && !run(() => api.click(1, 5)).ok) return;
+    if (s.page !== 0 && !run(() => api.page(0)).ok) return;
+    executeAll(paths);
+  }
+  async function filesToPaths(files) {
+    const paths = [];
+    for (const f of files) paths.push(place(f.name, new Uint8Array(await f.arrayBuffer())));
+    return paths;
+  }
+
+  // --- Input ---------------------------------------------------------------
+  const bind = (id, fn) => $(id).addEventListener("click", fn);
+  for (let b = 1; b <= 6; ++b) bind(`Form1-Button${b}`, () => run(() => api.click(1, b)));
+  bind("Form2-Button2", () => run(() => api.click(2, 2)));
+  // The close boxes: the main window's ends the editor as End does, the file
+  // window's only hides it.
+  bind("Form1-Close", () => run(() => api.close(1)));
+  bind("Form2-Close", () => run(() => api.close(2)));
+  bind("Form2-Button1", () => {
+    if (JSON.parse(api.state()).page === 0) {
+      picker.value = "";
+      picker.click();
+    } else {
+      const { state } = run(() => api.execute(null));
+      if (state.saved) download(state.saved);
+    }
+  });
+  picker.addEventListener("change", async () => executeAll(await filesToPaths(picker.files)));
+  picker.addEventListener("cancel", () => run(() => api.execute(null)));
+  bind("TabSheet1Tab", () => run(() => api.page(0)));
+  bind("TabSheet2Tab", () => run(() => api.page(1)));
+  for (const r of document.querySelectorAll("input[name=mode]")) {
+    r.addEventListener("click", () => run(() => api.saveMode(Number(r.value))));
+  }
+  $("Memo1").addEventListener("input", () => api.memo($("Memo1").value));
+
+  const buttonOf = (e) => (e.button === 2 ? 2 : e.button === 1 ? 1 : 0);
+  canvas.addEventListener("pointerdown", (e) =>
+    run(() => api.press(buttonOf(e), Math.floor(e.offsetX), Math.floor(e.offsetY))));
+  canvas.addEventListener("pointermove", (e) =>
+    run(() => api.move(Math.floor(e.offsetX), Math.floor(e.offsetY))));
+  canvas.addEventListener("contextmenu", (e) => e.preventDefault());
+
+  document.addEventListener("dragover", (e) => e.preventDefault());
+  document.addEventListener("drop", async (e) => {
+    e.preventDefault();
+    loadAll(await filesToPaths(e.dataTransfer.files));
+  });
+
+  // --- Start-up: the windows, then the linked files ------------------------
+  M.FS.mkdir("/open");
+  M.FS.mkdir("/save");
+  api.start();
+  $("Form1-Caption").textContent = document.title = api.caption(1);
+  $("Form2-Caption").textContent = api.caption(2);
+  show();
+
+  (async () => {
+    const links = new URLSearchParams(location.search).getAll("file");
+    const paths = [];
+    for (const link of links) {
+      const url = new URL(link, location.href);
+      const name = decodeURIComponent(url.pathname.slice(url.pathname.lastIndexOf("/") + 1));
+      let bytes = null;
+      // Only the page's own origin; a file that cannot be fetched is answered
+      // all the same, so that the load reports it as it reports any missing file.
+      if (url.origin === location.origin) {
+        try {
+          const r = await fetch(url);
+          if (r.ok) bytes = new Uint8Array(await r.arrayBuffer());
+        } catch (e) {
+          console.warn("fetch:", e.message);
+        }
+      }
+      paths.push(place(name || "file", bytes));
+    }
+    if (paths.length > 0) loadAll(paths);
+  })().finally(() => (document.documentElement.dataset.palorin = "ready"));
+});
