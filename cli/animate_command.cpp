@@ -89,21 +89,9 @@ int RunAnimate(const std::vector<std::string>& args, Io& io) {
   auto session = std::make_unique<Session>();
   if (!LoadPicture(*session, parsed->operands, "animate", io)) return kExitFailure;
 
-  try {
-    const std::string bytes =
-        EncodeBuildAnimation(session->form1().log(), session->raster(), options);
-    if (output) {
-      WriteOutputFile(*output, bytes);
-    } else {
-      io.out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-      io.out.flush();
-      if (!io.out) throw Error("writing to standard output failed");
-    }
-  } catch (const Error& e) {
-    io.err << "palorin-cli animate: " << e.what() << "\n";
-    return kExitFailure;
-  }
-  return kExitOk;
+  return DeliverImage(
+      "animate", output,
+      [&] { return EncodeBuildAnimation(session->form1().log(), session->raster(), options); }, io);
 }
 
 }  // namespace palorin::cli

@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "base/error.h"
 #include "base/file_write.h"
 #include "cli/escape.h"
 #include "fileio/block_text.h"
@@ -73,6 +74,24 @@ bool PrintErrorBoxes(const Outcome& outcome, std::string_view command, Io& io) {
     io.err << "palorin-cli " << command << ": error: " << box << "\n";
   }
   return outcome.errorBoxes.empty();
+}
+
+int DeliverImage(std::string_view command, const std::optional<std::string>& output,
+                 const std::function<std::string()>& encode, Io& io) {
+  try {
+    const std::string bytes = encode();
+    if (output) {
+      WriteOutputFile(*output, bytes);
+    } else {
+      io.out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+      io.out.flush();
+      if (!io.out) throw Error("writing to standard output failed");
+    }
+  } catch (const Error& e) {
+    io.err << "palorin-cli " << command << ": " << e.what() << "\n";
+    return kExitFailure;
+  }
+  return kExitOk;
 }
 
 void WriteOutputFile(const std::string& path, std::string_view bytes) {

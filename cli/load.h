@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,6 +41,12 @@ bool LoadPicture(Session& session, const std::vector<std::string>& names, std::s
 // Prints the error boxes of an action as "palorin-cli COMMAND: error: TEXT";
 // true when there were none.
 bool PrintErrorBoxes(const Outcome& outcome, std::string_view command, Io& io);
+
+// Encodes an image and writes it to `output`, or to standard output without
+// one; an encoding or writing failure is printed as "palorin-cli COMMAND: …".
+// Returns the exit status.
+int DeliverImage(std::string_view command, const std::optional<std::string>& output,
+                 const std::function<std::string()>& encode, Io& io);
 
 // Writes an output file whole, replacing it only once complete.
 void WriteOutputFile(const std::string& path, std::string_view bytes);

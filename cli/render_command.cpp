@@ -50,20 +50,8 @@ int RunRender(const std::vector<std::string>& args, Io& io) {
     session->form1().ReDraw(*upto);
   }
 
-  try {
-    const std::string bytes = EncodeImage(session->raster(), format, *scale);
-    if (output) {
-      WriteOutputFile(*output, bytes);
-    } else {
-      io.out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-      io.out.flush();
-      if (!io.out) throw Error("writing to standard output failed");
-    }
-  } catch (const Error& e) {
-    io.err << "palorin-cli render: " << e.what() << "\n";
-    return kExitFailure;
-  }
-  return kExitOk;
+  return DeliverImage(
+      "render", output, [&] { return EncodeImage(session->raster(), format, *scale); }, io);
 }
 
 }  // namespace palorin::cli
