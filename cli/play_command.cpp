@@ -9,12 +9,13 @@
 #include "cli/help.h"
 #include "cli/load.h"
 #include "cli/script.h"
+#include "forms/state_line.h"
 #include "render/bmp.h"
 
 namespace palorin::cli {
 
 int RunPlay(const std::vector<std::string>& args, Io& io) {
-  const auto parsed = ParseArgs("play", args, {{"trace", 0, false}, {"bmp", 0, true}}, io.err);
+  const auto parsed = ParseArgs("play", args, {{"trace", 0, false}, {"state", 0, false}, {"bmp", 0, true}}, io.err);
   if (!parsed) return kExitUsage;
   if (parsed->help) {
     io.out << kPlayHelp;
@@ -22,6 +23,7 @@ int RunPlay(const std::vector<std::string>& args, Io& io) {
   }
   if (parsed->operands.size() > 1) return Usage("play", "more than one SCRIPT given", io);
   const bool trace = parsed->Has("trace");
+  const bool state = parsed->Has("state");
   const std::optional<std::string> bmp = parsed->Value("bmp");
   if (bmp && bmp->empty()) return Usage("play", "--bmp needs a file name", io);
 
@@ -53,6 +55,7 @@ int RunPlay(const std::vector<std::string>& args, Io& io) {
     }
     for (const std::string& box : outcome.errorBoxes) io.out << "error: " << box << "\n";
     if (trace) io.out << session->TraceLine() << "\n";
+    if (state) io.out << "state: " << forms::StateLine(session->form1(), session->form2()) << "\n";
   }
   if (script->bad()) {
     io.err << "palorin-cli play: reading the script failed\n";

@@ -66,10 +66,12 @@ struct FreeText {
   Kind kind;
   bool mayBeEmpty;
 };
-constexpr std::array<FreeText, 7> kFreeText{{
+constexpr std::array<FreeText, 9> kFreeText{{
     {"colour", Kind::Colour, false},
     {"colour-text", Kind::ColourText, true},
     {"mode", Kind::Mode, false},
+    {"mode-text", Kind::ModeText, true},
+    {"key", Kind::Key, false},
     {"step", Kind::Step, true},
     {"part", Kind::Part, true},
     {"load", Kind::Load, false},
@@ -121,7 +123,9 @@ ParsedLine ParseLine(std::string_view line) {
     if (keyword != entry.keyword) continue;
     if (rest.empty() && !entry.mayBeEmpty) {
       return Fail(Shown(keyword) + " needs a " +
-                  (entry.kind == Kind::Load || entry.kind == Kind::Save ? "file name" : "name"));
+                  (entry.kind == Kind::Load || entry.kind == Kind::Save ? "file name"
+                   : entry.kind == Kind::Key                         ? "key"
+                                                                     : "name"));
     }
     Action action;
     action.kind = entry.kind;

@@ -17,6 +17,7 @@ struct Action {
     Colour,      // colour NAME (text = NAME)
     ColourText,  // colour-text TEXT
     Mode,        // mode NAME (text = NAME)
+    ModeText,    // mode-text TEXT
     Size,        // size AXIS N (axis, entry = N - 1)
     SizeText,    // size-text AXIS TEXT
     Step,        // step TEXT
@@ -34,6 +35,7 @@ struct Action {
     LoadCancel,
     SaveCancel,
     Cancel,
+    Key,  // key KEYS (text = KEYS, as "Ctrl+Shift+Z")
   };
   Kind kind = Kind::Undo;
   int x = 0;  // pointer pixel for Press and Move

@@ -4,6 +4,8 @@
 #include <utility>
 
 #include "forms/dispatch.h"
+#include "forms/input.h"
+#include "forms/keys.h"
 #include "render/raster.h"
 
 namespace palorin::cli {
@@ -37,7 +39,6 @@ void Session::Run(Outcome& outcome, Handler&& handler) {
 }
 
 void Session::SwitchPage(Outcome& outcome, int page) {
-  if (form2_.ActivePage == page) return;
   Run(outcome, [this, page] { form2_.TakePage(page); });
 }
 
@@ -60,15 +61,6 @@ bool Session::SavePageShown(Outcome& outcome, const char* what) {
 }
 
 namespace {
-
-struct BoxState {
-  int itemIndex;
-  std::string text;
-  explicit BoxState(const forms::ComboBox& box) : itemIndex(box.ItemIndex), text(box.Text) {}
-  bool Same(const forms::ComboBox& box) const {
-    return itemIndex == box.ItemIndex && text == box.Text;
-  }
-};
 
 int IndexOf(const forms::ComboBox& box, const std::string& name) {
   for (std::size_t i = 0; i < box.Items.size(); ++i) {
@@ -119,52 +111,63 @@ Outcome Session::Apply(const Action& action) {
       break;
 
     case Kind::Colour:
-    case Kind::ColourText:
     case Kind::Mode: {
-      const bool colourBox = action.kind != Kind::Mode;
-      forms::ComboBox& box = colourBox ? form1_.ComboBox1 : form1_.ComboBox6;
-      const BoxState before(box);
-      if (action.kind == Kind::ColourText) {
-        box.SetText(action.text);
-      } else {
-        const int index = IndexOf(box, action.text);
-        if (index < 0) {
-          outcome.refusal = "\"" + action.text + "\" is not in the " +
-                            (colourBox ? "colour" : "mode") + " box's list";
-          break;
-        }
-        box.Choose(index);
+      const forms::BoxId box = action.kind == Kind::Colour ? forms::BoxId::Colour : forms::BoxId::Mode;
+      const int index = IndexOf(forms::BoxOf(form1_, form2_, box), action.text);
+      if (index < 0) {
+        outcome.refusal = "\"" + action.text + "\" is not in the " +
+                          (box == forms::BoxId::Colour ? "colour" : "mode") + " box's list";
+        break;
       }
-      // The box's change event fires only when its selection or text changed.
-      if (before.Same(box)) break;
-      if (colourBox) {
-        Run(outcome, [this] { form1_.ComboBox1Change(); });
-      } else {
-        Run(outcome, [this] { form1_.ComboBox6Change(); });
-      }
+      // A choice from the list runs the box's change handler, also when it
+      // chooses the entry already shown.
+      Run(outcome, [this, box, index] { forms::ChooseEntry(form1_, form2_, box, index); });
       break;
     }
+    case Kind::ColourText:
+      Run(outcome, [this, &action] {
+        forms::TypeText(form1_, form2_, forms::BoxId::Colour, action.text);
+      });
+      break;
+    case Kind::ModeText:
+      Run(outcome,
+          [this, &action] { forms::TypeText(form1_, form2_, forms::BoxId::Mode, action.text); });
+      break;
 
     case Kind::Size:
     case Kind::SizeText: {
-      forms::ComboBox& box = *form1_.SizeBoxes()[static_cast<std::size_t>(action.axis)];
-      if (!box.Enabled) {
+      const forms::BoxId box = static_cast<forms::BoxId>(
+          static_cast<int>(forms::BoxId::SizeX) + action.axis);
+      if (!forms::BoxReachable(form1_, form2_, box)) {
         outcome.refusal = "the size box " +
                           std::string(forms::kAxisNames[static_cast<std::size_t>(action.axis)]) +
                           " is disabled in this mode";
         break;
       }
       // The size boxes have no change handler; stamping reads them.
-      if (action.kind == Kind::Size) {
-        box.Choose(action.entry);
-      } else {
-        box.SetText(action.text);
-      }
+      Run(outcome, [this, box, &action] {
+        if (action.kind == Kind::Size) {
+          forms::ChooseEntry(form1_, form2_, box, action.entry);
+        } else {
+          forms::TypeText(form1_, form2_, box, action.text);
+        }
+      });
       break;
     }
     case Kind::Step:
-      form1_.ComboBox5.SetText(action.text);
+      Run(outcome,
+          [this, &action] { forms::TypeText(form1_, form2_, forms::BoxId::Step, action.text); });
       break;
+    case Kind::Key: {
+      const forms::KeyBinding* binding = forms::BindingFor(action.text);
+      if (binding == nullptr) {
+        outcome.refusal = "\"" + action.text + "\" is not a key of the editor";
+        break;
+      }
+      // The keys reach the windows with the focus on no text field.
+      Run(outcome, [this, binding] { forms::RunKeyAction(binding->action, form1_, form2_); });
+      break;
+    }
 
     case Kind::Undo:
     case Kind::Redo:
@@ -184,11 +187,12 @@ Outcome Session::Apply(const Action& action) {
       break;
     case Kind::Part:
       if (!SavePageShown(outcome, "part")) break;
-      if (!form2_.GroupBox1Enabled || !form2_.ComboBox1.Enabled) {
+      if (!forms::BoxReachable(form1_, form2_, forms::BoxId::Part)) {
         outcome.refusal = "part: the part-number box is disabled in this save mode";
         break;
       }
-      form2_.ComboBox1.SetText(action.text);
+      Run(outcome,
+          [this, &action] { forms::TypeText(form1_, form2_, forms::BoxId::Part, action.text); });
       break;
     case Kind::Load:
       Execute(outcome, forms::TForm2::kLoadPage, action.text);

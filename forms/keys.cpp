@@ -1,5 +1,6 @@
 #include "forms/keys.h"
 
+#include "forms/input.h"
 #include "forms/tform1.h"
 #include "forms/tform2.h"
 
@@ -15,16 +16,12 @@ std::string KeysOf(KeyAction action) {
   return keys;
 }
 
-namespace {
-
-void ShowPage(TForm1& form1, TForm2& form2, int page) {
-  form1.Button5Click();
-  if (form2.ActivePage == page) return;
-  form2.ActivePage = page;
-  form2.PageControl1Change();
+const KeyBinding* BindingFor(std::string_view keys) {
+  for (const KeyBinding& binding : kKeyBindings) {
+    if (binding.keys == keys) return &binding;
+  }
+  return nullptr;
 }
-
-}  // namespace
 
 void RunKeyAction(KeyAction action, TForm1& form1, TForm2& form2) {
   switch (action) {
@@ -38,10 +35,10 @@ void RunKeyAction(KeyAction action, TForm1& form1, TForm2& form2) {
       form1.Button4Click();
       return;
     case KeyAction::LoadPage:
-      ShowPage(form1, form2, TForm2::kLoadPage);
+      OpenFilePage(form1, form2, TForm2::kLoadPage, RunDirectly);
       return;
     case KeyAction::SavePage:
-      ShowPage(form1, form2, TForm2::kSavePage);
+      OpenFilePage(form1, form2, TForm2::kSavePage, RunDirectly);
       return;
     case KeyAction::End:
       form1.Button6Click();

@@ -25,8 +25,9 @@ struct KeyBinding {
   // tooltip names.
   std::string_view keys;
   KeyAction action;
-  // A key that edits text: while a box's text field has the focus it keeps
-  // its meaning there and runs nothing of the window.
+  // A key that edits text: while a box's text field or the memo has the
+  // focus it belongs to the text (its undo, redo or copy) and runs nothing
+  // of the window.
   bool editsText;
 };
 
@@ -43,10 +44,14 @@ inline constexpr std::array<KeyBinding, 7> kKeyBindings{{
 // The keys of one action joined by ", " ("Ctrl+Y, Ctrl+Shift+Z").
 std::string KeysOf(KeyAction action);
 
+// The binding of the keys written `keys` ("Ctrl+Shift+Z"), or null for keys
+// the editor does not bind.
+const KeyBinding* BindingFor(std::string_view keys);
+
 // Runs what the key does, through the very handlers of the buttons and the
-// tabs: a page key shows the file window as "File" does and then changes
-// the page as its tab does, so PageControl1Change runs only when the page
-// changes. A raised error leaves the handler as a click's would.
+// tabs: a page key shows the file window as "File" does and then takes the
+// page as its tab does (OpenFilePage), so PageControl1Change runs only when
+// the page changes. A raised error leaves the handler as a click's would.
 void RunKeyAction(KeyAction action, TForm1& form1, TForm2& form2);
 
 }  // namespace palorin::forms

@@ -17,11 +17,7 @@ std::optional<std::string> DialogAnswer::Take(FileDialog& dialog) {
 
 void ExecuteWithName(TForm1& form1, TForm2& form2, DialogAnswer& answer, int page,
                      std::optional<std::string> name, const HandlerRunner& run) {
-  if (!form2.Visible) run([&form1] { form1.Button5Click(); });
-  if (form2.ActivePage != page) {
-    form2.ActivePage = page;
-    run([&form2] { form2.PageControl1Change(); });
-  }
+  OpenFilePage(form1, form2, page, run);
   answer.Arm(std::move(name));
   run([&form2] { form2.Button1Click(); });
   // A handler that failed before its dialog ran leaves no answer behind for

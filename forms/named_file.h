@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "forms/input.h"
 #include "forms/services.h"
 #include "forms/tform1.h"
 #include "forms/tform2.h"
@@ -38,12 +39,8 @@ class DialogAnswer {
   std::optional<std::string> name_;
 };
 
-// Runs one handler the way the front end runs every handler: through the
-// shared dispatch, its error shown (or recorded) as that front end shows one.
-using HandlerRunner = std::function<void(const std::function<void()>&)>;
-
-// "実行" on `page` reached the way a user reaches it: "File" when the file
-// window is hidden, that page's tab when the other page is active, then
+// "実行" on `page` reached the way a user reaches it: the page opened as
+// OpenFilePage opens it ("File", then its tab), then
 // execute with its dialog answering `name` (nullopt: cancelled). Each step
 // is its own handler run through `run`, so a failure in one shows as an
 // error box and ends only that step. The services `form2` was created with

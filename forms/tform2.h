@@ -66,6 +66,9 @@ class TForm2 {
   // at line feeds, none for an empty memo.
   void Memo1Edited(std::string_view text);
 
+  // The main window this window reaches.
+  TForm1& MainForm() { return form1_; }
+
   // The outcome of the last execute that read or wrote a file to its end;
   // nullopt after a cancelled dialog or a failure.
   const std::optional<LoadResult>& LastLoad() const { return lastLoad_; }

@@ -39,16 +39,12 @@ ComboBoxView::ComboBoxView(forms::ComboBox& data, QWidget* parent)
   setMaxVisibleItems(8);
   setItemDelegate(new ListRowDelegate(this));
 
-  connect(lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
-    data_.SetText(text.toStdString());
-    emit userChanged();
-  });
+  connect(lineEdit(), &QLineEdit::textEdited, this, &ComboBoxView::edited);
   connect(this, &QComboBox::activated, this, [this](int index) {
-    data_.Choose(index);
     // The chosen entry's text shows from its start, like any text the
     // program sets.
     lineEdit()->setCursorPosition(0);
-    emit userChanged();
+    emit chosen(index);
   });
 }
 
@@ -75,6 +71,22 @@ void ComboBoxView::ShowData() {
     lineEdit()->setCursorPosition(text == shownText ? caret : 0);
   }
   if (isEnabled() != data_.Enabled) setEnabled(data_.Enabled);
+}
+
+void BindInput(ComboBoxView& view, QWidget& window, const RunHandler& run, forms::TForm1& form1,
+               forms::TForm2& form2, forms::BoxId box) {
+  QObject::connect(&view, &ComboBoxView::chosen, &window,
+                   [&window, run, &form1, &form2, box](int index) {
+                     run(&window, [&form1, &form2, box, index] {
+                       forms::ChooseEntry(form1, form2, box, index);
+                     });
+                   });
+  QObject::connect(&view, &ComboBoxView::edited, &window,
+                   [&window, run, &form1, &form2, box](const QString& text) {
+                     run(&window, [&form1, &form2, box, typed = text.toStdString()] {
+                       forms::TypeText(form1, form2, box, typed);
+                     });
+                   });
 }
 
 }  // namespace palorin::ui

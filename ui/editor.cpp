@@ -20,7 +20,7 @@ Editor::Editor(Prompts& prompts) : prompts_(prompts), form1_(*this), form2_(form
   const RunHandler run = [this](QWidget* origin, const std::function<void()>& handler) {
     Run(origin, handler);
   };
-  window1_ = std::make_unique<MainWindow>(form1_, run);
+  window1_ = std::make_unique<MainWindow>(form1_, form2_, run);
   // A refresh of the drawing area schedules one repaint from the raster;
   // refreshes within one event coalesce into that one paint.
   form1_.scene.canvas.SetRefreshHandler([area = &window1_->Image1()] { area->update(); });

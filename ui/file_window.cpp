@@ -117,7 +117,7 @@ FileWindow::FileWindow(forms::TForm2& form, RunHandler run, const QWidget* besid
     if (id == form_.RadioGroup1ItemIndex) return;
     run_(this, [form = &form_, id] { form->ClickSaveMode(id); });
   });
-  connect(comboBox1_, &ComboBoxView::userChanged, this, [this] { run_(this, [] {}); });
+  BindInput(*comboBox1_, *this, run_, form_.MainForm(), form_, forms::BoxId::Part);
   connect(memo1_, &QPlainTextEdit::textChanged, this,
           [this] { form_.Memo1Edited(memo1_->toPlainText().toStdString()); });
 }

@@ -1,5 +1,6 @@
 #include "ui/key_bindings.h"
 
+#include <QComboBox>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -19,24 +20,41 @@ QKeySequence Sequence(const forms::KeyBinding& binding) {
   return QKeySequence(FromUtf8(binding.keys), QKeySequence::PortableText);
 }
 
-// Claims the text-editing keys for the text field it watches: accepting the
-// shortcut override hands the key to the field instead of the window.
+// Hands every text-editing key to the text field it watches: accepting the
+// shortcut override gives the key to the field instead of the window. The
+// fields know Ctrl+Z, Ctrl+Shift+Z and Ctrl+C themselves; Ctrl+Y, the other
+// redo key, is their redo here. An editable box gets the keys itself and
+// passes them to its line edit, so the box is watched, not the line edit.
 class TextKeysStayInField : public QObject {
  public:
   using QObject::QObject;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() != QEvent::ShortcutOverride) return QObject::eventFilter(watched, event);
-    auto* key = static_cast<QKeyEvent*>(event);
-    const QKeySequence pressed(key->keyCombination());
+    const bool override = event->type() == QEvent::ShortcutOverride;
+    if (!override && event->type() != QEvent::KeyPress) {
+      return QObject::eventFilter(watched, event);
+    }
+    const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
     for (const forms::KeyBinding& binding : forms::kKeyBindings) {
-      if (binding.editsText && Sequence(binding) == pressed) {
+      if (!binding.editsText || Sequence(binding) != pressed) continue;
+      if (override) {
         event->accept();
+        return true;
+      }
+      if (pressed == QKeySequence(Qt::ControlModifier | Qt::Key_Y)) {
+        Redo(watched);
         return true;
       }
     }
     return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  static void Redo(QObject* field) {
+    if (auto* box = qobject_cast<QComboBox*>(field)) field = box->lineEdit();
+    if (auto* line = qobject_cast<QLineEdit*>(field)) line->redo();
+    if (auto* text = qobject_cast<QPlainTextEdit*>(field)) text->redo();
   }
 };
 
@@ -70,6 +88,7 @@ void BindKeys(QWidget& mainWindow, QWidget& fileWindow,
                        [run, action = binding.action] { run(action); });
     }
     auto* guard = new TextKeysStayInField(window);
+    for (QComboBox* box : window->findChildren<QComboBox*>()) box->installEventFilter(guard);
     for (QLineEdit* field : window->findChildren<QLineEdit*>()) field->installEventFilter(guard);
     for (QPlainTextEdit* field : window->findChildren<QPlainTextEdit*>()) {
       field->installEventFilter(guard);

@@ -36,7 +36,7 @@ QStringList DroppedFiles(const QMimeData* data) {
 
 }  // namespace
 
-MainWindow::MainWindow(forms::TForm1& form, RunHandler run)
+MainWindow::MainWindow(forms::TForm1& form, forms::TForm2& fileForm, RunHandler run)
     : FormWindow(form, std::move(run), "Form1", forms::kMainCaption, kClientSize, kFirstPosition) {
   // Created in layout order; the tab order is set below.
   auto* button5 = AddButton(this, "Button5", QStringLiteral("File"), {0, 0, 41, 20});
@@ -97,9 +97,10 @@ MainWindow::MainWindow(forms::TForm1& form, RunHandler run)
   Bind(button4, &forms::TForm1::Button4Click);
   Bind(button5, &forms::TForm1::Button5Click);
   Bind(button6, &forms::TForm1::Button6Click);
-  BindBox(box1, &forms::TForm1::ComboBox1Change);
-  BindBox(box6, &forms::TForm1::ComboBox6Change);
-  for (ComboBoxView* box : {box2, box3, box4, box5}) BindBox(box, nullptr);
+  for (int number = 1; number <= 6; ++number) {
+    BindInput(*boxes_[static_cast<std::size_t>(number - 1)], *this, run_, form_, fileForm,
+              forms::MainBox(number));
+  }
 
   image1_->onPress = [this](Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
     const auto formButton = button == Qt::RightButton    ? forms::MouseButton::Right
@@ -114,16 +115,6 @@ MainWindow::MainWindow(forms::TForm1& form, RunHandler run)
       form->Image1MouseMove(static_cast<forms::ShiftState>(shift.toInt()), x, y);
     });
   };
-}
-
-void MainWindow::BindBox(ComboBoxView* box, void (forms::TForm1::*handler)()) {
-  // A box without a handler still runs an empty one, so that both windows
-  // show the data again after the input.
-  connect(box, &ComboBoxView::userChanged, this, [this, handler] {
-    run_(this, [form = &form_, handler] {
-      if (handler != nullptr) (form->*handler)();
-    });
-  });
 }
 
 void MainWindow::ShowData() {

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "forms/tform1.h"
+#include "forms/tform2.h"
 #include "ui/combo_box.h"
 #include "ui/drawing_area.h"
 #include "ui/form_window.h"
@@ -23,7 +24,7 @@ class MainWindow : public FormWindow<forms::TForm1> {
   Q_OBJECT
 
  public:
-  MainWindow(forms::TForm1& form, RunHandler run);
+  MainWindow(forms::TForm1& form, forms::TForm2& fileForm, RunHandler run);
 
   // Pushes the form's data into the widgets (signals blocked). The drawing
   // area is not repainted here: the raster shows at its refresh.
@@ -39,7 +40,6 @@ class MainWindow : public FormWindow<forms::TForm1> {
   void dropEvent(QDropEvent* event) override;
 
  private:
-  void BindBox(ComboBoxView* box, void (forms::TForm1::*handler)());
   void AcceptFileDrops();
 
   DrawingArea* image1_ = nullptr;

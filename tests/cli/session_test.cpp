@@ -52,14 +52,20 @@ TEST(Session, TypingIntoTheColourBoxStopsPlacingUntilAColourIsChosen) {
   EXPECT_EQ(session.form1().log().LogPos, 1);
 }
 
-TEST(Session, ChoosingTheEntryAlreadyChosenRaisesNoChangeEvent) {
+TEST(Session, ChoosingTheEntryAlreadyChosenRunsTheChangeHandlerAgain) {
   Session session;
   Play(session, {"mode X", "size-text X 7", "mode X"});
-  // A second change event would have put "1" back into the X box.
-  EXPECT_EQ(session.form1().ComboBox2.Text, "7");
-  Play(session, {"mode Y"});
+  // The second choice ran the mode rules again, as the windows do: the X
+  // box reads "1" again, and the press places one block, not seven.
   EXPECT_EQ(session.form1().ComboBox2.Text, "1");
-  EXPECT_FALSE(session.form1().ComboBox2.Enabled);
+  Play(session, {"press 250 150"});
+  EXPECT_EQ(session.form1().log().LogPos, 1);
+  // The same for the colour box: typing leaves no colour, and choosing the
+  // entry the text already names gives it back.
+  Play(session, {"colour red", "colour-text red", "press 100 100"});
+  EXPECT_EQ(session.form1().log().LogPos, 1);
+  Play(session, {"colour red", "press 100 100"});
+  EXPECT_EQ(session.form1().log().LogPos, 2);
 }
 
 TEST(Session, RefusesWhatAUserCouldNotDo) {
@@ -77,6 +83,7 @@ TEST(Session, RefusesWhatAUserCouldNotDo) {
       {{"mode XY"}, "size-text Z 2", "the size box Z is disabled in this mode"},
       {{}, "colour purple", "\"purple\" is not in the colour box's list"},
       {{}, "mode W", "\"W\" is not in the mode box's list"},
+      {{}, "key Ctrl+X", "\"Ctrl+X\" is not a key of the editor"},
       {{}, "page save", "page: the file window is not shown (\"file\" shows it)"},
       {{}, "cancel", "cancel: the file window is not shown (\"file\" shows it)"},
       {{}, "part 2", "part: the file window is not shown (\"file\" shows it)"},
