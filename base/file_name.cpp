@@ -2,9 +2,13 @@
 
 namespace palorin {
 
-std::size_t ExtensionDot(std::string_view path) {
+std::string_view BaseName(std::string_view path) {
   const std::size_t slash = path.rfind('/');
-  const std::size_t fileStart = slash == std::string_view::npos ? 0 : slash + 1;
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::size_t ExtensionDot(std::string_view path) {
+  const std::size_t fileStart = path.size() - BaseName(path).size();
   const std::size_t dot = path.rfind('.');
   if (dot == std::string_view::npos || dot <= fileStart) return std::string_view::npos;
   return dot;

@@ -11,6 +11,10 @@ namespace palorin {
 // hidden file, not an extension. Returns the dot's position, or npos.
 std::size_t ExtensionDot(std::string_view path);
 
+// The file name of a path: what follows its last '/' (the whole path when it
+// has none).
+std::string_view BaseName(std::string_view path);
+
 // `name` with ".ext" added when its file name has no extension, as a desktop
 // save dialog does with its default extension. An empty name or extension,
 // or a name ending in '/', is returned unchanged.

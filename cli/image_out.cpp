@@ -3,34 +3,21 @@
 #include <png.h>
 
 #include <algorithm>
-#include <cctype>
 #include <vector>
 
+#include "base/ascii.h"
 #include "base/error.h"
 #include "render/bmp.h"
 
 namespace palorin::cli {
 
-namespace {
-
-bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
-  if (text.size() < suffix.size()) return false;
-  const std::string_view tail = text.substr(text.size() - suffix.size());
-  for (std::size_t i = 0; i < suffix.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(tail[i])) != suffix[i]) return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 std::optional<ImageFormat> FormatForName(std::string_view name) {
-  if (EndsWithNoCase(name, ".bmp")) return ImageFormat::Bmp;
-  if (EndsWithNoCase(name, ".png")) return ImageFormat::Png;
+  if (EndsWithIgnoringAsciiCase(name, ".bmp")) return ImageFormat::Bmp;
+  if (EndsWithIgnoringAsciiCase(name, ".png")) return ImageFormat::Png;
   return std::nullopt;
 }
 
-bool IsGifName(std::string_view name) { return EndsWithNoCase(name, ".gif"); }
+bool IsGifName(std::string_view name) { return EndsWithIgnoringAsciiCase(name, ".gif"); }
 
 std::vector<render::Pixel> Enlarge(const render::Raster& raster, int scale) {
   if (scale < kMinScale || scale > kMaxScale) throw Error("a scale from 1 to 8 is needed");

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "base/ascii.h"
 #include "base/error.h"
 #include "base/file_write.h"
 
@@ -15,16 +16,6 @@ namespace palorin::fileio {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-
-char FoldCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-  }
-  return true;
-}
 
 // Reads a whole regular file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& out) {
@@ -104,7 +95,7 @@ void TextBuffer::SaveToFile(const std::string& path) const {
 
 std::int64_t TextBuffer::IndexOfLine(std::string_view line) const {
   for (std::size_t i = 0; i < Lines.size(); ++i) {
-    if (EqualsIgnoringCase(Lines[i], line)) return static_cast<std::int64_t>(i);
+    if (EqualsIgnoringAsciiCase(Lines[i], line)) return static_cast<std::int64_t>(i);
   }
   return -1;
 }

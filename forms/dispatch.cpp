@@ -3,6 +3,9 @@
 #include <exception>
 #include <new>
 
+#include "base/ascii.h"
+#include "base/file_name.h"
+
 namespace palorin::forms {
 
 std::string ErrorBoxText(std::string_view message) {
@@ -13,14 +16,9 @@ std::string ErrorBoxText(std::string_view message) {
 }
 
 std::string ErrorBoxTitle(std::string_view programPath) {
-  const auto slash = programPath.find_last_of('/');
-  std::string name(slash == std::string_view::npos ? programPath : programPath.substr(slash + 1));
+  std::string name(BaseName(programPath));
   if (const auto dot = name.find('.'); dot != std::string::npos) name.resize(dot);
-  for (std::size_t i = 1; i < name.size(); ++i) {
-    // ASCII letters only, whatever the locale: the bytes of a multi-byte
-    // character in the name must stay as they are.
-    if (name[i] >= 'A' && name[i] <= 'Z') name[i] = static_cast<char>(name[i] - 'A' + 'a');
-  }
+  for (std::size_t i = 1; i < name.size(); ++i) name[i] = AsciiLower(name[i]);
   return name;
 }
 

@@ -1,5 +1,6 @@
 #include "forms/tform2.h"
 
+#include "base/ascii.h"
 #include "base/file_name.h"
 #include "base/int_parse.h"
 #include "fileio/block_text.h"
@@ -64,13 +65,12 @@ std::optional<std::string> FlagText(const fileio::TextBuffer& buffer) {
 std::string OfferedSaveName(const std::string& remembered, std::string_view modeExt) {
   const std::size_t dot = ExtensionDot(remembered);
   if (dot == std::string::npos) return remembered;
-  std::string ext = remembered.substr(dot + 1);
-  for (char& c : ext) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  if (ext == modeExt) return remembered;
+  const std::string_view ext = std::string_view(remembered).substr(dot + 1);
+  if (EqualsIgnoringAsciiCase(ext, modeExt)) return remembered;
   for (const SaveDialogSettings& s : kSaveDialogSettings) {
-    if (ext == s.defaultExt) return remembered.substr(0, dot + 1) + std::string(modeExt);
+    if (EqualsIgnoringAsciiCase(ext, s.defaultExt)) {
+      return remembered.substr(0, dot + 1) + std::string(modeExt);
+    }
   }
   return remembered;
 }

@@ -62,7 +62,7 @@ class Editor final : public forms::Services {
     return answer;
   }
   std::optional<std::string> RunSaveDialog(forms::FileDialog& dialog) override {
-    const std::string last = BaseName(dialog.FileName);
+    const std::string last(BaseName(dialog.FileName));
     // The page asks for the name with the dialog's title and the name last
     // chosen, which the dialog offers again.
     char* typed = PageAskSaveName(dialog.Title.c_str(), last.c_str());
@@ -72,11 +72,6 @@ class Editor final : public forms::Services {
     name = kSaveFolder + name;
     dialog.FileName = name;
     return name;
-  }
-
-  static std::string BaseName(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
   }
 
   static void ToRgba(const render::Raster& raster, std::vector<std::uint8_t>& out) {
