@@ -56,6 +56,9 @@ int RunPlay(const std::vector<std::string>& args, Io& io) {
     for (const std::string& box : outcome.errorBoxes) io.out << "error: " << box << "\n";
     if (trace) io.out << session->TraceLine() << "\n";
     if (state) io.out << "state: " << forms::StateLine(session->form1(), session->form2()) << "\n";
+    // Each action's lines go out before the next is read, so that another
+    // program can drive the session line by line through a pipe.
+    if (trace || state) io.out.flush();
   }
   if (script->bad()) {
     io.err << "palorin-cli play: reading the script failed\n";

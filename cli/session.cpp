@@ -16,6 +16,11 @@ void CliServices::ShowFileWindow() {
   if (form2_ != nullptr) form2_->Visible = true;
 }
 
+void CliServices::CloseMainWindow() {
+  mainWindowClosed_ = true;
+  if (form2_ != nullptr) form2_->Visible = false;
+}
+
 std::optional<std::string> CliServices::RunOpenDialog(forms::FileDialog& dialog) {
   return answer_.Take(dialog);
 }

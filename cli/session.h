@@ -26,7 +26,8 @@ class CliServices : public forms::Services {
 
   void CopyToClipboard(const render::Raster&) override {}
   void ShowFileWindow() override;
-  void CloseMainWindow() override { mainWindowClosed_ = true; }
+  // The file window goes with the main window, as on the desktop.
+  void CloseMainWindow() override;
   std::optional<std::string> RunOpenDialog(forms::FileDialog& dialog) override;
   std::optional<std::string> RunSaveDialog(forms::FileDialog& dialog) override;
 

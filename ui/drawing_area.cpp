@@ -33,14 +33,17 @@ void DrawingArea::paintEvent(QPaintEvent* event) {
   painter.drawImage(dirty.topLeft(), image, dirty);
 }
 
+// The pointer reports presses and moves on the drawing area only: a drag
+// that leaves the area still sends its moves here, with positions outside,
+// which no front end turns into a cell.
 void DrawingArea::mousePressEvent(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
-  if (onPress) onPress(event->button(), event->modifiers(), p.x(), p.y());
+  if (onPress && rect().contains(p)) onPress(event->button(), event->modifiers(), p.x(), p.y());
 }
 
 void DrawingArea::mouseMoveEvent(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
-  if (onMove) onMove(event->modifiers(), p.x(), p.y());
+  if (onMove && rect().contains(p)) onMove(event->modifiers(), p.x(), p.y());
 }
 
 }  // namespace palorin::ui

@@ -7,7 +7,6 @@
 #include <QPalette>
 #include <QStyleFactory>
 #include <QWidget>
-#include <algorithm>
 #include <cstdio>
 
 namespace palorin::ui {
@@ -26,17 +25,12 @@ int& ResolvedStretch() {
   return stretch;
 }
 
-// The form face's Latin is narrow: its digits are half as wide as the font
-// is high (6 pixels at 12), and the layout's boxes and panels are cut to
-// that. The stand-ins draw wider Latin (IPAPGothic's digits are 7.5 pixels
-// at 12), so they are condensed until a digit is half their height wide.
+// The stretch that condenses `family` to the form face's Latin widths.
 int StretchToFormWidths(const QString& family) {
   constexpr int kHeight = 12;
   QFont font(family);
   font.setPixelSize(kHeight);
-  const qreal digit = QFontMetricsF(font).horizontalAdvance(QLatin1Char('0'));
-  if (digit <= kHeight / 2.0) return 100;
-  return std::clamp(qRound(100 * (kHeight / 2.0) / digit), 50, 100);
+  return forms::FormFaceStretch(QFontMetricsF(font).horizontalAdvance(QLatin1Char('0')), kHeight);
 }
 
 }  // namespace
@@ -45,8 +39,9 @@ QString ResolveFormFont() {
   QString& family = ResolvedFamily();
   if (!family.isEmpty()) return family;
   const QStringList installed = QFontDatabase::families();
-  for (const char* standIn : kFormFontStandIns) {
-    const QString name = QString::fromUtf8(standIn);
+  QStringList candidates{FromUtf8(forms::kFormFace)};
+  for (const std::string_view standIn : forms::kFormFaceStandIns) candidates.append(FromUtf8(standIn));
+  for (const QString& name : candidates) {
     if (installed.contains(name, Qt::CaseInsensitive)) {
       family = name;
       break;
@@ -56,7 +51,7 @@ QString ResolveFormFont() {
     // Still start, with the default face: texts may not fit, so say which.
     family = QFontInfo(QFontDatabase::systemFont(QFontDatabase::GeneralFont)).family();
     std::fprintf(stderr, "palorin: no Japanese gothic installed for \"%s\", using \"%s\"\n",
-                 kFormFontFamily, family.toLocal8Bit().constData());
+                 forms::kFormFace.data(), family.toLocal8Bit().constData());
   }
   ResolvedStretch() = StretchToFormWidths(family);
   // Tooltips, the error box and the dialogs speak in the same face.
@@ -73,7 +68,7 @@ void UseFormLook() {
 
 QFont FormFont(int pixelHeight, bool bold) {
   const QString& family = ResolvedFamily();
-  QFont font(family.isEmpty() ? QString::fromUtf8(kFormFontFamily) : family);
+  QFont font(family.isEmpty() ? FromUtf8(forms::kFormFace) : family);
   font.setPixelSize(pixelHeight);
   font.setStretch(ResolvedStretch());
   font.setBold(bold);

@@ -8,22 +8,14 @@
 #include <string_view>
 
 #include "forms/controls.h"
+#include "forms/face.h"
 
 class QWidget;
 
 namespace palorin::ui {
 
-// The face every window and label of the program names. It is a Windows
-// font; ResolveFormFont() puts an installed proportional Japanese gothic in
-// its place, for Latin and Japanese text alike.
-inline constexpr const char* kFormFontFamily = "ＭＳ Ｐゴシック";
-
-// The installed faces that stand in for the form font, best first:
-// IPAPGothic has its metrics, so every text fits the room the layout gives.
-inline constexpr std::array<const char*, 5> kFormFontStandIns{
-    "IPAPGothic", "IPA Pゴシック", "VL PGothic", "IPAGothic", "Noto Sans CJK JP"};
-
-// Picks the first installed stand-in as the family of every form font and
+// Picks the form face (forms/face.h), or else the first installed stand-in,
+// as the family of every form font and
 // of the application font, condensed to the form face's Latin widths. A
 // mere substitution is not enough: the family then resolves to a wide Latin
 // face for Latin text, which cuts "Count:2250" short. With no stand-in

@@ -15,6 +15,10 @@
 
 #include "base/file_name.h"
 #include "forms/dispatch.h"
+#include "forms/face.h"
+#include "forms/input.h"
+#include "forms/keys.h"
+#include "forms/state_line.h"
 #include "forms/tform1.h"
 #include "forms/tform2.h"
 
@@ -110,33 +114,24 @@ const char* Run(Handler&& handler) {
   return editor->error.c_str();
 }
 
-forms::ComboBox* Box(int form, int box) {
-  forms::TForm1& f1 = editor->form1;
-  if (form == 2) return box == 1 ? &editor->form2.ComboBox1 : nullptr;
-  switch (box) {
-    case 1:
-      return &f1.ComboBox1;
-    case 2:
-      return &f1.ComboBox2;
-    case 3:
-      return &f1.ComboBox3;
-    case 4:
-      return &f1.ComboBox4;
-    case 5:
-      return &f1.ComboBox5;
-    case 6:
-      return &f1.ComboBox6;
-    default:
-      return nullptr;
-  }
+// The box a page control stands for: the main window's ComboBox1..6, the
+// file window's ComboBox1 (the part-number box).
+std::optional<forms::BoxId> BoxFor(int form, int box) {
+  if (form == 2) return box == 1 ? std::optional(forms::BoxId::Part) : std::nullopt;
+  if (form == 1 && box >= 1 && box <= 6) return forms::MainBox(box);
+  return std::nullopt;
 }
 
-// The handler a box's change runs: the colour and mode boxes have one, the
-// others run an empty one, so that the windows show their data again.
-void BoxChanged(int form, int box) {
-  if (form != 1) return;
-  if (box == 1) editor->form1.ComboBox1Change();
-  if (box == 6) editor->form1.ComboBox6Change();
+forms::ComboBox& Box(int form, int box) {
+  return forms::BoxOf(editor->form1, editor->form2, *BoxFor(form, box));
+}
+
+// A text the page passes in: memory it took with palorin_alloc, which is
+// the binding's from here on, whatever becomes of the input. Texts never go
+// through the stack, whose size a long paste would overrun.
+std::string Take(char* text) {
+  const std::unique_ptr<char, decltype(&std::free)> owned(text, &std::free);
+  return text == nullptr ? std::string() : std::string(text);
 }
 
 // --- The JSON the page reads -------------------------------------------
@@ -242,7 +237,7 @@ EMSCRIPTEN_KEEPALIVE const char* palorin_state() {
   out += ",\"boxes1\":[";
   for (int b = 1; b <= 6; ++b) {
     if (b > 1) out += ',';
-    BoxJson(out, *Box(1, b));
+    BoxJson(out, Box(1, b));
   }
   out += "],\"sizeLabels\":[";
   const auto labels = f1.SizeLabels();
@@ -346,29 +341,84 @@ EMSCRIPTEN_KEEPALIVE const char* palorin_click(int form, int button) {
 
 // "実行" with the file picker's answer: a path in the page's file system, or
 // null when the picker was cancelled.
-EMSCRIPTEN_KEEPALIVE const char* palorin_execute(const char* chosen) {
-  if (chosen != nullptr) editor->openAnswer = std::string(chosen);
+EMSCRIPTEN_KEEPALIVE const char* palorin_execute(char* chosen) {
+  if (chosen != nullptr) editor->openAnswer = palorin::web::Take(chosen);
   const char* result = Run([] { editor->form2.Button1Click(); });
   editor->openAnswer.reset();
   return result;
 }
 
-EMSCRIPTEN_KEEPALIVE const char* palorin_box_text(int form, int box, const char* text) {
-  palorin::forms::ComboBox* target = palorin::web::Box(form, box);
-  if (target == nullptr || !target->Enabled) return "";
-  return Run([form, box, target, t = std::string(text)] {
-    target->SetText(t);
-    palorin::web::BoxChanged(form, box);
+// Memory for a text the page passes in (its UTF-8 bytes and a NUL); null
+// when there is no room. The function the text goes to frees it.
+EMSCRIPTEN_KEEPALIVE char* palorin_alloc(int bytes) {
+  return bytes > 0 ? static_cast<char*>(std::malloc(static_cast<std::size_t>(bytes))) : nullptr;
+}
+
+// The user edited a box's text so that it reads `text`.
+EMSCRIPTEN_KEEPALIVE const char* palorin_box_text(int form, int box, char* text) {
+  std::string typed = palorin::web::Take(text);
+  const auto id = palorin::web::BoxFor(form, box);
+  if (!id) return "";
+  return Run([id, &typed] { palorin::forms::TypeText(editor->form1, editor->form2, *id, typed); });
+}
+
+// The user chose entry `index` from a box's list, which may be the entry
+// already shown.
+EMSCRIPTEN_KEEPALIVE const char* palorin_box_choose(int form, int box, int index) {
+  const auto id = palorin::web::BoxFor(form, box);
+  if (!id) return "";
+  return Run(
+      [id, index] { palorin::forms::ChooseEntry(editor->form1, editor->form2, *id, index); });
+}
+
+// A key pressed with the focus on no text field, written as the key table
+// writes it ("Ctrl+Shift+Z"); keys the editor does not bind do nothing.
+EMSCRIPTEN_KEEPALIVE const char* palorin_key(char* keys) {
+  const palorin::forms::KeyBinding* binding = palorin::forms::BindingFor(palorin::web::Take(keys));
+  if (binding == nullptr) return "";
+  return Run([binding] {
+    palorin::forms::RunKeyAction(binding->action, editor->form1, editor->form2);
   });
 }
 
-EMSCRIPTEN_KEEPALIVE const char* palorin_box_choose(int form, int box, int index) {
-  palorin::forms::ComboBox* target = palorin::web::Box(form, box);
-  if (target == nullptr || !target->Enabled) return "";
-  return Run([form, box, target, index] {
-    target->Choose(index);
-    palorin::web::BoxChanged(form, box);
-  });
+// The key table for the page: each binding's keys and whether a text field
+// keeps them, as JSON.
+EMSCRIPTEN_KEEPALIVE const char* palorin_keys() {
+  static const std::string json = [] {
+    std::string out = "[";
+    for (const palorin::forms::KeyBinding& b : palorin::forms::kKeyBindings) {
+      if (out.size() > 1) out += ',';
+      out += "{\"keys\":\"" + std::string(b.keys) + "\",\"editsText\":";
+      out += b.editsText ? "true}" : "false}";
+    }
+    return out + "]";
+  }();
+  return json.c_str();
+}
+
+// The form face and its stand-ins as a CSS font-family list, and the
+// condensing that brings the face the browser picked to the form face's
+// widths (percent), from the digit advance measured at `pixelHeight`.
+EMSCRIPTEN_KEEPALIVE const char* palorin_form_faces() {
+  static const std::string families = [] {
+    std::string out = "\"" + std::string(palorin::forms::kFormFace) + "\", \"MS PGothic\"";
+    for (const std::string_view face : palorin::forms::kFormFaceStandIns) {
+      out += ", \"" + std::string(face) + "\"";
+    }
+    return out + ", sans-serif";
+  }();
+  return families.c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE int palorin_form_stretch(double digitAdvance, int pixelHeight) {
+  return palorin::forms::FormFaceStretch(digitAdvance, pixelHeight);
+}
+
+// Everything both windows show, as the desktop and palorin-cli give it.
+EMSCRIPTEN_KEEPALIVE const char* palorin_state_line() {
+  static std::string line;
+  line = palorin::forms::StateLine(editor->form1, editor->form2);
+  return line.c_str();
 }
 
 EMSCRIPTEN_KEEPALIVE const char* palorin_page(int page) {
@@ -392,8 +442,9 @@ EMSCRIPTEN_KEEPALIVE const char* palorin_close(int form) {
 }
 
 // The user edited the header memo: the text it now holds.
-EMSCRIPTEN_KEEPALIVE void palorin_memo(const char* text) {
-  if (!editor->ended) editor->form2.Memo1Edited(text);
+EMSCRIPTEN_KEEPALIVE void palorin_memo(char* text) {
+  const std::string edited = palorin::web::Take(text);
+  if (!editor->ended) editor->form2.Memo1Edited(edited);
 }
 
 }  // extern "C"

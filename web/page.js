@@ -4,6 +4,23 @@
 "use strict";
 
 createPalorin().then((M) => {
+  // A text goes to the editor in memory the binding allocates and then owns
+  // (never on the stack, which a long paste would overrun); 0 for none.
+  const text = (s) => {
+    if (s === null || s === undefined) return 0;
+    const n = M.lengthBytesUTF8(s) + 1;
+    const p = M._palorin_alloc(n);
+    if (p === 0) throw new Error(`the text of ${n - 1} bytes does not fit in the page's memory`);
+    M.stringToUTF8(s, p, n);
+    return p;
+  };
+  const withText = (fn) => (...args) => {
+    try {
+      return fn(...args.map((a) => (typeof a === "string" || a === null ? text(a) : a)));
+    } catch (e) {
+      return e.message;
+    }
+  };
   const api = {
     start: M.cwrap("palorin_start", null, []),
     state: M.cwrap("palorin_state", "string", []),
@@ -13,12 +30,17 @@ createPalorin().then((M) => {
     press: M.cwrap("palorin_press", "string", ["number", "number", "number"]),
     move: M.cwrap("palorin_move", "string", ["number", "number"]),
     click: M.cwrap("palorin_click", "string", ["number", "number"]),
-    execute: M.cwrap("palorin_execute", "string", ["string"]),
-    boxText: M.cwrap("palorin_box_text", "string", ["number", "number", "string"]),
+    execute: withText(M.cwrap("palorin_execute", "string", ["number"])),
+    boxText: withText(M.cwrap("palorin_box_text", "string", ["number", "number", "number"])),
+    key: withText(M.cwrap("palorin_key", "string", ["number"])),
+    keys: M.cwrap("palorin_keys", "string", []),
+    faces: M.cwrap("palorin_form_faces", "string", []),
+    stretch: M.cwrap("palorin_form_stretch", "number", ["number", "number"]),
+    stateLine: M.cwrap("palorin_state_line", "string", []),
     boxChoose: M.cwrap("palorin_box_choose", "string", ["number", "number", "number"]),
     page: M.cwrap("palorin_page", "string", ["number"]),
     saveMode: M.cwrap("palorin_save_mode", "string", ["number"]),
-    memo: M.cwrap("palorin_memo", null, ["string"]),
+    memo: withText(M.cwrap("palorin_memo", null, ["number"])),
     close: M.cwrap("palorin_close", "string", ["number"]),
   };
   const $ = (id) => document.getElementById(id);
@@ -91,7 +113,8 @@ createPalorin().then((M) => {
     for (const c of combos) showBox(c, c.form === 1 ? s.boxes1[c.box - 1] : s.part);
     s.sizeLabels.forEach((c, i) => ($(`Form1-Label${i + 1}`).style.color = colour(c)));
     s.panels.forEach((t, i) => {
-      if ($(`Panel${i}`).textContent !== t) $(`Panel${i}`).textContent = t;
+      const panel = $(`Panel${i}`).firstChild;
+      if (panel.textContent !== t) panel.textContent = t;
     });
     $("Form2").hidden = !s.visible;
     $("TabSheet1").hidden = s.page !== 0;
@@ -104,7 +127,7 @@ createPalorin().then((M) => {
     $("Form2-GroupBox1").disabled = !s.group1;
     const memo = s.memo.join("\n");
     if ($("Memo1").value !== memo) $("Memo1").value = memo;
-    $("Form2-Label11").textContent = s.label11;
+    $("Form2-Label11").firstChild.textContent = s.label11;
     $("Form2-Label11").style.color = colour(s.label11Colour);
     for (let i = 0; i < 5; ++i) {
       $(`Form2-Label${i + 1}`).style.color = colour(s.saveLabels[i]);
@@ -144,13 +167,16 @@ createPalorin().then((M) => {
   M.palorinAskSaveName = (title, last) => {
     const name = window.prompt(title, last);
     if (name === null || name === "") return 0;
-    const n = M.lengthBytesUTF8(name) + 1;
-    const p = M._malloc(n);
-    M.stringToUTF8(name, p, n);
-    return p;
+    try {
+      return text(name);
+    } catch (e) {
+      return 0;  // no room for the name: as if cancelled
+    }
   };
 
+  let downloads = 0;
   function download(path) {
+    ++downloads;
     const bytes = M.FS.readFile(path);
     const a = document.createElement("a");
     a.href = URL.createObjectURL(new Blob([bytes], { type: "application/octet-stream" }));
@@ -173,13 +199,16 @@ createPalorin().then((M) => {
     if (bytes) M.FS.writeFile(path, bytes);
     return path;
   }
+  let opened = 0;  // series of chosen files run through execute
   function executeAll(paths) {
+    ++opened;
     let ok = true;
     for (const path of paths) {
       ok = ok && run(() => api.execute(path)).ok;
       // A file read is read whole; its copy is not needed any more.
       if (M.FS.analyzePath(path).exists) M.FS.unlink(path);
-      M.FS.rmdir(path.slice(0, path.lastIndexOf("/")));
+      // The file's own folder, /open/N, even for a name holding a '/'.
+      M.FS.rmdir(path.split("/").slice(0, 3).join("/"));
     }
   }
   // As a user would: show the file window, take its load page, execute.
@@ -234,24 +263,98 @@ createPalorin().then((M) => {
     loadAll(await filesToPaths(e.dataTransfer.files));
   });
 
+  // --- The keys: the editor's table, as the desktop binds it ---------------
+  // While a text field or the memo has the focus, a key that edits text is
+  // the text's own: the browser's undo, redo and copy (Ctrl+Y redoes there
+  // as on the desktop). Every other bound key runs the editor's action.
+  const keyTable = JSON.parse(api.keys());
+  const keyText = (e) => {
+    if (!e.ctrlKey || e.altKey || e.metaKey || e.key.length !== 1) return "";
+    return "Ctrl+" + (e.shiftKey ? "Shift+" : "") + e.key.toUpperCase();
+  };
+  document.addEventListener("keydown", (e) => {
+    const binding = keyTable.find((b) => b.keys === keyText(e));
+    if (!binding || errorBox.open) return;
+    const t = e.target;
+    if (binding.editsText && (t.tagName === "INPUT" || t.tagName === "TEXTAREA")) {
+      if (binding.keys === "Ctrl+Y") {
+        e.preventDefault();
+        document.execCommand("redo");
+      }
+      return;
+    }
+    e.preventDefault();
+    run(() => api.key(binding.keys));
+  });
+
+  // --- The form face ---------------------------------------------------------
+  // The same face and condensing as the desktop: the browser picks the form
+  // face or a stand-in from the shared list, and texts are narrowed until a
+  // digit is half the font's height wide. Texts sit in spans of class "cx"
+  // that are scaled; the boxes' and the memo's text fields are scaled whole,
+  // their frames drawn around them unscaled.
+  function useFormFace() {
+    const faces = api.faces();
+    document.body.style.fontFamily = faces;
+    const c = document.createElement("canvas").getContext("2d");
+    c.font = `12px ${faces}`;
+    const stretch = api.stretch(c.measureText("0").width, 12) / 100;
+    document.documentElement.style.setProperty("--stretch", String(stretch));
+    const labelled = "button, legend, label, .axis, #StatusBar1 > span, .digit, #Form2-Label11";
+    for (const el of document.querySelectorAll(labelled)) {
+      if (el.closest(".caption, dialog")) continue;
+      for (const node of [...el.childNodes]) {
+        if (node.nodeType !== Node.TEXT_NODE) continue;
+        const span = document.createElement("span");
+        span.className = "cx";
+        node.replaceWith(span);
+        span.append(node);
+      }
+      if (!el.querySelector(".cx")) el.append(Object.assign(document.createElement("span"), { className: "cx" }));
+    }
+  }
+
   // --- Start-up: the windows, then the linked files ------------------------
   M.FS.mkdir("/open");
   M.FS.mkdir("/save");
   api.start();
+  useFormFace();
   $("Form1-Caption").textContent = document.title = api.caption(1);
   $("Form2-Caption").textContent = api.caption(2);
   show();
+
+  // For programs that drive the page (the agreement test): everything both
+  // windows hold, as the desktop and palorin-cli print it; the open path
+  // that the file picker's choice takes, for files given by name and bytes
+  // (null bytes: a file that cannot be read); and how many saves the page
+  // has handed to the browser.
+  window.palorin = {
+    stateLine: () => api.stateLine(),
+    openFiles: (files) => executeAll(files.map((f) => place(f.name, f.bytes))),
+    downloads: () => downloads,
+    opened: () => opened,
+  };
 
   (async () => {
     const links = new URLSearchParams(location.search).getAll("file");
     const paths = [];
     for (const link of links) {
-      const url = new URL(link, location.href);
-      const name = decodeURIComponent(url.pathname.slice(url.pathname.lastIndexOf("/") + 1));
+      // A name the page cannot take as a file of its own folder (bad
+      // percent-encoding, a folder in it) reaches the load as a file that
+      // cannot be opened, under the name as the link writes it.
+      let url = null, name = "";
+      try {
+        url = new URL(link, location.href);
+        name = decodeURIComponent(url.pathname.slice(url.pathname.lastIndexOf("/") + 1));
+      } catch (e) {
+        url = null;
+      }
+      const usable = url !== null && name !== "" && !name.includes("/");
+      if (!usable) name = link || "file";
       let bytes = null;
       // Only the page's own origin; a file that cannot be fetched is answered
       // all the same, so that the load reports it as it reports any missing file.
-      if (url.origin === location.origin) {
+      if (usable && url.origin === location.origin) {
         try {
           const r = await fetch(url);
           if (r.ok) bytes = new Uint8Array(await r.arrayBuffer());
@@ -259,7 +362,7 @@ createPalorin().then((M) => {
           console.warn("fetch:", e.message);
         }
       }
-      paths.push(place(name || "file", bytes));
+      paths.push(place(name, bytes));
     }
     if (paths.length > 0) loadAll(paths);
   })().finally(() => (document.documentElement.dataset.palorin = "ready"));

@@ -158,8 +158,9 @@ TEST(Session, ClipChangesNothingAndEndClosesTheSession) {
   EXPECT_EQ(session.TraceLine(), before);
   EXPECT_EQ(session.raster(), picture);
   EXPECT_FALSE(session.Ended());
-  Play(session, {"end"});
+  Play(session, {"file", "end"});
   EXPECT_TRUE(session.Ended());
+  EXPECT_FALSE(session.form2().Visible);  // the file window goes with it
 }
 
 }  // namespace
