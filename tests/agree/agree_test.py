@@ -341,6 +341,8 @@ class Page:
             elif os.path.exists(os.path.join(self.indir, os.path.basename(answer))):
                 before = self.driver.execute_script("return window.palorin.opened()")
                 picker = self.driver.find_element("id", "OpenDialog1")
+                # 実行 empties the picker before it opens, as page.js does.
+                self.driver.execute_script("arguments[0].value = ''", picker)
                 picker.send_keys(os.path.join(self.indir, os.path.basename(answer)))
                 # The picker's files are read before they reach execute.
                 end = time.time() + 20
