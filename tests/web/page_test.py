@@ -211,6 +211,45 @@ class PageTest(unittest.TestCase):
         with open(path, "rb") as a, open(expected, "rb") as b:
             self.assertEqual(a.read(), b.read())
 
+    def test_texts_fit_their_boxes_in_the_form_face(self):
+        self.open("wide.pln")
+        self.type_into("Form1-ComboBox5", "1058")
+        self.el("Form1-Button1").click()
+        self.assertEqual(self.panels()[0], "Count:1639")
+        self.type_into("Form1-ComboBox5", "1000")
+        # A panel's text inside the panel; a box's text inside its field,
+        # which ends where the list's arrow begins.
+        room = self.js("""
+            const p = document.getElementById('Panel0');
+            const t = p.firstChild.getBoundingClientRect(), r = p.getBoundingClientRect();
+            return [t.right, r.right - 1];""")
+        self.assertLessEqual(room[0], room[1])
+        for box in ("Form1-ComboBox5", "Form1-ComboBox6"):
+            widths = self.js("const e = arguments[0]; return [e.scrollWidth, e.clientWidth];",
+                             self.el(box))
+            self.assertLessEqual(widths[0], widths[1], box)
+        # The face is condensed as on the desktop: the rule of the editor.
+        self.assertLess(float(self.js(
+            "return getComputedStyle(document.documentElement).getPropertyValue('--stretch')")), 1)
+
+    def test_a_malformed_link_gets_the_cannot_open_box(self):
+        for link in ("bad%E0%A4.pln", "a%2Fb.pln"):
+            self.open(link)
+            self.assertTrue(self.js("return document.getElementById('ErrorBox').open"), link)
+            self.assertTrue(self.el("ErrorBoxText").text.endswith("は開けません."), link)
+
+    def test_a_ten_megabyte_paste_reaches_the_box_whole(self):
+        self.open()
+        length = self.js("""
+            const input = document.getElementById('Form1-ComboBox6');
+            input.value = 'x'.repeat(10 * 1024 * 1024);
+            input.dispatchEvent(new Event('input'));
+            return window.palorin.stateLine().length;""")
+        self.assertGreater(length, 10 * 1024 * 1024)
+        self.assertFalse(self.js("return document.getElementById('ErrorBox').open"))
+        self.press(100, 100)  # the page still runs its handlers
+        self.assertEqual(self.panels()[0], "Count:0")
+
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
     extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
