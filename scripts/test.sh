@@ -31,6 +31,9 @@ scripts/deps.sh --all >/dev/null || echo "the page's tools could not be installe
 if command -v emcc >/dev/null; then
   scripts/web.sh --build build/web/site
   /usr/bin/python3 tests/web/page_test.py --page build/web/site --cli build/release/cli/palorin-cli
+  # The same seeded session through play, the windows and the page.
+  /usr/bin/python3 tests/agree/agree_test.py --cli build/release/cli/palorin-cli \
+    --qt build/release/tests/ui/ui_agree_driver --page build/web/site
 else
   echo "page tests skipped: emcc missing (scripts/deps.sh --all)"
 fi
