@@ -35,6 +35,7 @@ int Main(const std::vector<std::string>& args, Io& io) {
   if (command == "convert") return RunConvert(rest, io);
   if (command == "play") return RunPlay(rest, io);
   if (command == "animate") return RunAnimate(rest, io);
+  if (command == "link") return RunLink(rest, io);
   io.err << "palorin-cli: unknown command '" << command << "'\n"
          << "Try 'palorin-cli --help'.\n";
   return kExitUsage;

@@ -13,5 +13,6 @@ int RunInfo(const std::vector<std::string>& args, Io& io);
 int RunConvert(const std::vector<std::string>& args, Io& io);
 int RunPlay(const std::vector<std::string>& args, Io& io);
 int RunAnimate(const std::vector<std::string>& args, Io& io);
+int RunLink(const std::vector<std::string>& args, Io& io);
 
 }  // namespace palorin::cli

@@ -14,6 +14,7 @@ const std::string_view kToolHelp =
     "  convert  save block files as a native file or a compatible series\n"
     "  play     run an editing session written as actions\n"
     "  animate  write an animated GIF of a picture being built\n"
+    "  link     print a link that opens a picture in the page\n"
     "\n"
     "'palorin-cli COMMAND --help' describes each command; 'palorin-cli --version'\n"
     "prints the version.\n"
@@ -107,6 +108,20 @@ const std::string_view kPlayHelp =
     "\n"
     "A line that is not understood, or an action a user could not do at that\n"
     "point (a disabled box, a hidden window), stops the script with status 2.\n";
+
+const std::string_view kLinkHelp =
+    "Usage: palorin-cli link --base URL FILE...\n"
+    "\n"
+    "Loads the FILEs as 'render' does (a native file, or a complete compatible\n"
+    "series) and prints a link to the page at URL that opens exactly that\n"
+    "picture, as loading the native file would. The picture travels in the\n"
+    "link's fragment (after '#'), which the browser never sends to a server:\n"
+    "'p1.' and the log's entries packed in bits, compressed (raw deflate) and\n"
+    "written in base64url. A full picture of 10001 blocks takes about 30,000\n"
+    "characters.\n"
+    "\n"
+    "      --base URL  the page's address, e.g. https://example.org/palorin/\n"
+    "  -h, --help      show this help\n";
 
 const std::string_view kAnimateHelp =
     "Usage: palorin-cli animate [-o OUT.gif] [--every N] [--delay MS] [--hold MS]\n"

@@ -7,7 +7,7 @@ set -euo pipefail
 # The editor and palorin-cli: what scripts/run.sh needs.
 editor=(
   g++ cmake ninja-build pkg-config
-  qt6-base-dev qt6-qpa-plugins libgl-dev libpng-dev libgif-dev
+  qt6-base-dev qt6-qpa-plugins libgl-dev libpng-dev libgif-dev zlib1g-dev
   fonts-ipafont-gothic
 )
 # The test suite: GoogleTest, Google Benchmark, and the desktop's tools that

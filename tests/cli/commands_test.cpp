@@ -9,6 +9,7 @@
 #include <set>
 
 #include "cli/cli.h"
+#include "fileio/block_text.h"
 #include "render/bmp.h"
 #include "render/raster.h"
 #include "test_util.h"
@@ -167,6 +168,8 @@ TEST(Cli, RefusesBadArgumentsWithStatusTwo) {
       {{"animate", "--every", "0", small}, "--every needs a slot count from 1 to 10004: 0"},
       {{"animate", "--delay=19", small}, "--delay needs milliseconds from 20 to 655350: 19"},
       {{"animate", "--hold", "2s", small}, "--hold needs milliseconds from 20 to 655350: 2s"},
+      {{"link", small}, "palorin-cli link: --base URL is needed"},
+      {{"link", "--base", "p.html#x", small}, "the base URL already has a fragment"},
   };
   for (const auto& [args, message] : cases) {
     SCOPED_TRACE(message);
@@ -543,6 +546,35 @@ TEST(Scale, EachPixelBecomesAKByKBlock) {
   ASSERT_EQ(gif->frames.size(), 3u);
   expectEnlarged(gif->frames.front().shown, first);
   expectEnlarged(gif->frames.back().shown, one);
+}
+
+TEST(Link, AFullPictureSpreadOverTheAreaFitsInALink) {
+  // 10001 blocks at random cells in random colours: nothing repeats for
+  // the compression to find, so the bits an entry decide the length.
+  const TempDir dir;
+  core::PlacementLog log;
+  std::uint32_t seed = 20261207;
+  const auto next = [&seed](std::uint32_t n) {
+    seed = seed * 1664525u + 1013904223u;
+    return (seed >> 8) % n;
+  };
+  for (int i = 0; i <= 10000; ++i) {
+    log.Store(i, static_cast<std::uint8_t>(next(82)), static_cast<std::uint8_t>(next(99)),
+              static_cast<std::uint8_t>(1 + next(5)));
+  }
+  log.LastIndex = 10000;
+  fileio::TextBuffer native;
+  fileio::AppendNativeFile(native, log);
+  const std::string file = dir / "spread.pln";
+  WriteFile(file, native.Bytes());
+  const auto run = RunCli({"link", "--base", "https://example.org/palorin/", file});
+  ASSERT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_EQ(run.out.rfind("https://example.org/palorin/#p1.", 0), 0u);
+  EXPECT_LT(run.out.size(), 36000u);
+  EXPECT_EQ(run.out.find_first_not_of(
+                "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_\n",
+                run.out.find("#p1.") + 4),
+            std::string::npos);
 }
 
 TEST(Info, ReportsHeadersEntriesAndSeriesCompleteness) {

@@ -1,4 +1,5 @@
 #include "fileio/block_text.h"
+#include "fileio/share_link.h"
 
 #include <gtest/gtest.h>
 
@@ -294,6 +295,49 @@ TEST(DataSection, WriterOutputReadsBackSlotForSlot) {
   EXPECT_EQ(in.LogX, out.LogX);
   EXPECT_EQ(in.LogY, out.LogY);
   EXPECT_EQ(in.LogColor, out.LogColor);
+}
+
+// A link's packed picture stands for exactly the native file a save writes,
+// whatever the log holds; anything else is refused as a whole.
+TEST(SharedLink, PackedPictureGivesTheNativeFileBack) {
+  struct Case {
+    const char* what;
+    std::int32_t lastIndex;
+    std::uint8_t x, y, colour;  // stored in every slot up to lastIndex
+  };
+  const Case cases[] = {
+      {"start-up", 0, 0, 0, 0},
+      {"undone past the start", -7, 0, 0, 0},
+      {"bits", 5, 81, 98, 5},
+      {"bytes, for loaded values the bits cannot hold", 3, 200, 255, 9},
+      {"the whole log", core::kLastSlot, 40, 60, 3},
+      {"past the log: written as its last slot", core::kLastSlot + 50, 1, 2, 1},
+  };
+  for (const Case& c : cases) {
+    core::PlacementLog log;
+    for (std::int64_t i = 0; i <= c.lastIndex; ++i) {
+      log.Store(i, static_cast<std::uint8_t>(c.x - i % 2), c.y, c.colour);
+    }
+    log.LastIndex = c.lastIndex;
+    TextBuffer native;
+    AppendNativeFile(native, log);
+    const std::vector<std::uint8_t> packed = PackPicture(log);
+    EXPECT_EQ(NativeTextOfPacked(packed.data(), packed.size()), native.Bytes()) << c.what;
+  }
+
+  core::PlacementLog log;
+  log.Store(0, 3, 5, 1);
+  log.LastIndex = 1;
+  const std::vector<std::uint8_t> good = PackPicture(log);
+  std::vector<std::vector<std::uint8_t>> bad = {
+      {}, {2, 0, 1}, {good.begin(), good.end() - 1}, good, {1, 0xff, 0xff, 0xff, 0xff, 0x7f},
+      {1, 0xa8, 0x9c, 0x01, 0x01},  // a count of 10004, past the log
+      {1, 2, 7}};                   // no such packing
+  bad[3].push_back(0);              // a byte left over
+  for (const auto& bytes : bad) {
+    EXPECT_EQ(ErrorOf([&] { NativeTextOfPacked(bytes.data(), bytes.size()); }), kBadLink)
+        << bytes.size() << " bytes";
+  }
 }
 
 }  // namespace
