@@ -10,11 +10,12 @@ editor=(
   qt6-base-dev qt6-qpa-plugins libgl-dev libpng-dev libgif-dev
   fonts-ipafont-gothic
 )
-# The test suite: GoogleTest, Google Benchmark, and the desktop's tools that
+# The test suite: GoogleTest, Google Benchmark (with gifsicle, the size the
+# animate benchmark compares with), and the desktop's tools that
 # check the staged install (menu entry, metainfo, file types).
 tests=(
   libgtest-dev libgmock-dev libbenchmark-dev
-  desktop-file-utils appstream shared-mime-info libglib2.0-bin
+  desktop-file-utils appstream shared-mime-info libglib2.0-bin gifsicle
 )
 # The Debian package: dpkg-shlibdeps (dpkg-dev, file) and lintian.
 package=(dpkg-dev file lintian)
