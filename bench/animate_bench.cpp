@@ -131,7 +131,8 @@ void Animate(benchmark::State& state, const core::Scene& picture,
     benchmark::DoNotOptimize(gif.data());
   }
   const std::int64_t slots = Slots(picture);
-  SetFrameCounters(state, FrameCount(slots, options.every.value_or(palorin::cli::DefaultEvery(slots))));
+  SetFrameCounters(state,
+                   FrameCount(slots, options.every.value_or(palorin::cli::DefaultEvery(slots))));
   state.counters["gif_bytes"] = static_cast<double>(bytes);
 }
 
@@ -165,9 +166,7 @@ void BM_ReplayYardstick(benchmark::State& state) {
 }
 BENCHMARK(BM_ReplayYardstick)->Arg(200)->Arg(100)->Arg(50)->Arg(25)->Unit(benchmark::kMillisecond);
 
-void BM_AnimateKind(benchmark::State& state) {
-  Animate(state, KindPicture(state.range(0)), {});
-}
+void BM_AnimateKind(benchmark::State& state) { Animate(state, KindPicture(state.range(0)), {}); }
 BENCHMARK(BM_AnimateKind)->ArgName("picture")->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
 void BM_ReplayYardstickKind(benchmark::State& state) {
@@ -206,10 +205,11 @@ bool RunGifsicle(const std::string& in, const std::string& out) {
 
 void BM_GifsicleKind(benchmark::State& state) {
   const core::Scene& picture = KindPicture(state.range(0));
-  const std::string gif = palorin::cli::EncodeBuildAnimation(picture.log, picture.canvas.raster, {});
+  const std::string gif =
+      palorin::cli::EncodeBuildAnimation(picture.log, picture.canvas.raster, {});
   const std::filesystem::path dir = std::filesystem::temp_directory_path();
-  const std::string stem = "animate_bench_" + std::to_string(getpid()) + "_" +
-                           std::to_string(state.range(0));
+  const std::string stem =
+      "animate_bench_" + std::to_string(getpid()) + "_" + std::to_string(state.range(0));
   const std::string in = dir / (stem + ".gif");
   const std::string out = dir / (stem + "_O3.gif");
   std::ofstream(in, std::ios::binary) << gif;
@@ -230,7 +230,8 @@ void BM_GifsicleKind(benchmark::State& state) {
   }
   state.counters["gif_bytes"] = static_cast<double>(gif.size());
   state.counters["gifsicle_bytes"] = static_cast<double>(bytes);
-  state.counters["gif_over_gifsicle"] = static_cast<double>(gif.size()) / static_cast<double>(bytes);
+  state.counters["gif_over_gifsicle"] =
+      static_cast<double>(gif.size()) / static_cast<double>(bytes);
 }
 BENCHMARK(BM_GifsicleKind)
     ->ArgName("picture")

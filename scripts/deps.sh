@@ -7,14 +7,15 @@ set -euo pipefail
 # The editor and palorin-cli: what scripts/run.sh needs.
 editor=(
   g++ cmake ninja-build pkg-config
-  qt6-base-dev qt6-qpa-plugins libgl-dev libpng-dev libgif-dev
+  qt6-base-dev qt6-qpa-plugins libgl-dev libpng-dev
   fonts-ipafont-gothic
 )
-# The test suite: GoogleTest, Google Benchmark (with gifsicle, the size the
-# animate benchmark compares with), and the desktop's tools that
-# check the staged install (menu entry, metainfo, file types).
+# The test suite: GoogleTest, Google Benchmark, giflib (the tests read the
+# animations back with it), gifsicle (the sizes animate_bench compares with),
+# and the desktop's tools that check the staged install (menu entry, metainfo,
+# file types).
 tests=(
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libgif-dev
   desktop-file-utils appstream shared-mime-info libglib2.0-bin gifsicle
 )
 # The Debian package: dpkg-shlibdeps (dpkg-dev, file) and lintian.

@@ -350,7 +350,7 @@ Picture BmpPicture(const std::string& bmp) {
 
 // What giflib reads back from an animation: the screen, the global palette,
 // the loop flag and every frame as stored and as shown (each frame's
-// rectangle painted over the frame before).
+// rectangle painted over the frame before, but for its transparent pixels).
 struct DecodedGif {
   struct Frame {
     int left, top, width, height;
@@ -409,6 +409,7 @@ std::optional<DecodedGif> DecodeGif(const std::string& bytes) {
       for (int y = 0; y < desc.Height && fits; ++y) {
         for (int x = 0; x < desc.Width; ++x) {
           const int index = image.RasterBits[y * desc.Width + x];
+          if (index == control.TransparentColor) continue;  // the frame before shows through
           fits = fits && index < static_cast<int>(d.palette.size());
           if (fits) shown.pixels[(desc.Top + y) * shown.width + desc.Left + x] = d.palette[index];
         }
