@@ -42,12 +42,12 @@ std::size_t TablePlace(render::Pixel pixel, std::size_t size) {
 }
 
 // The first pixel at or after `x` and before `end` that differs between the
-// two rows (`end` if none), eight at a time where nothing changed.
-int FirstChange(const render::Pixel* now, const render::Pixel* before, int x, int end) {
-  for (; x + 8 <= end; x += 8) {
-    render::Pixel differ = 0;
-    for (int i = 0; i < 8; ++i) differ |= now[x + i] ^ before[x + i];
-    if (differ != 0) break;
+// two rows (`end` if none), skipping unchanged stretches a block at a time.
+int FirstDifference(const render::Pixel* now, const render::Pixel* before, int x, int end) {
+  constexpr int kBlock = 16;
+  while (x + kBlock <= end &&
+         std::memcmp(now + x, before + x, kBlock * sizeof(render::Pixel)) == 0) {
+    x += kBlock;
   }
   while (x < end && now[x] == before[x]) ++x;
   return x;
@@ -73,8 +73,7 @@ void LzwWriter::Begin(int codeSize) {
   codes_.clear();
   bits_ = 0;
   bitCount_ = 0;
-  // Whatever the last image left in the table is cleared with it.
-  next_ = kTableSize;
+  // ResetTable clears the rows below next_: all that the last image used.
   codeSize_ = std::clamp(codeSize, 2, kMaxCodeSize);
   clear_ = 1u << codeSize_;
   ResetTable();
@@ -218,7 +217,8 @@ void GifAnimation::Candidate::Add(unsigned index, int length) {
   }
 }
 
-GifAnimation::GifAnimation(int scale) : scale_(scale) {
+GifAnimation::GifAnimation(int scale)
+    : scale_(scale), marked_(static_cast<std::size_t>(render::kRasterHeight)) {
   if (scale < kMinScale || scale > kMaxScale) throw Error("GIF encoding failed: bad scale");
   const std::vector<render::Pixel>& palette = GifPalette();
   constexpr std::size_t kMaxColours = std::size_t{1} << LzwWriter::kMaxCodeSize;
@@ -301,7 +301,7 @@ void GifAnimation::BuildTransparent(const render::Raster& frame, Rect rect, Stra
     const render::Pixel* before = previous_.Row(y);
     int x = rect.left;
     while (x < end) {
-      const int changed = FirstChange(now, before, x, end);
+      const int changed = FirstChange(frame, y, x, end);
       // Unchanged pixels just before a changed run, of its colour, may
       // start it early.
       int stop = changed;
@@ -398,18 +398,98 @@ void GifAnimation::PutImage(Rect screen, int delayMs, int transparent, const std
   bytes_ += data;
 }
 
+void GifAnimation::MarkAll() {
+  for (auto& row : marked_) row.assign(1, {0, render::kRasterWidth});
+}
+
+void GifAnimation::Mark(const std::vector<render::PixelBox>& touched) {
+  for (auto& row : marked_) row.clear();
+  for (const render::PixelBox& box : touched) {
+    // Clipped to the raster, in 64 bits so that no box can overflow.
+    const auto clip = [](std::int64_t v, int size) {
+      return static_cast<int>(std::clamp<std::int64_t>(v, 0, size));
+    };
+    const int left = clip(box.left, render::kRasterWidth);
+    const int right = clip(std::int64_t{box.left} + box.width, render::kRasterWidth);
+    const int bottom = clip(std::int64_t{box.top} + box.height, render::kRasterHeight);
+    if (left >= right) continue;
+    for (int y = clip(box.top, render::kRasterHeight); y < bottom; ++y) {
+      marked_[static_cast<std::size_t>(y)].emplace_back(left, right);
+    }
+  }
+  for (auto& row : marked_) {
+    if (row.size() < 2) continue;
+    std::sort(row.begin(), row.end());
+    std::size_t kept = 0;
+    for (std::size_t i = 1; i < row.size(); ++i) {
+      if (row[i].first <= row[kept].second) {
+        row[kept].second = std::max(row[kept].second, row[i].second);
+      } else {
+        row[++kept] = row[i];
+      }
+    }
+    row.resize(kept + 1);
+  }
+}
+
+int GifAnimation::FirstChange(const render::Raster& frame, int y, int x, int end) const {
+  for (const auto& [begin, stop] : marked_[static_cast<std::size_t>(y)]) {
+    if (stop <= x) continue;
+    if (begin >= end) break;
+    const int to = std::min(stop, end);
+    const int found = FirstDifference(frame.Row(y), previous_.Row(y), std::max(x, begin), to);
+    if (found < to) return found;
+  }
+  return end;
+}
+
+int GifAnimation::LastChange(const render::Raster& frame, int y, int x, int end) const {
+  const render::Pixel* now = frame.Row(y);
+  const render::Pixel* before = previous_.Row(y);
+  const auto& row = marked_[static_cast<std::size_t>(y)];
+  for (auto span = row.rbegin(); span != row.rend(); ++span) {
+    if (span->first >= end) continue;
+    if (span->second <= x) break;
+    const int from = std::max(x, span->first);
+    for (int last = std::min(span->second, end) - 1; last >= from; --last) {
+      if (now[last] != before[last]) return last;
+    }
+  }
+  return x - 1;
+}
+
 void GifAnimation::AddFrame(const render::Raster& frame, int delayMs) {
   if (finished_) throw Error("GIF encoding failed: the animation is finished");
+  MarkAll();
+  Add(frame, delayMs);
+}
+
+void GifAnimation::AddFrame(const render::Raster& frame, int delayMs,
+                            const std::vector<render::PixelBox>& touched) {
+  if (finished_) throw Error("GIF encoding failed: the animation is finished");
+  if (frames_ == 0) {
+    MarkAll();
+  } else {
+    Mark(touched);
+  }
+  Add(frame, delayMs);
+}
+
+void GifAnimation::Add(const render::Raster& frame, int delayMs) {
   Rect rect{0, 0, render::kRasterWidth, render::kRasterHeight};
   if (frames_ > 0) {
-    // The rows that differ, then the columns that differ within them.
-    constexpr auto kRowPixels = static_cast<std::size_t>(render::kRasterWidth);
-    const auto rowDiffers = [&](int y) {
-      return std::memcmp(frame.Row(y), previous_.Row(y), kRowPixels * sizeof(render::Pixel)) != 0;
-    };
-    int top = 0;
-    while (top < render::kRasterHeight && !rowDiffers(top)) ++top;
-    if (top == render::kRasterHeight) {
+    // The rectangle holding every changed pixel.
+    int left = render::kRasterWidth, right = -1, top = -1, bottom = -1;
+    for (int y = 0; y < render::kRasterHeight; ++y) {
+      const int first = FirstChange(frame, y, 0, render::kRasterWidth);
+      if (first == render::kRasterWidth) continue;
+      if (top < 0) top = y;
+      bottom = y;
+      left = std::min(left, first);
+      right =
+          std::max(right, LastChange(frame, y, std::max(first, right + 1), render::kRasterWidth));
+    }
+    if (top < 0) {
       // Nothing changed: one transparent pixel, the smallest image there is.
       lzw_.Begin(2);
       lzw_.PutRun(0, 1);
@@ -418,20 +498,6 @@ void GifAnimation::AddFrame(const render::Raster& frame, int delayMs) {
       PutImage({0, 0, 1, 1}, delayMs, 0, bestData_);
       ++frames_;
       return;
-    }
-    int bottom = render::kRasterHeight - 1;
-    while (!rowDiffers(bottom)) --bottom;
-    int left = render::kRasterWidth;
-    int right = -1;
-    for (int y = top; y <= bottom; ++y) {
-      const render::Pixel* now = frame.Row(y);
-      const render::Pixel* before = previous_.Row(y);
-      int x = 0;
-      while (x < left && now[x] == before[x]) ++x;
-      left = std::min(left, x);
-      x = render::kRasterWidth - 1;
-      while (x > right && now[x] == before[x]) --x;
-      right = std::max(right, x);
     }
     rect = {left, top, right - left + 1, bottom - top + 1};
   }

@@ -4,9 +4,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "render/raster.h"
+#include "render/sprites.h"
 
 namespace palorin::cli {
 
@@ -102,6 +104,11 @@ class GifAnimation {
   // Adds `frame`, shown for `delayMs` milliseconds (rounded to hundredths of
   // a second, 20 to kMaxGifDelayMs).
   void AddFrame(const render::Raster& frame, int delayMs);
+  // The same for a frame that differs from the one before only inside
+  // `touched` (pixels elsewhere must be equal): only those are compared,
+  // which on a frame of a few scattered blocks is a small part of the area.
+  void AddFrame(const render::Raster& frame, int delayMs,
+                const std::vector<render::PixelBox>& touched);
 
   // Ends the file and hands over its bytes; no frame can be added after it.
   std::string Finish();
@@ -152,6 +159,17 @@ class GifAnimation {
   // Small: at most this many screen pixels.
   static constexpr std::size_t kSmallFrameArea = 32768;
 
+  // Marks the pixels that may differ from the frame before: every one, or
+  // those inside `touched`.
+  void MarkAll();
+  void Mark(const std::vector<render::PixelBox>& touched);
+  void Add(const render::Raster& frame, int delayMs);
+  // The first pixel of row `y` from `x` on and before `end` that may differ
+  // and does; `end` if none.
+  int FirstChange(const render::Raster& frame, int y, int x, int end) const;
+  // The last such pixel before `end` from `x` on; x - 1 if none.
+  int LastChange(const render::Raster& frame, int y, int x, int end) const;
+
   // The palette index of a drawing-area colour.
   unsigned char IndexOf(render::Pixel pixel) const;
   void BuildOpaque(const render::Raster& frame, Rect rect, Candidate& out) const;
@@ -171,6 +189,9 @@ class GifAnimation {
   int scale_;
   std::string bytes_;
   render::Raster previous_;
+  // Per raster row, the [begin, end) stretches where pixels may differ from
+  // previous_: sorted, none overlapping or touching.
+  std::vector<std::vector<std::pair<int, int>>> marked_;
   std::size_t frames_ = 0;
   bool finished_ = false;
   LzwWriter lzw_;
