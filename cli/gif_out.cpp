@@ -126,9 +126,8 @@ void LzwWriter::Put(unsigned index) {
   if (Extend(index)) return;
   if (string_ != kNone) {
     Write(static_cast<unsigned>(string_));
-    // Code 4095 is never given out: the table is cleared as it would take
-    // it, as giflib's encoder does, since some decoders mishandle a full
-    // table.
+    // As giflib's own encoder does, the table is cleared when it would give
+    // out code 4095, one short of full.
     if (next_ < kTableSize - 1) {
       child_[static_cast<std::size_t>(string_) * kAlphabet + index] =
           static_cast<std::uint16_t>(next_);
