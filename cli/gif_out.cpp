@@ -280,13 +280,13 @@ void GifAnimation::BuildOpaque(const render::Raster& frame, Rect rect, Candidate
   }
 }
 
-void GifAnimation::BuildTransparent(const render::Raster& frame, Rect rect, Strategy strategy,
+void GifAnimation::BuildTransparent(const render::Raster& frame, Rect rect, CarryBack carryBack,
                                     Candidate& out) const {
   out.Clear();
   const int end = rect.left + rect.width;
-  // The colour of a stretch of `length` pixels from `x` on: unchanged black
-  // stays kUnchanged, since black is the transparent index's own colour
-  // whenever the frame has changed pixels of every other one.
+  // Unchanged pixels from `x` on as their own colours, but black as
+  // kUnchanged: pixels only ever change to block colours, so black's index
+  // is the one left free for transparency, which shows them just as well.
   const auto addColours = [&](const render::Pixel* now, int x, int length) {
     for (const int stop = x + length; x < stop;) {
       const render::Pixel colour = now[x];
@@ -304,10 +304,10 @@ void GifAnimation::BuildTransparent(const render::Raster& frame, Rect rect, Stra
       // Unchanged pixels just before a changed run, of its colour, may
       // start it early.
       int stop = changed;
-      if (strategy.carryBack && changed < end) {
+      if (carryBack == CarryBack::Yes && changed < end) {
         while (stop > x && now[stop - 1] == now[changed]) --stop;
       }
-      if (changed - x > strategy.shortGap || x == rect.left || changed == end) {
+      if (changed - x > kShortGap || x == rect.left || changed == end) {
         if (stop > x) out.Add(kUnchanged, stop - x);
         if (changed > stop) out.Add(IndexOf(now[changed]), changed - stop);
       } else {
@@ -317,7 +317,7 @@ void GifAnimation::BuildTransparent(const render::Raster& frame, Rect rect, Stra
       while (x < end && now[x] != before[x]) {
         const render::Pixel colour = now[x];
         const int start = x;
-        while (x < end && now[x] == colour && (strategy.carryRuns || now[x] != before[x])) ++x;
+        while (x < end && now[x] == colour && now[x] != before[x]) ++x;
         out.Add(IndexOf(colour), x - start);
       }
     }
@@ -327,7 +327,7 @@ void GifAnimation::BuildTransparent(const render::Raster& frame, Rect rect, Stra
 
 std::size_t GifAnimation::Compress(const render::Raster& frame, Rect rect,
                                    const Candidate& candidate, unsigned unchanged,
-                                   bool ownColourFirst, std::size_t giveUpAt, std::string& out) {
+                                   std::size_t giveUpAt, std::string& out) {
   out.clear();
   const unsigned highest =
       Highest(candidate.used | (candidate.hasUnchanged ? 1u << unchanged : 0u));
@@ -351,7 +351,8 @@ std::size_t GifAnimation::Compress(const render::Raster& frame, Rect rect,
         }
         // Either index shows these pixels as they are: the transparent one
         // or their own colour. Take one the table can carry the string on
-        // with, else start a new string with the transparent one.
+        // with (the transparent one first: its runs are the long ones), else
+        // start a new string with the transparent one.
         for (std::size_t done = 0; done < count;) {
           const std::size_t skipped = lzw_.Skip(unchanged, count - done);
           if (skipped > 0) {
@@ -363,9 +364,7 @@ std::size_t GifAnimation::Compress(const render::Raster& frame, Rect rect,
             lastColour = colour;
             lastIndex = IndexOf(colour);
           }
-          const bool carried = ownColourFirst ? lzw_.Extend(lastIndex) || lzw_.Extend(unchanged)
-                                              : lzw_.Extend(unchanged) || lzw_.Extend(lastIndex);
-          if (!carried) lzw_.Put(unchanged);
+          if (!lzw_.Extend(unchanged) && !lzw_.Extend(lastIndex)) lzw_.Put(unchanged);
           ++done;
         }
         x += run.length;
@@ -503,7 +502,7 @@ void GifAnimation::Add(const render::Raster& frame, int delayMs) {
 
   // A large frame is stored with transparency the one way that does best on
   // frames changed all over; a small one every way there is, opaque too,
-  // and the smallest kept.
+  // and the smallest kept (a later try gives up once it is the larger).
   const std::size_t screenArea =
       static_cast<std::size_t>(rect.width) * static_cast<std::size_t>(rect.height) *
       static_cast<std::size_t>(scale_) * static_cast<std::size_t>(scale_);
@@ -511,26 +510,25 @@ void GifAnimation::Add(const render::Raster& frame, int delayMs) {
   std::size_t best = std::numeric_limits<std::size_t>::max();
   int transparent = -1;
   if (frames_ > 0) {
-    for (const Strategy& strategy : kStrategies) {
-      BuildTransparent(frame, rect, strategy, transparent_);
+    for (const CarryBack carryBack : {CarryBack::No, CarryBack::Yes}) {
+      if (carryBack == CarryBack::Yes && !small) break;
+      BuildTransparent(frame, rect, carryBack, transparent_);
       // The lowest index no changed pixel needs (after the first frame
       // pixels only ever change to block colours, so usually black's).
       const auto free = static_cast<unsigned>(std::countr_one(transparent_.used));
       if (free < (1u << LzwWriter::kMaxCodeSize)) {
-        const std::size_t size = Compress(frame, rect, transparent_, free, strategy.ownColourFirst,
-                                          best, candidateData_);
+        const std::size_t size = Compress(frame, rect, transparent_, free, best, candidateData_);
         if (size < best) {
           best = size;
           transparent = static_cast<int>(free);
           std::swap(bestData_, candidateData_);
         }
       }
-      if (!small) break;
     }
   }
   if (best == std::numeric_limits<std::size_t>::max() || small) {
     BuildOpaque(frame, rect, opaque_);
-    const std::size_t size = Compress(frame, rect, opaque_, 0, false, best, candidateData_);
+    const std::size_t size = Compress(frame, rect, opaque_, 0, best, candidateData_);
     if (size < best) {
       best = size;
       transparent = -1;
@@ -540,7 +538,8 @@ void GifAnimation::Add(const render::Raster& frame, int delayMs) {
   PutImage({rect.left * scale_, rect.top * scale_, rect.width * scale_, rect.height * scale_},
            delayMs, transparent, bestData_);
   // Every changed pixel is in a run of its colour in the transparent
-  // candidate, so those runs bring the frame before up to date.
+  // candidate (whichever was built last), so those runs bring the frame
+  // before up to date.
   if (frames_ == 0) {
     previous_ = frame;
   } else {

@@ -85,14 +85,15 @@ class LzwWriter {
 // An animated GIF of drawing-area frames that loops forever, built one frame
 // at a time. The first frame is stored whole; every later one only as the
 // rectangle in which it differs from the frame before, left in place for the
-// next. Inside the rectangle the pixels that did not change may be stored as
-// a transparent index (one no changed pixel needs), which leaves the frame
-// before showing and makes long runs that compress to little; each frame is
-// stored whichever way, with or without transparency, comes out smaller,
-// with the smallest LZW code size its indices allow. A frame equal to the
-// one before is stored as one transparent pixel, so that it still takes its
-// time on screen and the file keeps one image per frame. Each raster pixel
-// is stored as a scale x scale block. Throws palorin::Error when encoding
+// next. Inside the rectangle the pixels that did not change are stored as a
+// transparent index (one no changed pixel needs), which leaves the frame
+// before showing and makes long runs that compress to little, or as their
+// own colours where that compresses better; a small frame is also tried
+// without transparency, and the smaller kept. Every frame uses the smallest
+// LZW code size its indices allow. A frame equal to the one before is
+// stored as one transparent pixel, so that it still takes its time on
+// screen and the file keeps one image per frame. Each raster pixel is
+// stored as a scale x scale block. Throws palorin::Error when encoding
 // fails.
 class GifAnimation {
  public:
@@ -135,28 +136,15 @@ class GifAnimation {
   struct Rect {
     int left, top, width, height;
   };
-  // How a frame with transparency treats its unchanged pixels.
-  struct Strategy {
-    // A stretch of at most this many unchanged pixels between changed ones
-    // keeps its colours: sprite rows then read as they did before, strings
-    // the table already holds, where a short transparent stretch would
-    // break them.
-    int shortGap;
-    // Unchanged pixels of the colour of the changed run just before them
-    // carry that run on.
-    bool carryRuns;
-    // And of the colour of the changed run just after them start it early.
-    bool carryBack;
-    // Where either index would do, the pixel's own colour is tried before
-    // the transparent one.
-    bool ownColourFirst;
-  };
-  // The first is the one a large frame gets; a small frame gets them all.
-  static constexpr Strategy kStrategies[] = {
-      {5, false, false, false},
-      {5, false, true, false},
-  };
-  // Small: at most this many screen pixels.
+  // A stretch of at most this many unchanged pixels between changed ones
+  // keeps its colours: sprite rows then read as they did before, strings the
+  // table already holds, where a short transparent stretch would break them.
+  static constexpr int kShortGap = 5;
+  // Whether unchanged pixels just before a changed run, of its colour, start
+  // it early. Seldom better, and then by little: only small frames try it.
+  enum class CarryBack : bool { No, Yes };
+  // Small: at most this many screen pixels. A small frame is tried every
+  // way there is; a larger one only with transparency and CarryBack::No.
   static constexpr std::size_t kSmallFrameArea = 32768;
 
   // Marks the pixels that may differ from the frame before: every one, or
@@ -173,17 +161,16 @@ class GifAnimation {
   // The palette index of a drawing-area colour.
   unsigned char IndexOf(render::Pixel pixel) const;
   void BuildOpaque(const render::Raster& frame, Rect rect, Candidate& out) const;
-  // Changed pixels as their colours, unchanged ones as kUnchanged or as
-  // their colours as `strategy` has it.
-  void BuildTransparent(const render::Raster& frame, Rect rect, Strategy strategy,
+  // Changed pixels as their colours, unchanged ones as kUnchanged, or as
+  // their colours in a short gap or carrying a run back.
+  void BuildTransparent(const render::Raster& frame, Rect rect, CarryBack carryBack,
                         Candidate& out) const;
   // The candidate's image data into `out`, each kUnchanged pixel written as
   // `unchanged` or as its own colour, whichever lets the string being matched
   // go on; at the smallest code size its indices allow. Gives up, returning
   // more than `giveUpAt`, once it is sure to be larger.
   std::size_t Compress(const render::Raster& frame, Rect rect, const Candidate& candidate,
-                       unsigned unchanged, bool ownColourFirst, std::size_t giveUpAt,
-                       std::string& out);
+                       unsigned unchanged, std::size_t giveUpAt, std::string& out);
   void PutImage(Rect screen, int delayMs, int transparent, const std::string& data);
 
   int scale_;
