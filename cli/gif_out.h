@@ -145,7 +145,7 @@ class GifAnimation {
   enum class CarryBack : bool { No, Yes };
   // Small: at most this many screen pixels. A small frame is tried every
   // way there is; a larger one only with transparency and CarryBack::No.
-  static constexpr std::size_t kSmallFrameArea = 32768;
+  static constexpr std::size_t kSmallFrameArea = 4096;
 
   // Marks the pixels that may differ from the frame before: every one, or
   // those inside `touched`.
