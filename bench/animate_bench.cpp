@@ -1,12 +1,31 @@
-// `palorin-cli animate` of a full picture (all 10004 log slots) encoded
-// in-process, beside its yardstick in the same run: the same frames replayed
-// the way `render --upto` draws them (clear the drawing area, replay slots
-// 0..N) without encoding. The argument is --every; 10004 slots at 50 a frame
-// make 201 frames. Time per frame at several frame counts shows how the
-// whole grows; gif_bytes is the size of the file written.
+// `palorin-cli animate` encoded in-process, beside its yardstick in the same
+// run: the same frames replayed the way `render --upto` draws them (clear the
+// drawing area, replay slots 0..N) without encoding, and beside gifsicle -O3
+// run on the tool's own file, the size to beat.
+//
+// BM_Animate and BM_ReplayYardstick take a full picture (all 10004 log
+// slots) at several --every values; 10004 slots at 50 a frame make 201
+// frames, and time per frame shows how the whole grows. The *Kind benchmarks
+// take three kinds of picture at the tool's defaults (about 200 frames):
+//   0 spread: 10001 blocks at scattered cells all over the drawing area, so
+//     every frame changes pixels from one edge to the other;
+//   1 bands:  1640 blocks in ten stamped boxes, diagonal bands across it;
+//   2 corner: 40 single blocks in the top left corner, one per frame.
+// gif_bytes is the size of the tool's file, gifsicle_bytes that of gifsicle
+// -O3 run on it (BM_GifsicleKind, timed by the CPU time of the gifsicle
+// process; skipped when gifsicle is not installed).
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <array>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
 #include <string>
 
 #include "cli/animate.h"
@@ -15,32 +34,95 @@
 
 namespace {
 
+namespace core = palorin::core;
+
 // Every slot holds a block, colours and cells cycling over the lattice (the
 // picture cli_bench saves); the drawing area is what loading it shows.
-const palorin::core::Scene& FullPicture() {
-  static const palorin::core::Scene scene = [] {
-    palorin::core::Scene s;
-    for (std::int32_t slot = 0; slot < palorin::core::kLogSlots; ++slot) {
+const core::Scene& FullPicture() {
+  static const core::Scene scene = [] {
+    core::Scene s;
+    for (std::int32_t slot = 0; slot < core::kLogSlots; ++slot) {
       const auto x = static_cast<std::uint8_t>(slot % 82);
       const auto y = static_cast<std::uint8_t>((slot / 82) % 49 * 2 + x % 2);
       s.log.Store(slot, x, y, static_cast<std::uint8_t>(slot % 5 + 1));
     }
-    s.log.LogPos = palorin::core::kLastSlot;
-    s.log.LastIndex = palorin::core::kLastSlot;
-    palorin::core::ReDraw(s, s.log.LastIndex);
+    s.log.LogPos = core::kLastSlot;
+    s.log.LastIndex = core::kLastSlot;
+    core::ReDraw(s, s.log.LastIndex);
     return s;
   }();
   return scene;
 }
 
-std::int64_t FrameCount(std::int64_t every) {
-  return (palorin::core::kLogSlots + every - 1) / every;
+// The log ends at `slots` - 1, as a picture of that many blocks loads.
+void Finish(core::Scene& s, std::int32_t slots) {
+  s.log.LogPos = slots;
+  s.log.LastIndex = slots - 1;
+  core::ReDraw(s, s.log.LastIndex);
 }
 
-void BM_Animate(benchmark::State& state) {
-  const palorin::core::Scene& picture = FullPicture();
-  palorin::cli::AnimateOptions options;
-  options.every = static_cast<std::int32_t>(state.range(0));
+core::Scene SpreadPicture() {
+  core::Scene s;
+  std::minstd_rand random(19);
+  for (std::int32_t slot = 0; slot < 10001; ++slot) {
+    const auto x = static_cast<std::uint8_t>(random() % 82);
+    const auto y = static_cast<std::uint8_t>(random() % 49 * 2 + x % 2);
+    s.log.Store(slot, x, y, static_cast<std::uint8_t>(random() % 5 + 1));
+  }
+  Finish(s, 10001);
+  return s;
+}
+
+// Ten boxes one cell deep, 41 cells long and 4 high, logged in a stamp's
+// order (along the box, then up), each in one colour.
+core::Scene BandsPicture() {
+  core::Scene s;
+  std::int32_t slot = 0;
+  for (int band = 0; band < 10; ++band) {
+    for (int j = 0; j <= 40; ++j) {
+      for (int k = 0; k <= 3; ++k) {
+        s.log.Store(slot++, static_cast<std::uint8_t>(band * 4 + j),
+                    static_cast<std::uint8_t>(band * 5 + 6 + j - 2 * k),
+                    static_cast<std::uint8_t>(band % 5 + 1));
+      }
+    }
+  }
+  Finish(s, slot);
+  return s;
+}
+
+core::Scene CornerPicture() {
+  core::Scene s;
+  for (std::int32_t slot = 0; slot < 40; ++slot) {
+    const auto x = static_cast<std::uint8_t>(slot % 5);
+    const auto y = static_cast<std::uint8_t>(slot / 5 * 2 + x % 2);
+    s.log.Store(slot, x, y, static_cast<std::uint8_t>(slot % 5 + 1));
+  }
+  Finish(s, 40);
+  return s;
+}
+
+const core::Scene& KindPicture(std::int64_t kind) {
+  static const std::array<core::Scene, 3> pictures{SpreadPicture(), BandsPicture(),
+                                                   CornerPicture()};
+  return pictures[static_cast<std::size_t>(kind)];
+}
+
+std::int64_t Slots(const core::Scene& picture) { return std::int64_t{picture.log.LastIndex} + 1; }
+
+std::int64_t FrameCount(std::int64_t slots, std::int64_t every) {
+  return (slots + every - 1) / every;
+}
+
+void SetFrameCounters(benchmark::State& state, std::int64_t frames) {
+  state.counters["frames"] = static_cast<double>(frames);
+  state.counters["per_frame"] = benchmark::Counter(
+      static_cast<double>(frames),
+      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void Animate(benchmark::State& state, const core::Scene& picture,
+             const palorin::cli::AnimateOptions& options) {
   std::size_t bytes = 0;
   for (auto _ : state) {
     const std::string gif =
@@ -48,38 +130,115 @@ void BM_Animate(benchmark::State& state) {
     bytes = gif.size();
     benchmark::DoNotOptimize(gif.data());
   }
-  const auto frames = FrameCount(state.range(0));
-  state.counters["frames"] = static_cast<double>(frames);
+  const std::int64_t slots = Slots(picture);
+  SetFrameCounters(state,
+                   FrameCount(slots, options.every.value_or(palorin::cli::DefaultEvery(slots))));
   state.counters["gif_bytes"] = static_cast<double>(bytes);
-  state.counters["per_frame"] = benchmark::Counter(
-      static_cast<double>(frames),
-      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_Animate)->Arg(200)->Arg(100)->Arg(50)->Arg(25)->Unit(benchmark::kMillisecond);
 
 // The frames as `render --upto` would draw each one: Cls, then ReDraw of
 // slots 0..k*every-1; the last frame replays the whole log.
-void BM_ReplayYardstick(benchmark::State& state) {
-  const palorin::core::Scene& picture = FullPicture();
-  palorin::core::Scene scene;
+void ReplayYardstick(benchmark::State& state, const core::Scene& picture, std::int64_t every) {
+  core::Scene scene;
   scene.log = picture.log;
-  const std::int64_t every = state.range(0);
+  const std::int64_t slots = Slots(picture);
   for (auto _ : state) {
-    for (std::int64_t end = every; end < palorin::core::kLogSlots; end += every) {
+    for (std::int64_t end = every; end < slots; end += every) {
       palorin::render::Cls(scene.canvas.raster);
-      palorin::core::ReDraw(scene, end - 1);
+      core::ReDraw(scene, end - 1);
     }
     palorin::render::Cls(scene.canvas.raster);
-    palorin::core::ReDraw(scene, scene.log.LastIndex);
+    core::ReDraw(scene, scene.log.LastIndex);
     benchmark::DoNotOptimize(scene.canvas.raster.Data());
   }
-  const auto frames = FrameCount(every);
-  state.counters["frames"] = static_cast<double>(frames);
-  state.counters["per_frame"] = benchmark::Counter(
-      static_cast<double>(frames),
-      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  SetFrameCounters(state, FrameCount(slots, every));
+}
+
+void BM_Animate(benchmark::State& state) {
+  palorin::cli::AnimateOptions options;
+  options.every = static_cast<std::int32_t>(state.range(0));
+  Animate(state, FullPicture(), options);
+}
+BENCHMARK(BM_Animate)->Arg(200)->Arg(100)->Arg(50)->Arg(25)->Unit(benchmark::kMillisecond);
+
+void BM_ReplayYardstick(benchmark::State& state) {
+  ReplayYardstick(state, FullPicture(), state.range(0));
 }
 BENCHMARK(BM_ReplayYardstick)->Arg(200)->Arg(100)->Arg(50)->Arg(25)->Unit(benchmark::kMillisecond);
+
+void BM_AnimateKind(benchmark::State& state) { Animate(state, KindPicture(state.range(0)), {}); }
+BENCHMARK(BM_AnimateKind)->ArgName("picture")->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+void BM_ReplayYardstickKind(benchmark::State& state) {
+  const core::Scene& picture = KindPicture(state.range(0));
+  ReplayYardstick(state, picture, palorin::cli::DefaultEvery(Slots(picture)));
+}
+BENCHMARK(BM_ReplayYardstickKind)
+    ->ArgName("picture")
+    ->DenseRange(0, 2)
+    ->Unit(benchmark::kMillisecond);
+
+// The CPU time (user and system) of the children waited for so far.
+double ChildCpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_CHILDREN, &usage);
+  const auto seconds = [](const timeval& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
+  };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// Runs `gifsicle -O3 in -o out` and waits for it; false if it could not run
+// or failed.
+bool RunGifsicle(const std::string& in, const std::string& out) {
+  const pid_t pid = fork();
+  if (pid < 0) return false;
+  if (pid == 0) {
+    execlp("gifsicle", "gifsicle", "-O3", in.c_str(), "-o", out.c_str(),
+           static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return false;
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void BM_GifsicleKind(benchmark::State& state) {
+  const core::Scene& picture = KindPicture(state.range(0));
+  const std::string gif =
+      palorin::cli::EncodeBuildAnimation(picture.log, picture.canvas.raster, {});
+  const std::filesystem::path dir = std::filesystem::temp_directory_path();
+  const std::string stem =
+      "animate_bench_" + std::to_string(getpid()) + "_" + std::to_string(state.range(0));
+  const std::string in = dir / (stem + ".gif");
+  const std::string out = dir / (stem + "_O3.gif");
+  std::ofstream(in, std::ios::binary) << gif;
+  std::uintmax_t bytes = 0;
+  bool ran = true;
+  for (auto _ : state) {
+    const double before = ChildCpuSeconds();
+    ran = RunGifsicle(in, out);
+    state.SetIterationTime(ChildCpuSeconds() - before);
+    if (!ran) break;
+  }
+  if (ran) bytes = std::filesystem::file_size(out);
+  std::filesystem::remove(in);
+  std::filesystem::remove(out);
+  if (!ran) {
+    state.SkipWithError("gifsicle -O3 did not run: is gifsicle installed? (scripts/deps.sh)");
+    return;
+  }
+  state.counters["gif_bytes"] = static_cast<double>(gif.size());
+  state.counters["gifsicle_bytes"] = static_cast<double>(bytes);
+  state.counters["gif_over_gifsicle"] =
+      static_cast<double>(gif.size()) / static_cast<double>(bytes);
+}
+BENCHMARK(BM_GifsicleKind)
+    ->ArgName("picture")
+    ->DenseRange(0, 2)
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

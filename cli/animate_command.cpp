@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <ostream>
+#include <vector>
 
 #include "base/error.h"
 #include "cli/animate.h"
@@ -13,6 +14,7 @@
 #include "cli/image_out.h"
 #include "cli/load.h"
 #include "core/history.h"
+#include "render/sprites.h"
 
 namespace palorin::cli {
 
@@ -34,10 +36,17 @@ std::string EncodeBuildAnimation(const core::PlacementLog& log, const render::Ra
   // Each frame draws only the slots it adds, over the frame before: drawing
   // only covers, so that is the very picture of a replay from slot 0 into a
   // cleared drawing area (render --upto), at a fraction of the work.
+  // Only the boxes of the blocks a frame draws can differ from the frame
+  // before, and the encoder compares just those.
   render::Raster frame;
+  std::vector<render::PixelBox> touched;
   for (std::int64_t end = every; end < slots; end += every) {
+    touched.clear();
+    for (std::int64_t slot = end - every; slot < end; ++slot) {
+      if (log.ColorAt(slot) != 0) touched.push_back(render::BlockBox(log.XAt(slot), log.YAt(slot)));
+    }
     core::ReDrawSlots(log, frame, end - every, end - 1);
-    gif.AddFrame(frame, options.delayMs);
+    gif.AddFrame(frame, options.delayMs, touched);
   }
   gif.AddFrame(whole, options.holdMs);
   return gif.Finish();

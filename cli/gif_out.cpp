@@ -1,55 +1,179 @@
 #include "cli/gif_out.h"
 
-#include <gif_lib.h>
-
 #include <algorithm>
+#include <bit>
 #include <cstring>
-#include <exception>
+#include <limits>
 
 #include "base/error.h"
 #include "cli/image_out.h"
 #include "render/sprites.h"
 
+// The file is written here rather than through giflib: giflib's encoder
+// takes an image's LZW code size from its colour table, so with one global
+// table of 16 colours every frame would start at 5-bit codes, however few
+// indices it uses, and it cannot be handed runs. The format is small: a
+// header, the screen with its colour table, extensions, and per frame a
+// graphic control extension, an image descriptor and the LZW data.
+
 namespace palorin::cli {
 
 namespace {
 
-std::string GiflibMessage(int code) {
-  const char* text = GifErrorString(code);
-  return std::string("GIF encoding failed: ") + (text != nullptr ? text : "unknown giflib error");
+constexpr unsigned kGifMaxCodeBits = 12;
+
+void PutByte(std::string& out, unsigned value) { out.push_back(static_cast<char>(value & 0xff)); }
+
+void PutWord(std::string& out, unsigned value) {  // little-endian, as GIF stores them
+  PutByte(out, value);
+  PutByte(out, value >> 8);
 }
 
-// giflib's output hook: appends to the string the encoder owns. An exception
-// must not cross giflib's C frames, so a failed append is reported to giflib
-// as a failed write instead.
-int AppendBytes(GifFileType* gif, const GifByteType* data, int length) {
-  try {
-    static_cast<std::string*>(gif->UserData)
-        ->append(reinterpret_cast<const char*>(data), static_cast<std::size_t>(length));
-    return length;
-  } catch (const std::exception&) {
-    return 0;
-  }
-}
+// The bits needed for index `highest`, at least 2 (GIF's smallest code size).
+int CodeSizeFor(unsigned highest) { return std::max(2, static_cast<int>(std::bit_width(highest))); }
 
-// A colour map needs a power of two entries, two at the least.
-int ColourMapSize(std::size_t colours) {
-  int size = 2;
-  while (static_cast<std::size_t>(size) < colours) size *= 2;
-  return size;
+// The highest index set in a mask of indices (0 for none).
+unsigned Highest(unsigned used) {
+  return used == 0 ? 0 : static_cast<unsigned>(std::bit_width(used)) - 1;
 }
 
 std::size_t TablePlace(render::Pixel pixel, std::size_t size) {
   return (static_cast<std::uint32_t>(pixel * 2654435761u) >> 20) % size;
 }
 
-// Releases a colour map however the function that made it ends.
-struct ColourMap {
-  ColorMapObject* map;
-  ~ColourMap() { GifFreeMapObject(map); }
-};
+// The first pixel at or after `x` and before `end` that differs between the
+// two rows (`end` if none), skipping unchanged stretches a block at a time.
+int FirstDifference(const render::Pixel* now, const render::Pixel* before, int x, int end) {
+  constexpr int kBlock = 16;
+  while (x + kBlock <= end &&
+         std::memcmp(now + x, before + x, kBlock * sizeof(render::Pixel)) == 0) {
+    x += kBlock;
+  }
+  while (x < end && now[x] == before[x]) ++x;
+  return x;
+}
 
 }  // namespace
+
+// ---- LzwWriter ----------------------------------------------------------------
+
+LzwWriter::LzwWriter() : child_(kTableSize * kAlphabet), runCode_(kTableSize * kAlphabet) {}
+
+void LzwWriter::ResetTable() {
+  std::fill(child_.begin(), child_.begin() + static_cast<std::ptrdiff_t>(next_ * kAlphabet), 0);
+  for (unsigned index = 0; index < kAlphabet; ++index) {
+    longestRun_[index] = 1;
+    runCode_[index * kTableSize] = static_cast<std::uint16_t>(index);
+  }
+  next_ = clear_ + 2;
+  width_ = codeSize_ + 1;
+}
+
+void LzwWriter::Begin(int codeSize) {
+  codes_.clear();
+  bits_ = 0;
+  bitCount_ = 0;
+  // ResetTable clears the rows below next_: all that the last image used.
+  codeSize_ = std::clamp(codeSize, 2, kMaxCodeSize);
+  clear_ = 1u << codeSize_;
+  ResetTable();
+  string_ = kNone;
+  runIndex_ = kNone;
+  runLength_ = 0;
+  Write(clear_);
+}
+
+// Writes `code` at the current width, low bits first, and widens the codes
+// once the next string's code would not fit: GIF decoders widen when their
+// table (one string behind this one) reaches the same size.
+void LzwWriter::Write(unsigned code) {
+  bits_ |= std::uint64_t{code} << bitCount_;
+  bitCount_ += width_;
+  while (bitCount_ >= 8) {
+    codes_.push_back(static_cast<char>(bits_ & 0xff));
+    bits_ >>= 8;
+    bitCount_ -= 8;
+  }
+  if (next_ >= (1u << width_) && width_ < static_cast<int>(kGifMaxCodeBits)) ++width_;
+}
+
+std::size_t LzwWriter::Skip(unsigned index, std::size_t count) {
+  index &= clear_ - 1;
+  if (runIndex_ != static_cast<int>(index) || runLength_ >= longestRun_[index]) return 0;
+  const auto take =
+      static_cast<unsigned>(std::min<std::size_t>(count, longestRun_[index] - runLength_));
+  runLength_ += take;
+  string_ = runCode_[index * kTableSize + runLength_ - 1];
+  return take;
+}
+
+bool LzwWriter::Extend(unsigned index) {
+  index &= clear_ - 1;
+  if (string_ == kNone) return false;
+  const std::uint16_t longer = child_[static_cast<std::size_t>(string_) * kAlphabet + index];
+  if (longer == 0) return false;
+  string_ = longer;
+  if (runIndex_ == static_cast<int>(index)) {
+    ++runLength_;
+  } else {
+    runIndex_ = kNone;
+  }
+  return true;
+}
+
+void LzwWriter::Put(unsigned index) {
+  index &= clear_ - 1;
+  if (Extend(index)) return;
+  if (string_ != kNone) {
+    Write(static_cast<unsigned>(string_));
+    // As giflib's own encoder does, the table is cleared when it would give
+    // out code 4095, one short of full.
+    if (next_ < kTableSize - 1) {
+      child_[static_cast<std::size_t>(string_) * kAlphabet + index] =
+          static_cast<std::uint16_t>(next_);
+      if (runIndex_ == static_cast<int>(index)) {
+        runCode_[index * kTableSize + runLength_] = static_cast<std::uint16_t>(next_);
+        longestRun_[index] = runLength_ + 1;
+      }
+      ++next_;
+    } else {
+      Write(clear_);
+      ResetTable();
+    }
+  }
+  string_ = static_cast<int>(index);
+  runIndex_ = static_cast<int>(index);
+  runLength_ = 1;
+}
+
+void LzwWriter::PutRun(unsigned index, std::size_t count) {
+  while (count > 0) {
+    const std::size_t skipped = Skip(index, count);
+    if (skipped > 0) {
+      count -= skipped;
+      continue;
+    }
+    Put(index);
+    --count;
+  }
+}
+
+std::size_t LzwWriter::End(std::string& out) {
+  if (string_ != kNone) Write(static_cast<unsigned>(string_));
+  Write(clear_ + 1);  // end of information
+  if (bitCount_ > 0) codes_.push_back(static_cast<char>(bits_ & 0xff));
+  const std::size_t start = out.size();
+  PutByte(out, static_cast<unsigned>(codeSize_));
+  for (std::size_t at = 0; at < codes_.size(); at += 255) {
+    const std::size_t length = std::min<std::size_t>(255, codes_.size() - at);
+    PutByte(out, static_cast<unsigned>(length));
+    out.append(codes_, at, length);
+  }
+  PutByte(out, 0);
+  return out.size() - start;
+}
+
+// ---- GifAnimation ---------------------------------------------------------------
 
 const std::vector<render::Pixel>& GifPalette() {
   static const std::vector<render::Pixel> palette = [] {
@@ -71,51 +195,64 @@ const std::vector<render::Pixel>& GifPalette() {
   return palette;
 }
 
-void GifAnimation::Closer::operator()(GifFileType* gif) const { EGifCloseFile(gif, nullptr); }
+void GifAnimation::Candidate::Clear() {
+  runs.clear();
+  rowEnds.clear();
+  used = 0;
+  hasUnchanged = false;
+}
 
-GifAnimation::GifAnimation(int scale) : scale_(scale) {
+void GifAnimation::Candidate::Add(unsigned index, int length) {
+  if (index != kUnchanged) {
+    used |= 1u << index;
+  } else {
+    hasUnchanged = true;
+  }
+  if (!runs.empty() && runs.size() > (rowEnds.empty() ? 0 : rowEnds.back()) &&
+      runs.back().index == index) {
+    runs.back().length += length;
+  } else {
+    runs.push_back({static_cast<unsigned char>(index), length});
+  }
+}
+
+GifAnimation::GifAnimation(int scale)
+    : scale_(scale), marked_(static_cast<std::size_t>(render::kRasterHeight)) {
   if (scale < kMinScale || scale > kMaxScale) throw Error("GIF encoding failed: bad scale");
   const std::vector<render::Pixel>& palette = GifPalette();
-  if (palette.size() > 256) throw Error("GIF encoding failed: more than 256 block colours");
-  int error = 0;
-  gif_.reset(EGifOpen(&bytes_, AppendBytes, &error));
-  if (gif_ == nullptr) throw Error(GiflibMessage(error));
-
-  const int size = ColourMapSize(palette.size());
-  const ColourMap map{GifMakeMapObject(size, nullptr)};
-  if (map.map == nullptr) throw Error(GiflibMessage(E_GIF_ERR_NOT_ENOUGH_MEM));
-  for (std::size_t i = 0; i < palette.size(); ++i) {
-    map.map->Colors[i] = {static_cast<GifByteType>((palette[i] >> 16) & 0xff),
-                          static_cast<GifByteType>((palette[i] >> 8) & 0xff),
-                          static_cast<GifByteType>(palette[i] & 0xff)};
-  }
+  constexpr std::size_t kMaxColours = std::size_t{1} << LzwWriter::kMaxCodeSize;
+  if (palette.size() > kMaxColours) throw Error("GIF encoding failed: more than 16 block colours");
   for (std::size_t i = 0; i < palette.size(); ++i) {
     std::size_t place = TablePlace(palette[i], kTableSize);
     while (tableColour_[place] != 0) place = (place + 1) % kTableSize;
     tableColour_[place] = palette[i];
     tableIndex_[place] = static_cast<unsigned char>(i);
   }
-  // The frame delays and the loop need the 89a version of the format.
-  EGifSetGifVersion(gif_.get(), true);
-  Check(EGifPutScreenDesc(gif_.get(), render::kRasterWidth * scale_, render::kRasterHeight * scale_,
-                          8, 0, map.map));
 
+  // The frame delays and the loop need the 89a version of the format.
+  bytes_ = "GIF89a";
+  PutWord(bytes_, render::kRasterWidth * scale_);
+  PutWord(bytes_, render::kRasterHeight * scale_);
+  // A global colour table of 2^bits entries (unused ones black), 8 bits per
+  // primary, background index 0, square pixels.
+  const int bits = CodeSizeFor(static_cast<unsigned>(palette.size() - 1));
+  PutByte(bytes_, 0x80u | 7u << 4 | static_cast<unsigned>(bits - 1));
+  PutByte(bytes_, 0);
+  PutByte(bytes_, 0);
+  for (std::size_t i = 0; i < std::size_t{1} << bits; ++i) {
+    const render::Pixel colour = i < palette.size() ? palette[i] : render::kBlack;
+    PutByte(bytes_, colour >> 16);
+    PutByte(bytes_, colour >> 8);
+    PutByte(bytes_, colour);
+  }
   // The application extension that makes viewers loop: sub-block 1, loop
   // count 0 = forever.
-  static const GifByteType kLoopForever[3] = {1, 0, 0};
-  Check(EGifPutExtensionLeader(gif_.get(), APPLICATION_EXT_FUNC_CODE));
-  Check(EGifPutExtensionBlock(gif_.get(), 11, "NETSCAPE2.0"));
-  Check(EGifPutExtensionBlock(gif_.get(), 3, kLoopForever));
-  Check(EGifPutExtensionTrailer(gif_.get()));
-  line_.resize(static_cast<std::size_t>(render::kRasterWidth) * static_cast<std::size_t>(scale_));
+  bytes_ += "\x21\xff\x0bNETSCAPE2.0\x03\x01";
+  PutWord(bytes_, 0);
+  PutByte(bytes_, 0);
 }
 
-void GifAnimation::Check(int giflibResult) {
-  if (giflibResult != GIF_ERROR) return;
-  throw Error(GiflibMessage(gif_->Error));
-}
-
-unsigned char GifAnimation::IndexOf(render::Pixel pixel) {
+unsigned char GifAnimation::IndexOf(render::Pixel pixel) const {
   std::size_t place = TablePlace(pixel, kTableSize);
   while (tableColour_[place] != pixel) {
     if (tableColour_[place] == 0 || pixel == 0) {
@@ -126,80 +263,306 @@ unsigned char GifAnimation::IndexOf(render::Pixel pixel) {
   return tableIndex_[place];
 }
 
-void GifAnimation::AddFrame(const render::Raster& frame, int delayMs) {
-  if (gif_ == nullptr) throw Error("GIF encoding failed: the animation is finished");
-  if (frames_ == 0) {
-    PutRect(frame, 0, 0, render::kRasterWidth, render::kRasterHeight, delayMs);
-  } else {
-    // The rows that differ, then the columns that differ within them.
-    constexpr auto kRowPixels = static_cast<std::size_t>(render::kRasterWidth);
-    const auto rowDiffers = [&](int y) {
-      return std::memcmp(frame.Row(y), previous_.Row(y), kRowPixels * sizeof(render::Pixel)) != 0;
-    };
-    int top = 0;
-    while (top < render::kRasterHeight && !rowDiffers(top)) ++top;
-    if (top == render::kRasterHeight) {
-      PutRect(frame, 0, 0, 1, 1, delayMs);
-    } else {
-      int bottom = render::kRasterHeight - 1;
-      while (!rowDiffers(bottom)) --bottom;
-      int left = render::kRasterWidth;
-      int right = -1;
-      for (int y = top; y <= bottom; ++y) {
-        const render::Pixel* now = frame.Row(y);
-        const render::Pixel* before = previous_.Row(y);
-        int x = 0;
-        while (x < left && now[x] == before[x]) ++x;
-        left = std::min(left, x);
-        x = render::kRasterWidth - 1;
-        while (x > right && now[x] == before[x]) --x;
-        right = std::max(right, x);
+void GifAnimation::BuildOpaque(const render::Raster& frame, Rect rect, Candidate& out) const {
+  out.Clear();
+  for (int y = rect.top; y < rect.top + rect.height; ++y) {
+    const render::Pixel* row = frame.Row(y);
+    // Faces are runs of one colour: look a colour up only where a run starts.
+    int x = rect.left;
+    const int end = rect.left + rect.width;
+    while (x < end) {
+      const render::Pixel colour = row[x];
+      const int start = x;
+      while (x < end && row[x] == colour) ++x;
+      out.Add(IndexOf(colour), x - start);
+    }
+    out.rowEnds.push_back(out.runs.size());
+  }
+}
+
+void GifAnimation::BuildTransparent(const render::Raster& frame, Rect rect, CarryBack carryBack,
+                                    Candidate& out) const {
+  out.Clear();
+  const int end = rect.left + rect.width;
+  // Unchanged pixels from `x` on as their own colours, but black as
+  // kUnchanged: pixels only ever change to block colours, so black's index
+  // is the one left free for transparency, which shows them just as well.
+  const auto addColours = [&](const render::Pixel* now, int x, int length) {
+    for (const int stop = x + length; x < stop;) {
+      const render::Pixel colour = now[x];
+      const int start = x;
+      while (x < stop && now[x] == colour) ++x;
+      out.Add(colour == render::kBlack ? kUnchanged : IndexOf(colour), x - start);
+    }
+  };
+  for (int y = rect.top; y < rect.top + rect.height; ++y) {
+    const render::Pixel* now = frame.Row(y);
+    const render::Pixel* before = previous_.Row(y);
+    int x = rect.left;
+    while (x < end) {
+      const int changed = FirstChange(frame, y, x, end);
+      // Unchanged pixels just before a changed run, of its colour, may
+      // start it early.
+      int stop = changed;
+      if (carryBack == CarryBack::Yes && changed < end) {
+        while (stop > x && now[stop - 1] == now[changed]) --stop;
       }
-      PutRect(frame, left, top, right - left + 1, bottom - top + 1, delayMs);
+      if (changed - x > kShortGap || x == rect.left || changed == end) {
+        if (stop > x) out.Add(kUnchanged, stop - x);
+        if (changed > stop) out.Add(IndexOf(now[changed]), changed - stop);
+      } else {
+        addColours(now, x, changed - x);
+      }
+      x = changed;
+      while (x < end && now[x] != before[x]) {
+        const render::Pixel colour = now[x];
+        const int start = x;
+        while (x < end && now[x] == colour && now[x] != before[x]) ++x;
+        out.Add(IndexOf(colour), x - start);
+      }
+    }
+    out.rowEnds.push_back(out.runs.size());
+  }
+}
+
+std::size_t GifAnimation::Compress(const render::Raster& frame, Rect rect,
+                                   const Candidate& candidate, unsigned unchanged,
+                                   std::size_t giveUpAt, std::string& out) {
+  out.clear();
+  const unsigned highest =
+      Highest(candidate.used | (candidate.hasUnchanged ? 1u << unchanged : 0u));
+  lzw_.Begin(CodeSizeFor(highest));
+  const auto k = static_cast<std::size_t>(scale_);
+  std::size_t first = 0;
+  render::Pixel lastColour = 0;  // the colour last looked up, and its index
+  unsigned lastIndex = 0;
+  for (int y = rect.top; y < rect.top + rect.height; ++y) {
+    const std::size_t rowEnd = candidate.rowEnds[static_cast<std::size_t>(y - rect.top)];
+    const render::Pixel* row = frame.Row(y);
+    for (int copy = 0; copy < scale_; ++copy) {
+      int x = rect.left;
+      for (std::size_t i = first; i < rowEnd; ++i) {
+        const Run run = candidate.runs[i];
+        const std::size_t count = static_cast<std::size_t>(run.length) * k;
+        if (run.index != kUnchanged) {
+          lzw_.PutRun(run.index, count);
+          x += run.length;
+          continue;
+        }
+        // Either index shows these pixels as they are: the transparent one
+        // or their own colour. Take one the table can carry the string on
+        // with (the transparent one first: its runs are the long ones), else
+        // start a new string with the transparent one.
+        for (std::size_t done = 0; done < count;) {
+          const std::size_t skipped = lzw_.Skip(unchanged, count - done);
+          if (skipped > 0) {
+            done += skipped;
+            continue;
+          }
+          const render::Pixel colour = row[static_cast<std::size_t>(x) + done / k];
+          if (colour != lastColour) {
+            lastColour = colour;
+            lastIndex = IndexOf(colour);
+          }
+          if (!lzw_.Extend(unchanged) && !lzw_.Extend(lastIndex)) lzw_.Put(unchanged);
+          ++done;
+        }
+        x += run.length;
+      }
+    }
+    first = rowEnd;
+    if (lzw_.BytesSoFar() > giveUpAt) return giveUpAt + 1;
+  }
+  return lzw_.End(out);
+}
+
+void GifAnimation::PutImage(Rect screen, int delayMs, int transparent, const std::string& data) {
+  // The graphic control extension: left in place for the next frame to build
+  // on ("do not dispose", 1), the delay, and the transparent index if any.
+  PutByte(bytes_, 0x21);
+  PutByte(bytes_, 0xf9);
+  PutByte(bytes_, 4);
+  PutByte(bytes_, 1u << 2 | (transparent >= 0 ? 1u : 0u));
+  PutWord(bytes_, static_cast<unsigned>(std::clamp((delayMs + 5) / 10, 0, 65535)));
+  PutByte(bytes_, transparent >= 0 ? static_cast<unsigned>(transparent) : 0u);
+  PutByte(bytes_, 0);
+  // The image descriptor: no local colour table, not interlaced.
+  PutByte(bytes_, 0x2c);
+  PutWord(bytes_, static_cast<unsigned>(screen.left));
+  PutWord(bytes_, static_cast<unsigned>(screen.top));
+  PutWord(bytes_, static_cast<unsigned>(screen.width));
+  PutWord(bytes_, static_cast<unsigned>(screen.height));
+  PutByte(bytes_, 0);
+  bytes_ += data;
+}
+
+void GifAnimation::MarkAll() {
+  for (auto& row : marked_) row.assign(1, {0, render::kRasterWidth});
+}
+
+void GifAnimation::Mark(const std::vector<render::PixelBox>& touched) {
+  for (auto& row : marked_) row.clear();
+  for (const render::PixelBox& box : touched) {
+    // Clipped to the raster, in 64 bits so that no box can overflow.
+    const auto clip = [](std::int64_t v, int size) {
+      return static_cast<int>(std::clamp<std::int64_t>(v, 0, size));
+    };
+    const int left = clip(box.left, render::kRasterWidth);
+    const int right = clip(std::int64_t{box.left} + box.width, render::kRasterWidth);
+    const int bottom = clip(std::int64_t{box.top} + box.height, render::kRasterHeight);
+    if (left >= right) continue;
+    for (int y = clip(box.top, render::kRasterHeight); y < bottom; ++y) {
+      marked_[static_cast<std::size_t>(y)].emplace_back(left, right);
+    }
+  }
+  for (auto& row : marked_) {
+    if (row.size() < 2) continue;
+    std::sort(row.begin(), row.end());
+    std::size_t kept = 0;
+    for (std::size_t i = 1; i < row.size(); ++i) {
+      if (row[i].first <= row[kept].second) {
+        row[kept].second = std::max(row[kept].second, row[i].second);
+      } else {
+        row[++kept] = row[i];
+      }
+    }
+    row.resize(kept + 1);
+  }
+}
+
+int GifAnimation::FirstChange(const render::Raster& frame, int y, int x, int end) const {
+  for (const auto& [begin, stop] : marked_[static_cast<std::size_t>(y)]) {
+    if (stop <= x) continue;
+    if (begin >= end) break;
+    const int to = std::min(stop, end);
+    const int found = FirstDifference(frame.Row(y), previous_.Row(y), std::max(x, begin), to);
+    if (found < to) return found;
+  }
+  return end;
+}
+
+int GifAnimation::LastChange(const render::Raster& frame, int y, int x, int end) const {
+  const render::Pixel* now = frame.Row(y);
+  const render::Pixel* before = previous_.Row(y);
+  const auto& row = marked_[static_cast<std::size_t>(y)];
+  for (auto span = row.rbegin(); span != row.rend(); ++span) {
+    if (span->first >= end) continue;
+    if (span->second <= x) break;
+    const int from = std::max(x, span->first);
+    for (int last = std::min(span->second, end) - 1; last >= from; --last) {
+      if (now[last] != before[last]) return last;
+    }
+  }
+  return x - 1;
+}
+
+void GifAnimation::AddFrame(const render::Raster& frame, int delayMs) {
+  if (finished_) throw Error("GIF encoding failed: the animation is finished");
+  MarkAll();
+  Add(frame, delayMs);
+}
+
+void GifAnimation::AddFrame(const render::Raster& frame, int delayMs,
+                            const std::vector<render::PixelBox>& touched) {
+  if (finished_) throw Error("GIF encoding failed: the animation is finished");
+  if (frames_ == 0) {
+    MarkAll();
+  } else {
+    Mark(touched);
+  }
+  Add(frame, delayMs);
+}
+
+void GifAnimation::Add(const render::Raster& frame, int delayMs) {
+  Rect rect{0, 0, render::kRasterWidth, render::kRasterHeight};
+  if (frames_ > 0) {
+    // The rectangle holding every changed pixel.
+    int left = render::kRasterWidth, right = -1, top = -1, bottom = -1;
+    for (int y = 0; y < render::kRasterHeight; ++y) {
+      const int first = FirstChange(frame, y, 0, render::kRasterWidth);
+      if (first == render::kRasterWidth) continue;
+      if (top < 0) top = y;
+      bottom = y;
+      left = std::min(left, first);
+      right =
+          std::max(right, LastChange(frame, y, std::max(first, right + 1), render::kRasterWidth));
+    }
+    if (top < 0) {
+      // Nothing changed: one transparent pixel, the smallest image there is.
+      lzw_.Begin(2);
+      lzw_.PutRun(0, 1);
+      bestData_.clear();
+      lzw_.End(bestData_);
+      PutImage({0, 0, 1, 1}, delayMs, 0, bestData_);
+      ++frames_;
+      return;
+    }
+    rect = {left, top, right - left + 1, bottom - top + 1};
+  }
+
+  // A large frame is stored with transparency the one way that does best on
+  // frames changed all over; a small one every way there is, opaque too,
+  // and the smallest kept (a later try gives up once it is the larger).
+  const std::size_t screenArea =
+      static_cast<std::size_t>(rect.width) * static_cast<std::size_t>(rect.height) *
+      static_cast<std::size_t>(scale_) * static_cast<std::size_t>(scale_);
+  const bool small = screenArea <= kSmallFrameArea;
+  std::size_t best = std::numeric_limits<std::size_t>::max();
+  int transparent = -1;
+  if (frames_ > 0) {
+    for (const CarryBack carryBack : {CarryBack::No, CarryBack::Yes}) {
+      if (carryBack == CarryBack::Yes && !small) break;
+      BuildTransparent(frame, rect, carryBack, transparent_);
+      // The lowest index no changed pixel needs (after the first frame
+      // pixels only ever change to block colours, so usually black's).
+      const auto free = static_cast<unsigned>(std::countr_one(transparent_.used));
+      if (free < (1u << LzwWriter::kMaxCodeSize)) {
+        const std::size_t size = Compress(frame, rect, transparent_, free, best, candidateData_);
+        if (size < best) {
+          best = size;
+          transparent = static_cast<int>(free);
+          std::swap(bestData_, candidateData_);
+        }
+      }
+    }
+  }
+  if (best == std::numeric_limits<std::size_t>::max() || small) {
+    BuildOpaque(frame, rect, opaque_);
+    const std::size_t size = Compress(frame, rect, opaque_, 0, best, candidateData_);
+    if (size < best) {
+      best = size;
+      transparent = -1;
+      std::swap(bestData_, candidateData_);
+    }
+  }
+  PutImage({rect.left * scale_, rect.top * scale_, rect.width * scale_, rect.height * scale_},
+           delayMs, transparent, bestData_);
+  // Every changed pixel is in a run of its colour in the transparent
+  // candidate (whichever was built last), so those runs bring the frame
+  // before up to date.
+  if (frames_ == 0) {
+    previous_ = frame;
+  } else {
+    std::size_t first = 0;
+    for (int y = rect.top; y < rect.top + rect.height; ++y) {
+      const std::size_t rowEnd = transparent_.rowEnds[static_cast<std::size_t>(y - rect.top)];
+      int x = rect.left;
+      for (std::size_t i = first; i < rowEnd; ++i) {
+        const Run run = transparent_.runs[i];
+        if (run.index != kUnchanged)
+          std::copy_n(frame.Row(y) + x, run.length, previous_.Row(y) + x);
+        x += run.length;
+      }
+      first = rowEnd;
     }
   }
   ++frames_;
 }
 
-void GifAnimation::PutRect(const render::Raster& frame, int left, int top, int width, int height,
-                           int delayMs) {
-  GraphicsControlBlock control{};
-  control.DisposalMode = DISPOSE_DO_NOT;  // each frame builds on the one before
-  control.UserInputFlag = false;
-  control.DelayTime = std::clamp((delayMs + 5) / 10, 0, 65535);
-  control.TransparentColor = NO_TRANSPARENT_COLOR;
-  GifByteType extension[4] = {};
-  EGifGCBToExtension(&control, extension);
-  Check(EGifPutExtension(gif_.get(), GRAPHICS_EXT_FUNC_CODE, 4, extension));
-  Check(EGifPutImageDesc(gif_.get(), left * scale_, top * scale_, width * scale_, height * scale_,
-                         false, nullptr));
-
-  const auto k = static_cast<std::size_t>(scale_);
-  for (int y = top; y < top + height; ++y) {
-    const render::Pixel* row = frame.Row(y);
-    auto* dst = line_.data();
-    // Faces are runs of one colour: look a colour up only where a run starts.
-    render::Pixel runColour = row[left];
-    unsigned char runIndex = IndexOf(runColour);
-    for (int x = left; x < left + width; ++x) {
-      if (row[x] != runColour) {
-        runColour = row[x];
-        runIndex = IndexOf(runColour);
-      }
-      dst = std::fill_n(dst, k, runIndex);
-    }
-    for (int copy = 0; copy < scale_; ++copy) {
-      Check(EGifPutLine(gif_.get(), line_.data(), width * scale_));
-    }
-    std::copy_n(row + left, width, previous_.Row(y) + left);
-  }
-}
-
 std::string GifAnimation::Finish() {
-  if (gif_ == nullptr) throw Error("GIF encoding failed: the animation is finished");
-  int error = 0;
-  // giflib closes and frees the file whatever the outcome.
-  if (EGifCloseFile(gif_.release(), &error) == GIF_ERROR) throw Error(GiflibMessage(error));
+  if (finished_) throw Error("GIF encoding failed: the animation is finished");
+  finished_ = true;
+  PutByte(bytes_, 0x3b);
   return std::move(bytes_);
 }
 

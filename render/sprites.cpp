@@ -1,5 +1,6 @@
 #include "render/sprites.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
@@ -156,6 +157,17 @@ inline void CopyRowRuns(Pixel* dst, const BlockSprite& sprite, std::index_sequen
 SpriteSet ParseSpriteSet(std::string_view text) { return ParseAsset(text); }
 
 const SpriteSet& BlockSprites() { return kSprites; }
+
+PixelBox BlockBox(int x, int y) {
+  const std::int64_t ox = 6 * static_cast<std::int64_t>(x);
+  const std::int64_t oy = 3 * static_cast<std::int64_t>(y);
+  const std::int64_t left = std::clamp<std::int64_t>(ox, 0, kRasterWidth);
+  const std::int64_t right = std::clamp<std::int64_t>(ox + kSpriteWidth, 0, kRasterWidth);
+  const std::int64_t top = std::clamp<std::int64_t>(oy, 0, kRasterHeight);
+  const std::int64_t bottom = std::clamp<std::int64_t>(oy + kSpriteHeight, 0, kRasterHeight);
+  return {static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
+          static_cast<int>(bottom - top)};
+}
 
 void DrawBlock(Raster& raster, int x, int y, int index) {
   if (index < 0 || index >= kSpriteCount) return;

@@ -40,4 +40,11 @@ SpriteSet ParseSpriteSet(std::string_view text);
 // clipped to the raster. An index outside 0..5 draws nothing.
 void DrawBlock(Raster& raster, int x, int y, int index);
 
+// The raster pixels DrawBlock(raster, x, y, ...) may write: the sprite's box
+// clipped to the raster, width and height 0 when nothing of it is inside.
+struct PixelBox {
+  int left = 0, top = 0, width = 0, height = 0;
+};
+PixelBox BlockBox(int x, int y);
+
 }  // namespace palorin::render

@@ -7,14 +7,20 @@ set -euo pipefail
 # The editor and palorin-cli: what scripts/run.sh needs.
 editor=(
   g++ cmake ninja-build pkg-config
+<<<<<<< HEAD
   qt6-base-dev qt6-qpa-plugins libgl-dev libpng-dev libgif-dev zlib1g-dev
+=======
+  qt6-base-dev qt6-qpa-plugins libgl-dev libpng-dev
+>>>>>>> issue-19
   fonts-ipafont-gothic
 )
-# The test suite: GoogleTest, Google Benchmark, and the desktop's tools that
-# check the staged install (menu entry, metainfo, file types).
+# The test suite: GoogleTest, Google Benchmark, giflib (the tests read the
+# animations back with it), gifsicle (the sizes animate_bench compares with),
+# and the desktop's tools that check the staged install (menu entry, metainfo,
+# file types).
 tests=(
-  libgtest-dev libgmock-dev libbenchmark-dev
-  desktop-file-utils appstream shared-mime-info libglib2.0-bin
+  libgtest-dev libgmock-dev libbenchmark-dev libgif-dev
+  desktop-file-utils appstream shared-mime-info libglib2.0-bin gifsicle
 )
 # The Debian package: dpkg-shlibdeps (dpkg-dev, file) and lintian.
 package=(dpkg-dev file lintian)
