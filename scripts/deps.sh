@@ -7,11 +7,7 @@ set -euo pipefail
 # The editor and palorin-cli: what scripts/run.sh needs.
 editor=(
   g++ cmake ninja-build pkg-config
-<<<<<<< HEAD
-  qt6-base-dev qt6-qpa-plugins libgl-dev libpng-dev libgif-dev zlib1g-dev
-=======
-  qt6-base-dev qt6-qpa-plugins libgl-dev libpng-dev
->>>>>>> issue-19
+  qt6-base-dev qt6-qpa-plugins libgl-dev libpng-dev zlib1g-dev
   fonts-ipafont-gothic
 )
 # The test suite: GoogleTest, Google Benchmark, giflib (the tests read the
