@@ -5,11 +5,11 @@ _palorin_cli() {
   local cur prev words cword
   _init_completion || return
 
-  local commands="render animate info convert play help"
+  local commands="render animate info convert play link help"
   local command="" i
   for ((i = 1; i < cword; i++)); do
     case ${words[i]} in
-      render | animate | info | convert | play | help)
+      render | animate | info | convert | play | link | help)
         command=${words[i]}
         break
         ;;
@@ -80,13 +80,21 @@ _palorin_cli() {
         return
       fi
       if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W "--trace --bmp -h --help" -- "$cur"))
+        COMPREPLY=($(compgen -W "--trace --state --bmp -h --help" -- "$cur"))
       else
         _filedir
       fi
       ;;
+    link)
+      [[ $prev == --base ]] && return
+      if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W "--base -h --help" -- "$cur"))
+      else
+        _filedir '@(pln|txt)'
+      fi
+      ;;
     help)
-      COMPREPLY=($(compgen -W "render animate info convert play" -- "$cur"))
+      COMPREPLY=($(compgen -W "render animate info convert play link" -- "$cur"))
       ;;
   esac
 } && complete -F _palorin_cli palorin-cli
