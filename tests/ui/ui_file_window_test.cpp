@@ -117,14 +117,63 @@ class FileWindowTest : public QObject {
     p.Click(p.main, "Button5");
     QCOMPARE(p.window.pos(), QPoint(300, 200));
 
-    // Beside a main window at the screen's edge it stays on the screen.
+    // Beside a main window at the screen's right edge it goes left of it.
     Program q;
     const QRect room = q.main.screen()->availableGeometry();
-    q.main.move(room.right() - 520, room.bottom() - 100);
+    q.main.move(room.right() - 520, room.bottom() - 420);
     q.ShowFileWindow();
     QVERIFY(QTest::qWaitForWindowExposed(&q.window));
     QVERIFY(room.contains(q.window.frameGeometry()));
-    QCOMPARE(q.window.frameGeometry().right(), room.right());
+    QCOMPARE(q.window.frameGeometry().right() + 1, q.main.frameGeometry().left());
+
+    // Shown before the main window has its frame (as `palorin FILE` may),
+    // it moves clear of that frame once the frame is known.
+    Program r;
+    r.main.move(10, 50);
+    r.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&r.window));
+    r.editor.Show();
+    QVERIFY(QTest::qWaitForWindowExposed(&r.main));
+    QVERIFY(r.main.frameGeometry() != r.main.geometry());
+    QCOMPARE(r.window.frameGeometry().left(), r.main.frameGeometry().right() + 1);
+  }
+
+  // The frame (210 x 231) beside a main window's frame (502 x 397 unless
+  // told), whose controls are its top 58 rows.
+  void placesBeside_data() {
+    QTest::addColumn<QRect>("main");
+    QTest::addColumn<QRect>("room");
+    QTest::addColumn<QPoint>("expected");
+    const QRect screen(0, 0, 1024, 768);
+    QTest::newRow("right, level") << QRect(100, 50, 502, 397) << screen << QPoint(602, 50);
+    QTest::newRow("right, up to stay on screen")
+        << QRect(100, 600, 502, 397) << screen << QPoint(602, 537);
+    QTest::newRow("right, below a panel")
+        << QRect(100, 0, 502, 397) << QRect(0, 30, 1024, 738) << QPoint(602, 30);
+    QTest::newRow("right, second screen")
+        << QRect(1100, 100, 502, 397) << QRect(1024, 0, 1280, 1024) << QPoint(1602, 100);
+    QTest::newRow("no room right: left") << QRect(400, 50, 502, 397) << screen << QPoint(190, 50);
+    QTest::newRow("no room either side: below")
+        << QRect(200, 0, 700, 300) << screen << QPoint(200, 300);
+    QTest::newRow("below, right to stay on screen")
+        << QRect(-100, 0, 1200, 300) << screen << QPoint(0, 300);
+    QTest::newRow("no room below: above")
+        << QRect(200, 400, 700, 368) << screen << QPoint(200, 169);
+    // QT_SCALE_FACTOR=2 on 1280 x 1024 and on 1024 x 768: nothing fits.
+    // It covers the drawing area's edge rather than a button.
+    QTest::newRow("nothing fits: controls clear")
+        << QRect(192, 117, 502, 387) << QRect(0, 0, 640, 512) << QPoint(0, 281);
+    QTest::newRow("nothing fits: least of the controls")
+        << QRect(192, 117, 502, 387) << QRect(0, 0, 512, 384) << QPoint(0, 153);
+    QTest::newRow("nothing fits: least of the main window")
+        << QRect(0, 100, 420, 300) << QRect(0, 0, 500, 380) << QPoint(290, 149);
+  }
+  void placesBeside() {
+    QFETCH(QRect, main);
+    QFETCH(QRect, room);
+    QFETCH(QPoint, expected);
+    const QRect controls(main.topLeft(), QSize(main.width(), 58));
+    QCOMPARE(ui::PlaceBeside(main, controls, QSize(210, 231), room), expected);
   }
 
   void controlPlaces_data() {
