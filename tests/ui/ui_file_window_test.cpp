@@ -2,10 +2,14 @@
 // indicators, showing and hiding, saves and loads with the dialogs answered
 // by a fake, and the real dialogs' filters and memory.
 #include <QButtonGroup>
+#include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QFontDatabase>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -18,8 +22,11 @@
 #include <QSet>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QStyle>
 #include <QTemporaryDir>
+#include <QTime>
 #include <QTimer>
+#include <QTreeView>
 #include <QUrl>
 #include <algorithm>
 #include <cstdlib>
@@ -518,6 +525,48 @@ class FileWindowTest : public QObject {
     QTRY_COMPARE(Offered(dialog), QStringList({"a.txt", "b.pln"}));
     dialog.selectNameFilter(dialog.nameFilters().value(1));
     QTRY_COMPARE(Offered(dialog), QStringList({"a.txt", "b.pln", "c.bmp", "d.txt.bak"}));
+    dialog.close();
+  }
+
+  void dialogColumnsReadWhole() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("pictures")));
+    // 50.5 KiB, changed late on the 27th: wide size and date cells.
+    QFile file(dir.filePath("house.pln"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(file.write(QByteArray(51712, 'x')) == 51712);
+    QVERIFY(file.setFileTime(QDateTime(QDate(2026, 12, 27), QTime(23, 59, 59)),
+                             QFileDevice::FileModificationTime));
+    file.close();
+    forms::FileDialog settings;
+    settings.Filter = {{"Palorin files (*.pln)", "*.pln"}};
+    settings.FileName = file.fileName().toStdString();
+
+    QFileDialog dialog;
+    ui::Configure(dialog, settings, QFileDialog::AcceptOpen);
+    dialog.setViewMode(QFileDialog::Detail);
+    auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    QVERIFY(tree != nullptr);
+    // The desktop's face, not the condensed form face of the two windows.
+    QVERIFY(tree->font() != ui::FormFont(12));
+    QCOMPARE(tree->font(), QFontDatabase::systemFont(QFontDatabase::GeneralFont));
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTRY_COMPARE(tree->model()->rowCount(tree->rootIndex()), 2);
+    // Every cell's text, with the room its cell leaves around it, fits its
+    // column, and every column fits the view.
+    const QFontMetrics metrics(tree->font());
+    const int margins = 2 * (tree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+    QHeaderView* header = tree->header();
+    for (int row = 0; row < 2; ++row) {
+      for (int column = 1; column < 4; ++column) {
+        const QString text = tree->model()->index(row, column, tree->rootIndex()).data().toString();
+        QVERIFY2(metrics.horizontalAdvance(text) + margins <= header->sectionSize(column),
+                 qPrintable(text));
+      }
+    }
+    QVERIFY(tree->viewport()->width() >= header->length());
     dialog.close();
   }
 
