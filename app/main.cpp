@@ -3,11 +3,16 @@
 // Files named on the command line load as the file window's load page loads
 // them, in the order given.
 #include <QApplication>
+#include <QByteArray>
 #include <QStringList>
 #include <QTimer>
+#include <QtGlobal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <mutex>
+#include <vector>
 
 #include "base/version.h"
 #include "ui/editor.h"
@@ -70,6 +75,60 @@ QStringList FileArguments(const QStringList& arguments, QString& bad) {
   return files;
 }
 
+// The toolkit's messages while it starts. With no display to reach, every
+// platform plugin fails: a few lines of warnings, then a fatal message that
+// would abort. They are held back, and the fatal one becomes the one line
+// and the status the help promises. Once the toolkit is up, what was held is
+// passed on as it came.
+class StartUpMessages {
+ public:
+  StartUpMessages() { passOn_ = qInstallMessageHandler(&Hold); }
+  ~StartUpMessages() { Release(); }
+  StartUpMessages(const StartUpMessages&) = delete;
+  StartUpMessages& operator=(const StartUpMessages&) = delete;
+
+  // The toolkit started: later messages go straight on, held ones follow.
+  void Release() {
+    if (passOn_ == nullptr) return;
+    qInstallMessageHandler(passOn_);
+    std::vector<Held> held;
+    {
+      const std::lock_guard lock(mutex_);
+      held.swap(held_);
+    }
+    for (const Held& message : held) {
+      const QMessageLogContext context(nullptr, 0, nullptr, message.category.constData());
+      passOn_(message.type, context, message.text);
+    }
+    passOn_ = nullptr;
+  }
+
+ private:
+  struct Held {
+    QtMsgType type;
+    QByteArray category;
+    QString text;
+  };
+
+  static void Hold(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtFatalMsg) {
+      const char* display = std::getenv("DISPLAY");
+      if (display != nullptr && *display != '\0') {
+        std::fprintf(stderr, "palorin: no display could be opened (DISPLAY=%s)\n", display);
+      } else {
+        std::fprintf(stderr, "palorin: no display could be opened (DISPLAY is not set)\n");
+      }
+      std::_Exit(kExitFailure);
+    }
+    const std::lock_guard lock(mutex_);
+    held_.push_back({type, QByteArray(context.category), text});
+  }
+
+  static inline QtMessageHandler passOn_ = nullptr;
+  static inline std::mutex mutex_;
+  static inline std::vector<Held> held_;
+};
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -87,7 +146,9 @@ int main(int argc, char* argv[]) {
   // the dispatch, so only a failure outside any handler (start-up, say)
   // arrives here; it ends the program with a message instead of an abort.
   try {
+    StartUpMessages startUp;
     QApplication app(argc, argv);
+    startUp.Release();
     QString bad;
     const QStringList files = FileArguments(QApplication::arguments(), bad);
     if (!bad.isEmpty()) {

@@ -21,7 +21,8 @@ QStringList QtFilter(const forms::FileDialog& dialog);
 
 // Prepares a non-native dialog from the settings: title (none: the dialog's
 // own), filter, filter entry offered first, default suffix, the last chosen
-// name, and no question before replacing a file. An open dialog accepts a
+// name, and no question before replacing a file. The dialog speaks in the
+// desktop's face and is wide enough for every column of its detail view. An open dialog accepts a
 // name that does not exist (reading it fails later, with the program's own
 // message).
 void Configure(QFileDialog& qtDialog, const forms::FileDialog& dialog,

@@ -1,6 +1,7 @@
 #include "ui/file_window.h"
 
 #include <QButtonGroup>
+#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -9,7 +10,10 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTabWidget>
+#include <QTimer>
 #include <algorithm>
+#include <cstdint>
+#include <utility>
 
 #include "ui/look.h"
 
@@ -39,9 +43,65 @@ void AddIndicators(QWidget* parent, int firstLabel, int firstLabelLeft,
   }
 }
 
+// A start `at` on one axis, moved only as far as needed for `extent` pixels
+// from it to lie within the `room` pixels from `first` (to `first` when they
+// cannot).
+int KeepWithin(int at, int extent, int first, int room) {
+  return std::max(first, std::min(at, first + room - extent));
+}
+
+std::int64_t Overlap(const QRect& a, const QRect& b) {
+  const QRect common = a.intersected(b);
+  return common.isEmpty() ? 0 : std::int64_t{common.width()} * common.height();
+}
+
+// Whether the window manager has drawn the window's frame yet.
+bool HasFrame(const QWidget& window) { return window.frameGeometry() != window.geometry(); }
+
+bool MayMoveFrame(const QEvent& event) {
+  return event.type() == QEvent::Move || event.type() == QEvent::Resize ||
+         event.type() == QEvent::Show;
+}
+
 }  // namespace
 
-FileWindow::FileWindow(forms::TForm2& form, RunHandler run, const QWidget* beside)
+QPoint PlaceBeside(const QRect& mainFrame, const QRect& controls, QSize frame,
+                  const QRect& room) {
+  const int w = frame.width();
+  const int h = frame.height();
+  const int levelY = KeepWithin(mainFrame.top(), h, room.top(), room.height());
+  const int levelX = KeepWithin(mainFrame.left(), w, room.left(), room.width());
+  // Beside the main window, best first.
+  const std::array<QPoint, 4> beside{
+      QPoint(mainFrame.right() + 1, levelY), QPoint(mainFrame.left() - w, levelY),
+      QPoint(levelX, mainFrame.bottom() + 1), QPoint(levelX, mainFrame.top() - h)};
+  for (const QPoint& at : beside) {
+    const QRect place(at, frame);
+    if (room.contains(place) && !place.intersects(mainFrame)) return at;
+  }
+  // No room beside it: those places pushed onto the screen, then the
+  // screen's corners, whichever covers the least of the controls, then of
+  // the main window; the first of equals.
+  const int right = room.left() + room.width() - w;
+  const int bottom = room.top() + room.height() - h;
+  std::array<QPoint, 8> onScreen{
+      QPoint(), QPoint(), QPoint(), QPoint(), QPoint(room.left(), room.top()),
+      QPoint(right, room.top()), QPoint(room.left(), bottom), QPoint(right, bottom)};
+  for (std::size_t i = 0; i < beside.size(); ++i) {
+    onScreen[i] = QPoint(KeepWithin(beside[i].x(), w, room.left(), room.width()),
+                         KeepWithin(beside[i].y(), h, room.top(), room.height()));
+  }
+  const auto harm = [&](const QPoint& at) {
+    const QRect place(at, frame);
+    return std::pair(Overlap(place, controls), Overlap(place, mainFrame));
+  };
+  const auto least = std::min_element(
+      onScreen.begin(), onScreen.end(),
+      [&harm](const QPoint& a, const QPoint& b) { return harm(a) < harm(b); });
+  return *least;
+}
+
+FileWindow::FileWindow(forms::TForm2& form, RunHandler run, QWidget* beside)
     : FormWindow(form, std::move(run), "Form2", forms::kFileCaption, kClientSize, kFirstPosition),
       beside_(beside) {
   // The close box only hides the window; its state lives on.
@@ -125,25 +185,53 @@ FileWindow::FileWindow(forms::TForm2& form, RunHandler run, const QWidget* besid
 void FileWindow::setVisible(bool visible) {
   // Only the first showing places the window; afterwards it stays where the
   // user moved it.
-  if (visible && !placed_ && beside_ != nullptr) {
+  const bool first = visible && !placed_ && beside_ != nullptr;
+  if (first) {
     placed_ = true;
-    PlaceBeside(*beside_);
+    settling_ = true;
+    beside_->installEventFilter(this);
+    MoveBeside();
   }
   FormWindow::setVisible(visible);
+  if (first) Settle();
 }
 
-void FileWindow::PlaceBeside(const QWidget& main) {
-  const QRect mainFrame = main.frameGeometry();
-  // Not yet shown, this window has no frame of its own: it gets the same
-  // decorations as the main window.
-  const QSize frame = size() + (mainFrame.size() - main.size());
-  QPoint at(mainFrame.right() + 1, mainFrame.top());
-  if (const QScreen* screen = main.screen()) {
-    const QRect room = screen->availableGeometry();
-    at.setX(std::max(room.left(), std::min(at.x(), room.right() + 1 - frame.width())));
-    at.setY(std::max(room.top(), std::min(at.y(), room.bottom() + 1 - frame.height())));
+bool FileWindow::event(QEvent* event) {
+  if (settling_ && MayMoveFrame(*event)) Settle();
+  return FormWindow::event(event);
+}
+
+bool FileWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (settling_ && watched == beside_ && MayMoveFrame(*event)) Settle();
+  return FormWindow::eventFilter(watched, event);
+}
+
+void FileWindow::Settle() {
+  if (!HasFrame(*this) || !HasFrame(*beside_)) return;
+  settling_ = false;
+  beside_->removeEventFilter(this);
+  // The frames are known, but a window just framed may still be moving to
+  // its place in the same round of events: the window moves once that
+  // round is over, still before the user can move either window.
+  QTimer::singleShot(0, this, [this] { MoveBeside(); });
+}
+
+void FileWindow::MoveBeside() {
+  const QRect mainFrame = beside_->frameGeometry();
+  // Not yet framed, this window is taken to get the same decorations as the
+  // main window.
+  const QSize frame =
+      HasFrame(*this) ? frameGeometry().size() : size() + (mainFrame.size() - beside_->size());
+  // The controls: all of the main window above its drawing area.
+  QRect controls = mainFrame;
+  if (const auto* area = beside_->findChild<const QWidget*>(QStringLiteral("Image1"))) {
+    controls.setBottom(area->mapToGlobal(QPoint(0, 0)).y() - 1);
   }
-  move(at);
+  const QScreen* screen = beside_->screen();
+  const QPoint at = screen != nullptr
+                        ? PlaceBeside(mainFrame, controls, frame, screen->availableGeometry())
+                        : QPoint(mainFrame.right() + 1, mainFrame.top());
+  if (at != pos()) move(at);
 }
 
 void FileWindow::ShowData() {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QPoint>
+#include <QRect>
+#include <QSize>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -17,6 +20,17 @@ class QTabWidget;
 
 namespace palorin::ui {
 
+// Where the file window's frame (of size `frame`) goes beside the main
+// window's frame `mainFrame`, within `room` (the screen's available area):
+// right of it, its top level with the main window's (moved up or down only
+// to stay on the screen); where the right has no room, left of it, then
+// below, then above it. Where none of these fits, the place on the screen
+// that covers the least of `controls` (the main window's title bar, buttons
+// and boxes), and of those the least of the main window. Returns the
+// frame's top-left.
+QPoint PlaceBeside(const QRect& mainFrame, const QRect& controls, QSize frame,
+                  const QRect& room);
+
 // TForm2 on the desktop: "Palorin-File", a fixed client area of 208 x 210
 // with the load and save pages. Closing it only hides it; its form keeps
 // every state for the next showing.
@@ -24,8 +38,8 @@ class FileWindow : public FormWindow<forms::TForm2> {
   Q_OBJECT
 
  public:
-  // `beside` is the main window: the file window first shows right of it.
-  FileWindow(forms::TForm2& form, RunHandler run, const QWidget* beside = nullptr);
+  // `beside` is the main window: the file window first shows beside it.
+  FileWindow(forms::TForm2& form, RunHandler run, QWidget* beside = nullptr);
 
   // Pushes the form's data into the widgets (signals blocked), including
   // whether the window is shown.
@@ -35,13 +49,23 @@ class FileWindow : public FormWindow<forms::TForm2> {
   // window exists on the screen so that the place is its frame's.
   void setVisible(bool visible) override;
 
- private:
-  // Puts the window's frame just right of the main window's frame, its top
-  // level with the main window's, kept on the main window's screen.
-  void PlaceBeside(const QWidget& main);
+ protected:
+  bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
-  const QWidget* beside_ = nullptr;
+ private:
+  // Moves the window's frame to PlaceBeside() the main window's frame on
+  // the main window's screen.
+  void MoveBeside();
+  // The first place is taken from the frames as they are known then: one
+  // not yet drawn by the window manager counts as none (`palorin FILE`
+  // shows this window before the main window has its frame). Once both
+  // frames are known the window is placed once more, and never again.
+  void Settle();
+
+  QWidget* beside_ = nullptr;
   bool placed_ = false;
+  bool settling_ = false;
   QTabWidget* pages_ = nullptr;
   QPlainTextEdit* memo1_ = nullptr;
   QLabel* label11_ = nullptr;

@@ -55,6 +55,11 @@ class FormWindow : public QWidget {
   RunHandler run_;
 
  private:
+  // No maximise button: the window manager is told so three ways, by the
+  // Motif hints these flags give (no maximise function or decoration), by
+  // the equal minimum and maximum size, and so by its own list of allowed
+  // actions. (Openbox 3.6 still draws its maximise slot, inert, whenever a
+  // minimise button stands between it and the title; no hint removes that.)
   static constexpr Qt::WindowFlags kFixedWindowFlags =
       Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
       Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;

@@ -15,7 +15,11 @@ std::optional<std::string> QtPrompts::Save(forms::FileDialog& dialog, QWidget* p
 }
 
 void QtPrompts::ShowError(const QString& title, const QString& text, QWidget* parent) {
-  QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
+  // A title, the system menu and the close box; nothing to minimise or
+  // maximise on a box that only waits for OK.
+  QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent,
+                  Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                      Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
 }

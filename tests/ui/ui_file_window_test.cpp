@@ -2,10 +2,14 @@
 // indicators, showing and hiding, saves and loads with the dialogs answered
 // by a fake, and the real dialogs' filters and memory.
 #include <QButtonGroup>
+#include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QFontDatabase>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -18,8 +22,11 @@
 #include <QSet>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QStyle>
 #include <QTemporaryDir>
+#include <QTime>
 #include <QTimer>
+#include <QTreeView>
 #include <QUrl>
 #include <algorithm>
 #include <cstdlib>
@@ -117,14 +124,63 @@ class FileWindowTest : public QObject {
     p.Click(p.main, "Button5");
     QCOMPARE(p.window.pos(), QPoint(300, 200));
 
-    // Beside a main window at the screen's edge it stays on the screen.
+    // Beside a main window at the screen's right edge it goes left of it.
     Program q;
     const QRect room = q.main.screen()->availableGeometry();
-    q.main.move(room.right() - 520, room.bottom() - 100);
+    q.main.move(room.right() - 520, room.bottom() - 420);
     q.ShowFileWindow();
     QVERIFY(QTest::qWaitForWindowExposed(&q.window));
     QVERIFY(room.contains(q.window.frameGeometry()));
-    QCOMPARE(q.window.frameGeometry().right(), room.right());
+    QCOMPARE(q.window.frameGeometry().right() + 1, q.main.frameGeometry().left());
+
+    // Shown before the main window has its frame (as `palorin FILE` may),
+    // it moves clear of that frame once the frame is known.
+    Program r;
+    r.main.move(10, 50);
+    r.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&r.window));
+    r.editor.Show();
+    QVERIFY(QTest::qWaitForWindowExposed(&r.main));
+    QVERIFY(r.main.frameGeometry() != r.main.geometry());
+    QCOMPARE(r.window.frameGeometry().left(), r.main.frameGeometry().right() + 1);
+  }
+
+  // The frame (210 x 231) beside a main window's frame (502 x 397 unless
+  // told), whose controls are its top 58 rows.
+  void placesBeside_data() {
+    QTest::addColumn<QRect>("main");
+    QTest::addColumn<QRect>("room");
+    QTest::addColumn<QPoint>("expected");
+    const QRect screen(0, 0, 1024, 768);
+    QTest::newRow("right, level") << QRect(100, 50, 502, 397) << screen << QPoint(602, 50);
+    QTest::newRow("right, up to stay on screen")
+        << QRect(100, 600, 502, 397) << screen << QPoint(602, 537);
+    QTest::newRow("right, below a panel")
+        << QRect(100, 0, 502, 397) << QRect(0, 30, 1024, 738) << QPoint(602, 30);
+    QTest::newRow("right, second screen")
+        << QRect(1100, 100, 502, 397) << QRect(1024, 0, 1280, 1024) << QPoint(1602, 100);
+    QTest::newRow("no room right: left") << QRect(400, 50, 502, 397) << screen << QPoint(190, 50);
+    QTest::newRow("no room either side: below")
+        << QRect(200, 0, 700, 300) << screen << QPoint(200, 300);
+    QTest::newRow("below, right to stay on screen")
+        << QRect(-100, 0, 1200, 300) << screen << QPoint(0, 300);
+    QTest::newRow("no room below: above")
+        << QRect(200, 400, 700, 368) << screen << QPoint(200, 169);
+    // QT_SCALE_FACTOR=2 on 1280 x 1024 and on 1024 x 768: nothing fits.
+    // It covers the drawing area's edge rather than a button.
+    QTest::newRow("nothing fits: controls clear")
+        << QRect(192, 117, 502, 387) << QRect(0, 0, 640, 512) << QPoint(0, 281);
+    QTest::newRow("nothing fits: least of the controls")
+        << QRect(192, 117, 502, 387) << QRect(0, 0, 512, 384) << QPoint(0, 153);
+    QTest::newRow("nothing fits: least of the main window")
+        << QRect(0, 100, 420, 300) << QRect(0, 0, 500, 380) << QPoint(290, 149);
+  }
+  void placesBeside() {
+    QFETCH(QRect, main);
+    QFETCH(QRect, room);
+    QFETCH(QPoint, expected);
+    const QRect controls(main.topLeft(), QSize(main.width(), 58));
+    QCOMPARE(ui::PlaceBeside(main, controls, QSize(210, 231), room), expected);
   }
 
   void controlPlaces_data() {
@@ -469,6 +525,48 @@ class FileWindowTest : public QObject {
     QTRY_COMPARE(Offered(dialog), QStringList({"a.txt", "b.pln"}));
     dialog.selectNameFilter(dialog.nameFilters().value(1));
     QTRY_COMPARE(Offered(dialog), QStringList({"a.txt", "b.pln", "c.bmp", "d.txt.bak"}));
+    dialog.close();
+  }
+
+  void dialogColumnsReadWhole() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("pictures")));
+    // 50.5 KiB, changed late on the 27th: wide size and date cells.
+    QFile file(dir.filePath("house.pln"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(file.write(QByteArray(51712, 'x')) == 51712);
+    QVERIFY(file.setFileTime(QDateTime(QDate(2026, 12, 27), QTime(23, 59, 59)),
+                             QFileDevice::FileModificationTime));
+    file.close();
+    forms::FileDialog settings;
+    settings.Filter = {{"Palorin files (*.pln)", "*.pln"}};
+    settings.FileName = file.fileName().toStdString();
+
+    QFileDialog dialog;
+    ui::Configure(dialog, settings, QFileDialog::AcceptOpen);
+    dialog.setViewMode(QFileDialog::Detail);
+    auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    QVERIFY(tree != nullptr);
+    // The desktop's face, not the condensed form face of the two windows.
+    QVERIFY(tree->font() != ui::FormFont(12));
+    QCOMPARE(tree->font(), QFontDatabase::systemFont(QFontDatabase::GeneralFont));
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTRY_COMPARE(tree->model()->rowCount(tree->rootIndex()), 2);
+    // Every cell's text, with the room its cell leaves around it, fits its
+    // column, and every column fits the view.
+    const QFontMetrics metrics(tree->font());
+    const int margins = 2 * (tree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+    QHeaderView* header = tree->header();
+    for (int row = 0; row < 2; ++row) {
+      for (int column = 1; column < 4; ++column) {
+        const QString text = tree->model()->index(row, column, tree->rootIndex()).data().toString();
+        QVERIFY2(metrics.horizontalAdvance(text) + margins <= header->sectionSize(column),
+                 qPrintable(text));
+      }
+    }
+    QVERIFY(tree->viewport()->width() >= header->length());
     dialog.close();
   }
 

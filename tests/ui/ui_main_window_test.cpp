@@ -459,7 +459,8 @@ class MainWindowTest : public QObject {
   }
 
   void realErrorBox() {
-    // The desktop's error box: modal, error icon, one OK button.
+    // The desktop's error box: modal, error icon, one OK button, nothing to
+    // minimise or maximise.
     ui::QtPrompts prompts;
     bool seen = false;
     QTimer::singleShot(0, [&] {
@@ -471,6 +472,7 @@ class MainWindowTest : public QObject {
       QCOMPARE(box->icon(), QMessageBox::Critical);
       QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
       QCOMPARE(box->windowModality(), Qt::ApplicationModal);
+      QVERIFY(!box->windowFlags().testAnyFlags(Qt::WindowMinMaxButtonsHint));
       box->button(QMessageBox::Ok)->click();
     });
     prompts.ShowError(QStringLiteral("palorin"), QStringLiteral("'a' は整数ではありません."),
