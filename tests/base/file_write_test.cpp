@@ -173,7 +173,12 @@ TEST_F(WriteFileReplacingTest, ASharedFileIsWrittenInPlaceKeepingLinksOwnerGroup
       {"its owner saves a file with two hard links", 0777, kSaver, kSaverGroup, 0644, true, {}},
       {"a group member saves another user's file", 0777, kOwner, kShared, 0664, false, {kShared}},
       {"the same in a sticky folder", 01777, kOwner, kShared, 0664, false, {kShared}},
-      {"a group member saves a linked file in a sticky folder", 01777, kOwner, kShared, 0660, true,
+      {"a group member saves a linked file in a sticky folder",
+       01777,
+       kOwner,
+       kShared,
+       0660,
+       true,
        {kShared}},
   };
   fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
