@@ -66,9 +66,12 @@ bool WriteAll(int fd, std::string_view bytes) {
 // nothing more to do.
 bool Sync(int fd) { return ::fsync(fd) == 0 || errno == EINVAL; }
 
-// Writes, syncs and closes `fd`; false when any of it failed (fd is closed).
-bool WriteSyncClose(int fd, std::string_view bytes) {
-  const bool written = WriteAll(fd, bytes) && Sync(fd);
+// Writes, dates (when `modified` is given), syncs and closes `fd`; false when
+// any of it failed (fd is closed).
+bool WriteSyncClose(int fd, std::string_view bytes, const std::timespec* modified) {
+  // The date goes on after the bytes, whose write would set it to now.
+  const struct timespec times[2] = {{0, UTIME_OMIT}, modified ? *modified : timespec{}};
+  const bool written = WriteAll(fd, bytes) && (!modified || ::futimens(fd, times) == 0) && Sync(fd);
   const bool closed = ::close(fd) == 0;
   return written && closed;
 }
@@ -105,7 +108,8 @@ void SyncFolder(const std::string& folder) {
 // file carries stay as they are. The content is complete in memory before the
 // file is cut, so only a failing write can leave it short.
 void WriteInPlace(const std::string& target, std::string_view bytes,
-                  const std::string& cannotCreateMessage, const std::string& writeFailedMessage) {
+                  const std::string& cannotCreateMessage, const std::string& writeFailedMessage,
+                  const std::timespec* modified) {
   const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) throw Error(cannotCreateMessage);
   struct stat info {};
@@ -117,7 +121,7 @@ void WriteInPlace(const std::string& target, std::string_view bytes,
     ::close(fd);
     throw Error(writeFailedMessage);
   }
-  if (!WriteSyncClose(fd, bytes)) throw Error(writeFailedMessage);
+  if (!WriteSyncClose(fd, bytes, modified)) throw Error(writeFailedMessage);
 }
 
 // Gives the temporary file the replaced file's owner, group and mode: owner
@@ -133,7 +137,7 @@ bool CarryOwnerGroupMode(int fd, const struct stat& existing) {
 
 void WriteFileReplacing(const std::string& path, std::string_view bytes,
                         const std::string& cannotCreateMessage,
-                        const std::string& writeFailedMessage) {
+                        const std::string& writeFailedMessage, const std::timespec* modified) {
   if (path.empty() || path.back() == '/') throw Error(cannotCreateMessage);
   const std::string target = FollowLinks(path);
   if (target.empty()) throw Error(cannotCreateMessage);
@@ -152,7 +156,7 @@ void WriteFileReplacing(const std::string& path, std::string_view bytes,
   // has a single name and the new file can carry its owner, group and mode;
   // every other existing file is written in place.
   if (exists && existing.st_nlink != 1) {
-    WriteInPlace(target, bytes, cannotCreateMessage, writeFailedMessage);
+    WriteInPlace(target, bytes, cannotCreateMessage, writeFailedMessage, modified);
     return;
   }
 
@@ -165,18 +169,18 @@ void WriteFileReplacing(const std::string& path, std::string_view bytes,
     // Only a folder closed to the user is worth writing in place for: a full
     // disk would leave the old file cut short instead of kept.
     if (!exists || (errno != EACCES && errno != EPERM)) throw Error(cannotCreateMessage);
-    WriteInPlace(target, bytes, cannotCreateMessage, writeFailedMessage);
+    WriteInPlace(target, bytes, cannotCreateMessage, writeFailedMessage, modified);
     return;
   }
 
   if (exists && !CarryOwnerGroupMode(fd, existing)) {
     ::close(fd);
     ::unlink(tmpName.c_str());
-    WriteInPlace(target, bytes, cannotCreateMessage, writeFailedMessage);
+    WriteInPlace(target, bytes, cannotCreateMessage, writeFailedMessage, modified);
     return;
   }
 
-  if (!WriteSyncClose(fd, bytes)) {
+  if (!WriteSyncClose(fd, bytes, modified)) {
     ::unlink(tmpName.c_str());
     throw Error(writeFailedMessage);
   }
@@ -187,7 +191,7 @@ void WriteFileReplacing(const std::string& path, std::string_view bytes,
     // security module) although the file is writable: the file itself then
     // takes the save.
     if (exists && (renameError == EACCES || renameError == EPERM)) {
-      WriteInPlace(target, bytes, cannotCreateMessage, writeFailedMessage);
+      WriteInPlace(target, bytes, cannotCreateMessage, writeFailedMessage, modified);
       return;
     }
     throw Error(cannotCreateMessage);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ctime>
 #include <string>
 #include <string_view>
 
@@ -26,9 +27,15 @@ namespace palorin {
 // On failure the temporary file is removed and palorin::Error is thrown with
 // `cannotCreateMessage` (the target or the temporary file cannot be created,
 // or the target exists and is no regular file or may not be written to) or
-// `writeFailedMessage` (writing failed part of the way).
+// `writeFailedMessage` (writing failed part of the way, or `modified` could not
+// be set).
+//
+// `modified`, when given, becomes the written file's modification time (set
+// before the file takes the target's name): the recovery copy dates a file by
+// the change it holds.
 void WriteFileReplacing(const std::string& path, std::string_view bytes,
                         const std::string& cannotCreateMessage,
-                        const std::string& writeFailedMessage);
+                        const std::string& writeFailedMessage,
+                        const std::timespec* modified = nullptr);
 
 }  // namespace palorin
