@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/version.h"
+#include "forms/recovery.h"
 #include "ui/editor.h"
 #include "ui/look.h"
 #include "ui/prompts.h"
@@ -33,9 +34,18 @@ constexpr const char* kHelp =
     "(.pln), or the part files of a compatible series (.txt) in any order. What a\n"
     "file cannot give is shown in the error box, and the next file still loads.\n"
     "\n"
+    "      --restore  open the recovery copy instead of a FILE: the last\n"
+    "                 picture changed, as it stood when its editor ended (or 2\n"
+    "                 seconds before it was killed); the copy is\n"
+    "                 $XDG_STATE_HOME/palorin/recovery.pln, by default\n"
+    "                 ~/.local/state/palorin/recovery.pln\n"
     "  -h, --help     show this help and exit\n"
     "      --version  show the version and exit\n"
     "      --         every argument after it is a FILE\n"
+    "\n"
+    "The editor keeps that recovery copy of the picture being edited, written\n"
+    "at most 2 seconds after each change and when it ends; with several editors\n"
+    "running, the last change wins.\n"
     "\n"
     "The toolkit's own options (-platform, -display, -style ...) are understood\n"
     "too. Exit status: 0 the editor was closed, 1 it could not start, 2 bad\n"
@@ -56,15 +66,18 @@ Early EarlyOption(int argc, char* argv[]) {
   return Early::kRun;
 }
 
-// The files among the arguments the toolkit left. An option the editor does
-// not know goes into `bad`, and then no file is returned.
-QStringList FileArguments(const QStringList& arguments, QString& bad) {
+// The files among the arguments the toolkit left, and whether --restore was
+// given. An option the editor does not know goes into `bad`, and then no file
+// is returned.
+QStringList FileArguments(const QStringList& arguments, QString& bad, bool& restore) {
   QStringList files;
   bool onlyFiles = false;
   for (qsizetype i = 1; i < arguments.size(); ++i) {
     const QString& argument = arguments[i];
     if (!onlyFiles && argument == QStringLiteral("--")) {
       onlyFiles = true;
+    } else if (!onlyFiles && argument == QStringLiteral("--restore")) {
+      restore = true;
     } else if (!onlyFiles && argument.size() > 1 && argument.startsWith(QLatin1Char('-'))) {
       bad = argument;
       return {};
@@ -150,11 +163,28 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     startUp.Release();
     QString bad;
-    const QStringList files = FileArguments(QApplication::arguments(), bad);
+    bool restore = false;
+    QStringList files = FileArguments(QApplication::arguments(), bad, restore);
     if (!bad.isEmpty()) {
       std::fprintf(stderr, "palorin: unknown option '%s'\nTry 'palorin --help'.\n",
                    bad.toLocal8Bit().constData());
       return kExitUsage;
+    }
+    if (restore && !files.isEmpty()) {
+      std::fputs(
+          "palorin: --restore opens the recovery copy, not a FILE\n"
+          "Try 'palorin --help'.\n",
+          stderr);
+      return kExitUsage;
+    }
+    // The recovery copy opens as a FILE named on the command line would.
+    if (restore) {
+      const std::string recovery = palorin::forms::RecoveryPath();
+      if (recovery.empty()) {
+        std::fputs("palorin: no home folder to find the recovery copy in\n", stderr);
+        return kExitFailure;
+      }
+      files.append(QString::fromStdString(recovery));
     }
     palorin::ui::UseFormLook();
     QApplication::setWindowIcon(palorin::ui::WindowIcon());

@@ -66,9 +66,12 @@ bool WriteAll(int fd, std::string_view bytes) {
 // nothing more to do.
 bool Sync(int fd) { return ::fsync(fd) == 0 || errno == EINVAL; }
 
-// Writes, syncs and closes `fd`; false when any of it failed (fd is closed).
-bool WriteSyncClose(int fd, std::string_view bytes) {
-  const bool written = WriteAll(fd, bytes) && Sync(fd);
+// Writes, dates (when `modified` is given), syncs and closes `fd`; false when
+// any of it failed (fd is closed).
+bool WriteSyncClose(int fd, std::string_view bytes, const std::timespec* modified) {
+  // The date goes on after the bytes, whose write would set it to now.
+  const struct timespec times[2] = {{0, UTIME_OMIT}, modified ? *modified : timespec{}};
+  const bool written = WriteAll(fd, bytes) && (!modified || ::futimens(fd, times) == 0) && Sync(fd);
   const bool closed = ::close(fd) == 0;
   return written && closed;
 }
@@ -100,11 +103,41 @@ void SyncFolder(const std::string& folder) {
   ::close(fd);
 }
 
+// Writes `bytes` over the existing file `target` itself, keeping its inode,
+// so every hard link, the owner, the group, the mode and anything else the
+// file carries stay as they are. The content is complete in memory before the
+// file is cut, so only a failing write can leave it short.
+void WriteInPlace(const std::string& target, std::string_view bytes,
+                  const std::string& cannotCreateMessage, const std::string& writeFailedMessage,
+                  const std::timespec* modified) {
+  const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) throw Error(cannotCreateMessage);
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    throw Error(cannotCreateMessage);
+  }
+  if (::ftruncate(fd, 0) != 0) {
+    ::close(fd);
+    throw Error(writeFailedMessage);
+  }
+  if (!WriteSyncClose(fd, bytes, modified)) throw Error(writeFailedMessage);
+}
+
+// Gives the temporary file the replaced file's owner, group and mode: owner
+// and group first (changing them clears the set-id bits, which the mode then
+// brings back). False when any of it is refused — an ordinary user cannot
+// give a file to another user, nor to a group they are not in.
+bool CarryOwnerGroupMode(int fd, const struct stat& existing) {
+  return ::fchown(fd, existing.st_uid, existing.st_gid) == 0 &&
+         ::fchmod(fd, existing.st_mode & 07777) == 0;
+}
+
 }  // namespace
 
 void WriteFileReplacing(const std::string& path, std::string_view bytes,
                         const std::string& cannotCreateMessage,
-                        const std::string& writeFailedMessage) {
+                        const std::string& writeFailedMessage, const std::timespec* modified) {
   if (path.empty() || path.back() == '/') throw Error(cannotCreateMessage);
   const std::string target = FollowLinks(path);
   if (target.empty()) throw Error(cannotCreateMessage);
@@ -113,6 +146,18 @@ void WriteFileReplacing(const std::string& path, std::string_view bytes,
   const bool exists = ::stat(target.c_str(), &existing) == 0;
   if (exists && (!S_ISREG(existing.st_mode) || ::access(target.c_str(), W_OK) != 0)) {
     throw Error(cannotCreateMessage);
+  }
+
+  // Mended: a save used to replace every existing file by a new one, which
+  // broke hard links, handed a group member's save of someone else's file to
+  // the saver (the owner/group copy was all-or-nothing and its result
+  // ignored), and failed in a sticky folder such as /tmp, where the rename
+  // over another user's file is refused. Now a file is replaced only when it
+  // has a single name and the new file can carry its owner, group and mode;
+  // every other existing file is written in place.
+  if (exists && existing.st_nlink != 1) {
+    WriteInPlace(target, bytes, cannotCreateMessage, writeFailedMessage, modified);
+    return;
   }
 
   const std::string folder = FolderOf(target);
@@ -124,29 +169,31 @@ void WriteFileReplacing(const std::string& path, std::string_view bytes,
     // Only a folder closed to the user is worth writing in place for: a full
     // disk would leave the old file cut short instead of kept.
     if (!exists || (errno != EACCES && errno != EPERM)) throw Error(cannotCreateMessage);
-    // No temporary file can be made beside it, but the file itself may be
-    // written: write it in place, as a plain save would.
-    const int inPlace = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
-    if (inPlace < 0) throw Error(cannotCreateMessage);
-    if (!WriteSyncClose(inPlace, bytes)) throw Error(writeFailedMessage);
+    WriteInPlace(target, bytes, cannotCreateMessage, writeFailedMessage, modified);
     return;
   }
 
-  if (exists) {
-    // Owner and group first, where the user may give them (changing them
-    // clears the set-id bits, which the mode then brings back).
-    if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
-      // EPERM: an ordinary user keeps the file as their own.
-    }
-    ::fchmod(fd, existing.st_mode & 07777);
+  if (exists && !CarryOwnerGroupMode(fd, existing)) {
+    ::close(fd);
+    ::unlink(tmpName.c_str());
+    WriteInPlace(target, bytes, cannotCreateMessage, writeFailedMessage, modified);
+    return;
   }
 
-  if (!WriteSyncClose(fd, bytes)) {
+  if (!WriteSyncClose(fd, bytes, modified)) {
     ::unlink(tmpName.c_str());
     throw Error(writeFailedMessage);
   }
   if (::rename(tmpName.c_str(), target.c_str()) != 0) {
+    const int renameError = errno;
     ::unlink(tmpName.c_str());
+    // The folder may still refuse the rename (an append-only folder, a
+    // security module) although the file is writable: the file itself then
+    // takes the save.
+    if (exists && (renameError == EACCES || renameError == EPERM)) {
+      WriteInPlace(target, bytes, cannotCreateMessage, writeFailedMessage, modified);
+      return;
+    }
     throw Error(cannotCreateMessage);
   }
   SyncFolder(folder);

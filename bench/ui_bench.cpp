@@ -3,12 +3,20 @@
 // from the raster), beside the toolkit-free UnDo of the same log in the same
 // run. Runs under the offscreen platform unless QT_QPA_PLATFORM says
 // otherwise. The counter paints_per_op must read exactly 1.
+//
+// What the recovery copy adds to a press: a press on the drawing area
+// through the real widgets with the copy off (the yardstick) and on (its
+// notice after the handler, the timer armed, and every two seconds the copy
+// written, all counted), and the same pair for the toolkit-free press with
+// and without RecoveryCopy::Notice. XDG_STATE_HOME is a temporary folder.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include "forms/recovery.h"
 #include "forms/tform1.h"
 #include "ui/drawing_area.h"
 #include "ui/editor.h"
@@ -94,10 +102,65 @@ void BM_UnDoWidgets(benchmark::State& state) {
 }
 BENCHMARK(BM_UnDoWidgets)->Unit(benchmark::kMicrosecond);
 
+// The press point of the n-th press: cells spread over the drawing area,
+// at the middle of each cell's diamond.
+QPoint PressPoint(std::int64_t n) {
+  const int x = static_cast<int>(n % 82);
+  const int y = 2 * static_cast<int>((n / 82) % 49) + (x % 2);
+  return {6 * x + 5, 3 * y + 3};
+}
+
+// Presses are refused once the log is full; the log starts again well before.
+constexpr std::int64_t kPressesPerLog = 5000;
+
+void BM_PressForm(benchmark::State& state) {
+  const bool recovery = state.range(0) != 0;
+  NoServices services;
+  forms::TForm1 form(services);
+  form.FormCreate();
+  forms::RecoveryCopy copy(recovery ? forms::RecoveryPath() : std::string());
+  copy.Start(form.log());
+  std::int64_t n = 0;
+  for (auto _ : state) {
+    if (n % kPressesPerLog == 0) form.log().LogPos = 0;
+    const QPoint at = PressPoint(n++);
+    form.Image1MouseDown(forms::MouseButton::Left, 0, at.x(), at.y());
+    benchmark::DoNotOptimize(copy.Notice(form.log()));
+  }
+  state.SetLabel(recovery ? "recovery copy on" : "yardstick: recovery copy off");
+}
+BENCHMARK(BM_PressForm)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+void BM_PressWidgets(benchmark::State& state) {
+  const bool recovery = state.range(0) != 0;
+  ui::QtPrompts prompts;
+  ui::Editor editor(prompts, recovery ? forms::RecoveryPath() : std::string());
+  editor.Show();
+  if (!QTest::qWaitForWindowExposed(&editor.Window1())) {
+    state.SkipWithError("the main window was never exposed");
+    return;
+  }
+  ui::DrawingArea& area = editor.Window1().Image1();
+  QCoreApplication::processEvents();
+  std::int64_t n = 0;
+  for (auto _ : state) {
+    if (n % kPressesPerLog == 0) editor.Form1().log().LogPos = 0;
+    QTest::mousePress(&area, Qt::LeftButton, {}, PressPoint(n++));
+    QTest::mouseRelease(&area, Qt::LeftButton, {}, PressPoint(n - 1));
+    QCoreApplication::processEvents();
+  }
+  if (editor.Form1().log().LogPos == 0) state.SkipWithError("no press reached the form");
+  state.SetLabel(recovery ? "recovery copy on" : "yardstick: recovery copy off");
+}
+BENCHMARK(BM_PressWidgets)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // The editors here keep their recovery copies away from the user's.
+  const QTemporaryDir state;
+  qputenv("XDG_STATE_HOME", state.path().toLocal8Bit());
   QApplication app(argc, argv);
   ui::UseFormLook();
   benchmark::Initialize(&argc, argv);

@@ -23,13 +23,18 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
   // pipe with no writer would wait for one forever, a device such as
   // /dev/zero would never end, and opening some devices already does
   // something. So anything else is refused before it is opened.
+  // A file over kMaxFileBytes is refused by its size alone, before a byte of
+  // it is read.
   struct stat info {};
-  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  const auto fits = [&info] {
+    return S_ISREG(info.st_mode) && info.st_size <= TextBuffer::kMaxFileBytes;
+  };
+  if (::stat(path.c_str(), &info) != 0 || !fits()) return false;
   // Non-blocking and without taking a terminal, in case the name was replaced
   // by something else since the look.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return false;
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+  if (::fstat(fd, &info) != 0 || !fits()) {
     ::close(fd);
     return false;
   }
@@ -45,6 +50,11 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
     }
     if (n == 0) break;
     bytes.append(chunk, static_cast<std::size_t>(n));
+    // A file still growing while it is read stops at the same size.
+    if (bytes.size() > static_cast<std::size_t>(TextBuffer::kMaxFileBytes)) {
+      ::close(fd);
+      return false;
+    }
   }
   ::close(fd);
   out = std::move(bytes);

@@ -17,6 +17,10 @@ class TextBuffer {
  public:
   std::vector<std::string> Lines;
 
+  // The largest file a load reads: block files are at most a few tens of KB,
+  // so anything bigger is no picture and is refused before it is read.
+  static constexpr std::int64_t kMaxFileBytes = std::int64_t{64} << 20;
+
   // How many characters Search examines from its start position.
   static constexpr std::int64_t kSearchSpan = 150;
 
@@ -28,8 +32,8 @@ class TextBuffer {
   // end is kept; no bytes give no lines.
   void SetText(std::string_view bytes);
 
-  // Replaces the content with the whole file. Only a regular file is read.
-  // Throws palorin::Error "ﾌｧｲﾙ <path> は開けません" when the file cannot be
+  // Replaces the content with the whole file. Only a regular file of at most
+  // kMaxFileBytes is read. Throws palorin::Error "ﾌｧｲﾙ <path> は開けません" when the file cannot be
   // opened or read; the content is then left as it was.
   void LoadFromFile(const std::string& path);
 

@@ -5,7 +5,9 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <cstdio>
 
+#include "base/error.h"
 #include "forms/dispatch.h"
 #include "forms/keys.h"
 #include "ui/drawing_area.h"
@@ -16,7 +18,11 @@
 
 namespace palorin::ui {
 
-Editor::Editor(Prompts& prompts) : prompts_(prompts), form1_(*this), form2_(form1_, *this) {
+// A change is in the recovery copy at most this long after it was made.
+constexpr int kRecoveryDelayMs = 2000;
+
+Editor::Editor(Prompts& prompts, std::string recoveryPath)
+    : prompts_(prompts), form1_(*this), form2_(form1_, *this), recovery_(std::move(recoveryPath)) {
   const RunHandler run = [this](QWidget* origin, const std::function<void()>& handler) {
     Run(origin, handler);
   };
@@ -29,8 +35,13 @@ Editor::Editor(Prompts& prompts) : prompts_(prompts), form1_(*this), form2_(form
     // The file window goes with the main window; the program then ends.
     form2_.Visible = false;
     window2_->hide();
+    WriteRecovery();
   };
   form1_.FormCreate();
+  recovery_.Start(form1_.log());
+  recoveryTimer_.setSingleShot(true);
+  recoveryTimer_.setInterval(kRecoveryDelayMs);
+  QObject::connect(&recoveryTimer_, &QTimer::timeout, [this] { WriteRecovery(); });
 
   window2_ = std::make_unique<FileWindow>(form2_, run, window1_.get());
   form2_.FormCreate();
@@ -66,6 +77,9 @@ QString Editor::ErrorTitle() {
 
 void Editor::Run(QWidget* origin, const std::function<void()>& handler) {
   const auto error = forms::Dispatch(handler);
+  // Armed by the first change and not pushed back by later ones, so that no
+  // change waits more than the delay however busy the user is.
+  if (recovery_.Notice(form1_.log()) && !recoveryTimer_.isActive()) recoveryTimer_.start();
   // What the handler changed before an error stays changed, and shows.
   ShowData();
   if (error) prompts_.ShowError(ErrorTitle(), QString::fromStdString(*error), origin);
@@ -88,6 +102,15 @@ void Editor::ShowFileWindow() {
 }
 
 void Editor::CloseMainWindow() { window1_->close(); }
+
+void Editor::WriteRecovery() {
+  recoveryTimer_.stop();
+  try {
+    recovery_.Write();
+  } catch (const Error& e) {
+    std::fprintf(stderr, "palorin: recovery copy: %s\n", e.message().c_str());
+  }
+}
 
 std::optional<std::string> Editor::RunOpenDialog(forms::FileDialog& dialog) {
   if (answer_.Armed()) return answer_.Take(dialog);

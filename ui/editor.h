@@ -2,10 +2,12 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
 #include "forms/named_file.h"
+#include "forms/recovery.h"
 #include "forms/services.h"
 #include "forms/tform1.h"
 #include "forms/tform2.h"
@@ -23,9 +25,13 @@ class Prompts;
 // Construction is the start-up: the main window is created and its
 // FormCreate runs, then the file window is created hidden and its FormCreate
 // runs. Show() shows the main window.
+//
+// The editor keeps a recovery copy of the picture at `recoveryPath` (none
+// when empty): every handler run is noticed, and a change arms a two-second
+// timer whose end writes the copy; closing the main window writes it too.
 class Editor final : private forms::Services {
  public:
-  explicit Editor(Prompts& prompts);
+  explicit Editor(Prompts& prompts, std::string recoveryPath = forms::RecoveryPath());
   ~Editor() override;
   Editor(const Editor&) = delete;
   Editor& operator=(const Editor&) = delete;
@@ -60,6 +66,9 @@ class Editor final : private forms::Services {
   void CloseMainWindow() override;
   std::optional<std::string> RunOpenDialog(forms::FileDialog& dialog) override;
   std::optional<std::string> RunSaveDialog(forms::FileDialog& dialog) override;
+  // Writes the recovery copy if a change is pending; a failure is reported
+  // on the standard error, not in an error box: the user asked for nothing.
+  void WriteRecovery();
 
   Prompts& prompts_;
   forms::DialogAnswer answer_;  // the open dialog's answer while OpenFiles runs
@@ -67,6 +76,8 @@ class Editor final : private forms::Services {
   forms::TForm2 form2_;
   std::unique_ptr<MainWindow> window1_;
   std::unique_ptr<FileWindow> window2_;
+  forms::RecoveryCopy recovery_;
+  QTimer recoveryTimer_;
 };
 
 }  // namespace palorin::ui

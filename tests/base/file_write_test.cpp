@@ -6,11 +6,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "base/error.h"
 #include "tests/support/error_of.h"
@@ -119,13 +121,20 @@ TEST_F(WriteFileReplacingTest, ALinkSavesIntoTheFileItPointsToAndStaysALink) {
   EXPECT_EQ(ErrorOf(Path("loop.pln"), "x"), kCannot);
 }
 
-// Runs `check` as an unprivileged user in a child process; its exit status is
-// the number of checks that failed, 77 when the user could not be taken.
-int AsUnprivilegedUser(const std::function<int()>& check) {
+// Runs `check` in a child process as user `uid` with group `gid` and the
+// supplementary groups `groups`; its exit status is the number of checks that
+// failed, 77 when those ids could not be taken (only a privileged user may
+// take another user's).
+int AsUser(uid_t uid, gid_t gid, const std::vector<gid_t>& groups,
+           const std::function<int()>& check) {
   const pid_t child = ::fork();
   if (child == 0) {
-    if (::geteuid() == 0 &&
-        (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+    if (::geteuid() == 0) {
+      if (::setgroups(groups.size(), groups.data()) != 0 || ::setgid(gid) != 0 ||
+          ::setuid(uid) != 0) {
+        ::_exit(77);
+      }
+    } else if (::geteuid() != uid) {
       ::_exit(77);
     }
     ::_exit(check());
@@ -133,6 +142,91 @@ int AsUnprivilegedUser(const std::function<int()>& check) {
   int status = 0;
   if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
   return WEXITSTATUS(status);
+}
+
+// An unprivileged user: nobody when run as root, else the user running.
+int AsUnprivilegedUser(const std::function<int()>& check) {
+  const bool root = ::geteuid() == 0;
+  return AsUser(root ? 65534 : ::geteuid(), root ? 65534 : ::getegid(), {}, check);
+}
+
+// Files other users share: each is saved by a user who may write it but could
+// not give a new file its owner and group, or by its owner while it has a
+// second name. The save goes into the file itself — every name shows the new
+// content, and owner, group, mode and links stay — and nothing is left beside.
+TEST_F(WriteFileReplacingTest, ASharedFileIsWrittenInPlaceKeepingLinksOwnerGroupAndMode) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only a privileged user may set up other users' files";
+  constexpr uid_t kSaver = 65534;
+  constexpr gid_t kSaverGroup = 65534;
+  constexpr uid_t kOwner = 4001;
+  constexpr gid_t kShared = 4002;
+  struct Case {
+    const char* what;
+    mode_t folderMode;
+    uid_t owner;
+    gid_t group;
+    mode_t fileMode;
+    bool secondName;
+    std::vector<gid_t> saverGroups;
+  };
+  const Case cases[] = {
+      {"its owner saves a file with two hard links", 0777, kSaver, kSaverGroup, 0644, true, {}},
+      {"a group member saves another user's file", 0777, kOwner, kShared, 0664, false, {kShared}},
+      {"the same in a sticky folder", 01777, kOwner, kShared, 0664, false, {kShared}},
+      {"a group member saves a linked file in a sticky folder",
+       01777,
+       kOwner,
+       kShared,
+       0660,
+       true,
+       {kShared}},
+  };
+  fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                            fs::perms::others_read | fs::perms::others_exec);
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const fs::path folder = dir_ / ("shared" + std::to_string(n++));
+    fs::create_directory(folder);
+    ASSERT_EQ(::chmod(folder.c_str(), c.folderMode), 0);
+    const std::string file = (folder / "picture.pln").string();
+    const std::string other = (folder / "other-name.pln").string();
+    Write(file, std::string(3000, 'o'));
+    ASSERT_EQ(::chown(file.c_str(), c.owner, c.group), 0);
+    ASSERT_EQ(::chmod(file.c_str(), c.fileMode), 0);
+    if (c.secondName) {
+      ASSERT_EQ(::link(file.c_str(), other.c_str()), 0);
+    }
+    struct stat before {};
+    ASSERT_EQ(::stat(file.c_str(), &before), 0);
+
+    const int failed = AsUser(kSaver, kSaverGroup, c.saverGroups, [&] {
+      try {
+        WriteFileReplacing(file, "saved", kCannot, kWriteFailed);
+        return 0;
+      } catch (const Error& e) {
+        std::fprintf(stderr, "the save failed: %s\n", e.message().c_str());
+        return 1;
+      }
+    });
+    ASSERT_NE(failed, 77) << "the saver's ids could not be taken";
+    EXPECT_EQ(failed, 0);
+
+    EXPECT_EQ(ReadBytes(file), "saved");
+    if (c.secondName) {
+      EXPECT_EQ(ReadBytes(other), "saved") << "the link was broken";
+    }
+    struct stat after {};
+    ASSERT_EQ(::stat(file.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_nlink, before.st_nlink);
+    EXPECT_EQ(after.st_uid, c.owner);
+    EXPECT_EQ(after.st_gid, c.group);
+    EXPECT_EQ(after.st_mode & 07777, c.fileMode);
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.insert(e.path().filename());
+    EXPECT_EQ(names.size(), c.secondName ? 2u : 1u) << "a temporary file is left";
+  }
 }
 
 TEST_F(WriteFileReplacingTest, AWritableFileInAFolderClosedToNewFilesIsWrittenInPlace) {

@@ -1,5 +1,6 @@
 #include "fileio/text_buffer.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -100,6 +101,14 @@ TEST(TextBufferSearch, LooksAtTheNext150CharactersOnly) {
   EXPECT_EQ(Make({"r]", ":"}).Search("r]:", 0), -1);
 }
 
+// A file of `size` zero bytes that takes no room on the disk.
+void MakeSparse(const fs::path& path, std::int64_t size) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(::ftruncate(fd, size), 0);
+  ::close(fd);
+}
+
 class TextBufferFileTest : public testing::Test {
  protected:
   const test::TempDir tempDir;
@@ -121,10 +130,22 @@ TEST_F(TextBufferFileTest, AFileThatCannotBeOpenedIsRefusedAndTheBufferKept) {
   // A pipe with no writer must be refused at once, not waited on.
   const fs::path fifo = dir / "pipe.pln";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  for (const fs::path& p : {dir / "missing.txt", dir, fifo, fs::path("/dev/zero")}) {
+  // A file one byte over the limit, sparse so that nothing is really written.
+  const fs::path huge = dir / "huge.pln";
+  MakeSparse(huge, TextBuffer::kMaxFileBytes + 1);
+  for (const fs::path& p : {dir / "missing.txt", dir, fifo, fs::path("/dev/zero"), huge}) {
     EXPECT_EQ(ErrorOf([&] { b.LoadFromFile(p.string()); }), "ﾌｧｲﾙ " + p.string() + " は開けません");
     EXPECT_EQ(b.Lines, Lines{"kept"});
   }
+}
+
+TEST_F(TextBufferFileTest, AFileOfExactlyTheLargestSizeIsRead) {
+  const fs::path file = dir / "largest.pln";
+  MakeSparse(file, TextBuffer::kMaxFileBytes);
+  TextBuffer b;
+  b.LoadFromFile(file.string());
+  ASSERT_EQ(b.Lines.size(), 1u);
+  EXPECT_EQ(static_cast<std::int64_t>(b.Lines[0].size()), TextBuffer::kMaxFileBytes);
 }
 
 TEST_F(TextBufferFileTest, AFailedSaveLeavesTheExistingFileAsItWas) {

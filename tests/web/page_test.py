@@ -4,8 +4,9 @@ same handlers natively: what the page shows and writes must be what the
 desktop shows and writes.
 
 usage: page_test.py --page DIR --cli PALORIN_CLI
-Exits 0 without running anything (saying why) when Chromium, its driver or
-selenium is missing."""
+Fails (exit status 1, saying why) without running anything when Chromium,
+its driver or selenium is missing: a page that was not tested never passes.
+Skipping the page is scripts/page_test.sh's decision (PALORIN_SKIP_PAGE=1)."""
 
 import argparse
 import base64
@@ -272,8 +273,9 @@ def main():
     except ImportError:
         missing.append("python3-selenium")
     if missing:
-        print("page tests skipped: missing " + ", ".join(missing) + " (scripts/deps.sh --all)")
-        return 0
+        print("page tests cannot run: missing " + ", ".join(missing) + " (scripts/deps.sh --all)",
+              file=sys.stderr)
+        return 1
     result = unittest.main(argv=[sys.argv[0], *rest], exit=False, verbosity=2).result
     failed = len(result.failures) + len(result.errors)
     print("%d passed, %d failed" % (result.testsRun - failed, failed))

@@ -1,0 +1,165 @@
+// The recovery copy: where it lives, when it is written, that it holds what a
+// native save writes, and which of several editors' copies stays.
+#include "forms/recovery.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include "base/error.h"
+#include "core/history.h"
+#include "forms/dispatch.h"
+#include "forms/tform1.h"
+#include "forms/tform2.h"
+#include "tests/support/error_of.h"
+#include "tests/support/fake_services.h"
+#include "tests/support/temp_dir.h"
+
+namespace palorin::forms {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadBytes;
+
+TEST(RecoveryPath, StateHomeWhenAbsoluteElseTheHomeFolder) {
+  struct Case {
+    const char* stateHome;
+    const char* home;
+    std::string path;
+  };
+  const Case cases[] = {
+      {"/x/state", "/home/u", "/x/state/palorin/recovery.pln"},
+      {"/x/state", nullptr, "/x/state/palorin/recovery.pln"},
+      {nullptr, "/home/u", "/home/u/.local/state/palorin/recovery.pln"},
+      {"", "/home/u", "/home/u/.local/state/palorin/recovery.pln"},
+      {"relative/state", "/home/u", "/home/u/.local/state/palorin/recovery.pln"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(RecoveryPath(c.stateHome, c.home), c.path);
+  }
+}
+
+class RecoveryCopyTest : public testing::Test {
+ protected:
+  RecoveryCopyTest() : form1(services), form2(form1, services) {
+    form1.FormCreate();
+    form2.FormCreate();
+  }
+
+  void Place(std::uint8_t x, std::uint8_t y, std::uint8_t colour) {
+    core::PrepareAppend(form1.log());
+    core::AppendBlock(form1.scene, x, y, colour);
+  }
+
+  // The bytes the file window's native save writes for the picture now.
+  std::string NativeSave() {
+    const fs::path saved = dir / "saved.pln";
+    form2.Visible = true;
+    form2.ActivePage = TForm2::kSavePage;
+    form2.RadioGroup1ItemIndex = kNativeMode;
+    services.saveDialog.replies.push_back(saved.string());
+    EXPECT_EQ(Dispatch([&] { form2.Button1Click(); }), std::nullopt);
+    return ReadBytes(saved);
+  }
+
+  static std::timespec At(long seconds) { return {seconds, 0}; }
+
+  static std::timespec Modified(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0);
+    return info.st_mtim;
+  }
+
+  test::FakeServices services;
+  TForm1 form1;
+  TForm2 form2;
+  const test::TempDir tempDir;
+  const fs::path dir = tempDir.path();
+  // A state folder that does not exist yet, two levels deep.
+  const std::string path = (dir / "state/deeper/palorin/recovery.pln").string();
+};
+
+TEST_F(RecoveryCopyTest, AChangeOfTheLogOrItsPositionsIsWrittenAsANativeSaveWritesIt) {
+  RecoveryCopy copy(path);
+  copy.Start(form1.log());
+  // Nothing changed: nothing is pending and nothing is written, so a new
+  // editor leaves an earlier editor's copy alone.
+  EXPECT_FALSE(copy.Notice(form1.log(), At(100)));
+  copy.Write();
+  EXPECT_FALSE(fs::exists(fs::path(path).parent_path()));
+
+  Place(10, 20, 1);
+  Place(11, 21, 2);
+  Place(12, 22, 3);
+  EXPECT_TRUE(copy.Notice(form1.log(), At(101)));
+  EXPECT_FALSE(copy.Notice(form1.log(), At(102))) << "the same log twice is one change";
+  form1.Button1Click();  // UnDo: only the positions move
+  EXPECT_TRUE(copy.Notice(form1.log(), At(103)));
+  // A slot changed with the positions as they were (a stamp past its cap
+  // overwrites its last slot so) is a change too.
+  core::PlacementLog overwritten = form1.log();
+  overwritten.Store(0, 40, 40, 5);
+  EXPECT_TRUE(copy.Notice(overwritten, At(104)));
+  EXPECT_TRUE(copy.Notice(form1.log(), At(105)));
+  EXPECT_TRUE(copy.Pending());
+
+  copy.Write();
+  EXPECT_FALSE(copy.Pending());
+  EXPECT_EQ(ReadBytes(path), NativeSave());
+  EXPECT_EQ(Modified(path).tv_sec, 105) << "the copy is dated by the change it holds";
+  struct stat folder {};
+  ASSERT_EQ(::stat((dir / "state").c_str(), &folder), 0);
+  EXPECT_EQ(folder.st_mode & 0777, 0700u);
+}
+
+TEST_F(RecoveryCopyTest, WithSeveralEditorsTheLastChangeWins) {
+  RecoveryCopy first(path);
+  RecoveryCopy second(path);
+  first.Start(form1.log());
+  second.Start(form1.log());
+
+  Place(1, 1, 1);
+  const core::PlacementLog earlier = form1.log();
+  Place(2, 2, 2);
+  const core::PlacementLog later = form1.log();
+
+  ASSERT_TRUE(second.Notice(earlier, At(200)));
+  ASSERT_TRUE(first.Notice(later, At(300)));
+  first.Write();
+  const std::string firstCopy = ReadBytes(path);
+  second.Write();  // written later, but its change is the older one
+  EXPECT_EQ(ReadBytes(path), firstCopy);
+  EXPECT_FALSE(second.Pending());
+
+  // The second editor's next change is the newest: it replaces the copy.
+  core::PlacementLog newest = later;
+  newest.Store(5, 3, 3, 3);
+  newest.LastIndex = 5;
+  ASSERT_TRUE(second.Notice(newest, At(400)));
+  second.Write();
+  EXPECT_NE(ReadBytes(path), firstCopy);
+  EXPECT_EQ(Modified(path).tv_sec, 400);
+}
+
+TEST_F(RecoveryCopyTest, AFailedWriteKeepsTheChangePending) {
+  // The state folder's place is taken by a file.
+  std::ofstream(dir / "state") << "not a folder";
+  RecoveryCopy copy(path);
+  copy.Start(form1.log());
+  Place(1, 1, 1);
+  ASSERT_TRUE(copy.Notice(form1.log(), At(100)));
+  EXPECT_EQ(test::ErrorOf([&] { copy.Write(); }), "ﾌｧｲﾙ " + path + " を作成できません");
+  EXPECT_TRUE(copy.Pending());
+
+  fs::remove(dir / "state");
+  copy.Write();
+  EXPECT_EQ(ReadBytes(path), NativeSave());
+}
+
+}  // namespace
+}  // namespace palorin::forms
