@@ -28,8 +28,8 @@ cmake --build --preset web
 page=build/web/page
 if [[ -n "$out" ]]; then
   mkdir -p "$out"
-  cp "$page"/index.html "$page"/page.js "$page"/palorin.css "$page"/palorin.js \
-    "$page"/palorin.wasm "$out"/
+  # The build's page folder holds the page's files and nothing else.
+  cp -R "$page"/. "$out"/
   echo "Page built into $out"
   exit 0
 fi

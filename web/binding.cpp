@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <array>
+#include <cstdio>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -13,7 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "base/error.h"
 #include "base/file_name.h"
+#include "fileio/share_link.h"
 #include "forms/dispatch.h"
 #include "forms/face.h"
 #include "forms/input.h"
@@ -95,6 +98,7 @@ class Editor final : public forms::Services {
   std::optional<std::string> openAnswer;
   std::vector<std::uint8_t> rgba;
   std::vector<std::uint8_t> clip;
+  std::vector<std::uint8_t> packed;
   bool rasterChanged = true;
   bool ended = false;
   std::string error;  // the last handler's error box text, empty for none
@@ -445,6 +449,35 @@ EMSCRIPTEN_KEEPALIVE const char* palorin_close(int form) {
 EMSCRIPTEN_KEEPALIVE void palorin_memo(char* text) {
   const std::string edited = palorin::web::Take(text);
   if (!editor->ended) editor->form2.Memo1Edited(edited);
+}
+
+// --- Links: the picture packed into a link's fragment, and back ----------
+
+// The current picture packed as a link carries it (before compression);
+// its length is palorin_packed_size's until the next call.
+EMSCRIPTEN_KEEPALIVE const std::uint8_t* palorin_pack_picture() {
+  editor->packed = palorin::fileio::PackPicture(editor->form1.log());
+  return editor->packed.data();
+}
+
+EMSCRIPTEN_KEEPALIVE int palorin_packed_size() { return static_cast<int>(editor->packed.size()); }
+
+// A link's packed picture written at `path` as the native file it stands
+// for, which the page then opens as it opens a chosen file, so that
+// loading it runs the same handlers. The result is the error box text for
+// a picture that is not whole, "" when the file was written. `data` is
+// memory from palorin_alloc, freed here.
+EMSCRIPTEN_KEEPALIVE const char* palorin_unpack_to(std::uint8_t* data, int size, char* path) {
+  const std::unique_ptr<std::uint8_t, decltype(&std::free)> owned(data, &std::free);
+  const std::string file = palorin::web::Take(path);
+  return Run([&] {
+    const std::string text = palorin::fileio::NativeTextOfPacked(
+        data, size > 0 ? static_cast<std::size_t>(size) : 0);
+    std::FILE* out = std::fopen(file.c_str(), "wb");
+    bool written = out != nullptr && std::fwrite(text.data(), 1, text.size(), out) == text.size();
+    written = out != nullptr && std::fclose(out) == 0 && written;
+    if (!written) throw palorin::Error("the page could not write " + file);
+  });
 }
 
 }  // extern "C"

@@ -204,11 +204,19 @@ createPalorin().then((M) => {
     ++opened;
     let ok = true;
     for (const path of paths) {
-      ok = ok && run(() => api.execute(path)).ok;
+      // The file's own folder, /open/N, even for a name holding a '/'. The
+      // handler runs in it and is given the name alone, so that its error
+      // box names the file as the user chose it or the link wrote it.
+      const dir = path.split("/").slice(0, 3).join("/");
+      M.FS.chdir(dir);
+      try {
+        ok = ok && run(() => api.execute(path.slice(dir.length + 1))).ok;
+      } finally {
+        M.FS.chdir("/");
+      }
       // A file read is read whole; its copy is not needed any more.
       if (M.FS.analyzePath(path).exists) M.FS.unlink(path);
-      // The file's own folder, /open/N, even for a name holding a '/'.
-      M.FS.rmdir(path.split("/").slice(0, 3).join("/"));
+      M.FS.rmdir(dir);
     }
   }
   // As a user would: show the file window, take its load page, execute.
@@ -365,5 +373,13 @@ createPalorin().then((M) => {
       paths.push(place(name, bytes));
     }
     if (paths.length > 0) loadAll(paths);
-  })().finally(() => (document.documentElement.dataset.palorin = "ready"));
+  })()
+    // The app's side (app.js): the picture a link carries, the files the
+    // system starts the page with, sharing. Whatever it opens takes the
+    // file picker's path, and the page is ready once it has.
+    .then(() => window.palorinApp && window.palorinApp.start({
+      module: M, run, place, loadAll, text,
+      openFiles: async (files) => loadAll(await filesToPaths(files)),
+    }))
+    .finally(() => (document.documentElement.dataset.palorin = "ready"));
 });

@@ -20,6 +20,7 @@ import tempfile
 import threading
 import time
 import unittest
+import urllib.parse
 
 DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "cli", "data")
 ARGS = None
@@ -55,9 +56,7 @@ class PageTest(unittest.TestCase):
         cls.downloads = os.path.join(cls.tmp, "downloads")
         os.mkdir(cls.downloads)
 
-        handler = functools.partial(QuietHandler, directory=cls.site)
-        cls.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-        threading.Thread(target=cls.server.serve_forever, daemon=True).start()
+        cls.server = serve(cls.site)
         cls.base = "http://127.0.0.1:%d/" % cls.server.server_address[1]
 
         options = webdriver.ChromeOptions()
@@ -153,14 +152,26 @@ class PageTest(unittest.TestCase):
             self.assertEqual(self.canvas_rgb(), self.cli_render(name), name)
             self.assertFalse(self.el("Form2").is_displayed())
 
+    def tap(self, x, y):
+        # A finger on the screen: touch points, which reach the drawing
+        # area as pointer events of a touch.
+        rect = self.js("const r = document.getElementById('Image1').getBoundingClientRect();"
+                       "return [r.left, r.top];")
+        point = {"x": rect[0] + x, "y": rect[1] + y}
+        self.driver.execute_cdp_cmd("Input.dispatchTouchEvent",
+                                    {"type": "touchStart", "touchPoints": [point]})
+        self.driver.execute_cdp_cmd("Input.dispatchTouchEvent",
+                                    {"type": "touchEnd", "touchPoints": []})
+
     def test_presses_place_the_blocks_the_desktop_places(self):
+        # By mouse and by touch: a tap places a block as a click does.
         self.open()
         from selenium.webdriver.support.select import Select
         Select(self.el("Form1-ComboBox1").find_element("xpath", "../select")).select_by_index(2)
         Select(self.el("Form1-ComboBox6").find_element("xpath", "../select")).select_by_index(4)
         points = [(100, 100), (124, 100), (250, 200)]
-        for x, y in points:
-            self.press(x, y)
+        for i, (x, y) in enumerate(points):
+            (self.tap if i == 1 else self.press)(x, y)
         script = "colour red\nmode XY\n" + "".join("press %d %d\n" % p for p in points)
         expected, state = self.cli_play(script)
         self.assertEqual(self.canvas_rgb(), expected)
@@ -233,11 +244,15 @@ class PageTest(unittest.TestCase):
         self.assertLess(float(self.js(
             "return getComputedStyle(document.documentElement).getPropertyValue('--stretch')")), 1)
 
-    def test_a_malformed_link_gets_the_cannot_open_box(self):
-        for link in ("bad%E0%A4.pln", "a%2Fb.pln"):
+    def test_a_file_that_cannot_be_opened_is_named_as_given(self):
+        # The name as the link writes it (its query decoded), never the
+        # page's own folder: the text palorin-cli gives for that name.
+        for link, name in (("bad%E0%A4.pln", "bad\ufffd.pln"), ("a%2Fb.pln", "b.pln"),
+                           ("missing.pln", "missing.pln")):
             self.open(link)
             self.assertTrue(self.js("return document.getElementById('ErrorBox').open"), link)
-            self.assertTrue(self.el("ErrorBoxText").text.endswith("は開けません."), link)
+            _, out = self.cli_play("load %s\n" % name)
+            self.assertEqual("error: " + self.el("ErrorBoxText").text, out.splitlines()[0], link)
 
     def test_a_ten_megabyte_paste_reaches_the_box_whole(self):
         self.open()
@@ -251,6 +266,119 @@ class PageTest(unittest.TestCase):
         self.press(100, 100)  # the page still runs its handlers
         self.assertEqual(self.panels()[0], "Count:0")
 
+    # --- The page as an app ------------------------------------------------
+    def open_url(self, url):
+        self.driver.get("about:blank")
+        self.driver.get(url)
+        self.wait(lambda: self.js("return document.documentElement.dataset.palorin") == "ready")
+
+    def share(self):
+        self.el("Share").click()
+        self.wait(lambda: self.el("ShareLink").get_attribute("value") != "")
+        return self.el("ShareLink").get_attribute("value")
+
+    def test_links_from_the_page_and_the_cli_show_what_the_cli_renders(self):
+        # A full picture spread over the whole area, the most a link holds.
+        spread = os.path.join(self.site, "spread.pln")
+        with open(spread, "wb") as f:
+            f.write(spread_native_file())
+        page = self.base + "index.html"
+        for files in (("small.pln",), ("wide_1.txt", "wide_2.txt"), ("spread.pln",)):
+            expected = self.cli_render(*files)
+            made = self.cli("link", "--base", page, *files)
+            self.assertEqual(made.returncode, 0, made.stderr)
+            self.open_url(made.stdout.strip())
+            self.assertEqual(self.canvas_rgb(), expected, files)
+            self.assertFalse(self.js("return document.getElementById('ErrorBox').open"), files)
+            # The page's own link for the picture it shows: its address
+            # without query or fragment, and the same picture again.
+            self.open(*files)
+            link = self.share()
+            self.assertTrue(link.startswith(page + "#p1."), link[:80])
+            self.assertLess(len(link), 36000, files)
+            self.open_url(link)
+            self.assertEqual(self.canvas_rgb(), expected, files)
+            self.assertEqual(self.panels()[0], self.cli_play(
+                "".join("load %s\n" % f for f in files))[1].split(" ")[0], files)
+
+    def test_a_bad_link_gets_the_error_box_and_an_empty_picture(self):
+        empty, state = self.cli_play("")
+        good = self.cli("link", "--base", "x", "wide.pln").stdout.strip().split("#", 1)[1]
+        for fragment in ("p1.", "garbage", "p1.not*base64", "p1.AAAA", good[:len(good) // 2],
+                         good + "AAAA", "p2." + good[3:]):
+            self.open_url(self.base + "index.html#" + fragment)
+            self.assertTrue(self.js("return document.getElementById('ErrorBox').open"), fragment)
+            self.assertEqual(self.el("ErrorBoxText").text,
+                             "The link holds no whole picture: it may have been cut short "
+                             "or changed.", fragment)
+            self.assertEqual(self.canvas_rgb(), empty, fragment)
+            self.assertEqual(" ".join(self.panels()), state.split(" LogPos")[0], fragment)
+
+    def test_the_manifest_offers_the_app_for_its_files(self):
+        import json
+        import urllib.request
+        self.open()
+        href = self.js("return document.querySelector('link[rel=manifest]').href")
+        with urllib.request.urlopen(href) as r:
+            manifest = json.load(r)
+        self.assertEqual(manifest["display"], "standalone")
+        self.assertEqual(manifest["name"], "Palorin")
+        extensions = sorted(e for h in manifest["file_handlers"]
+                            for exts in h["accept"].values() for e in exts)
+        self.assertEqual(extensions, [".pln", ".txt"])
+        for entry in manifest["icons"] + [{"src": manifest["start_url"]}] + [
+                {"src": h["action"]} for h in manifest["file_handlers"]]:
+            with urllib.request.urlopen(urllib.parse.urljoin(href, entry["src"])) as r:
+                self.assertEqual(r.status, 200, entry["src"])
+
+    def test_the_page_starts_offline_after_one_visit(self):
+        # Its own server, stopped after the first visit: nothing can come
+        # from the network then, whatever the browser's emulation covers.
+        site = os.path.join(self.tmp, "offline")
+        shutil.copytree(self.site, site)
+        server = serve(site)
+        port = server.server_address[1]
+        page = "http://127.0.0.1:%d/index.html" % port
+        caches = "return caches.keys();"
+        try:
+            self.open_url(page)
+            self.driver.set_script_timeout(20)
+            self.driver.execute_async_script(
+                "navigator.serviceWorker.ready.then(() => arguments[0]())")
+            first = self.driver.execute_script(caches)
+            self.assertEqual(len(first), 1, first)
+        finally:
+            server.shutdown()
+            server.server_close()
+        self.driver.execute_cdp_cmd("Network.enable", {})
+        self.driver.execute_cdp_cmd("Network.emulateNetworkConditions", {
+            "offline": True, "latency": 0, "downloadThroughput": -1, "uploadThroughput": -1})
+        try:
+            self.open_url(page + "?file=small.pln")
+            # The page ran: the linked file could not be fetched, and says so.
+            self.assertEqual(self.el("ErrorBoxText").text, "ﾌｧｲﾙ small.pln は開けません.")
+        finally:
+            self.driver.execute_cdp_cmd("Network.emulateNetworkConditions", {
+                "offline": False, "latency": 0, "downloadThroughput": -1,
+                "uploadThroughput": -1})
+        # A new build: its worker takes over and leaves only its own cache.
+        with open(os.path.join(site, "sw.js"), encoding="utf-8") as f:
+            worker = f.read()
+        with open(os.path.join(site, "sw.js"), "w", encoding="utf-8") as f:
+            f.write(worker.replace('const BUILD = "', 'const BUILD = "next-', 1))
+        server = serve(site, port)
+        try:
+            self.open_url(page)
+            self.driver.execute_async_script(
+                "navigator.serviceWorker.getRegistration().then((r) => r.update())"
+                ".then(() => arguments[0]())")
+            self.wait(lambda: self.driver.execute_script(caches) != first)
+            self.wait(lambda: len(self.driver.execute_script(caches)) == 1)
+            self.assertTrue(self.driver.execute_script(caches)[0].startswith("palorin-next-"))
+        finally:
+            server.shutdown()
+            server.server_close()
+
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
     extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
@@ -258,6 +386,33 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
 
     def log_message(self, *args):
         pass
+
+
+def serve(site, port=0):
+    """An HTTP server for the folder on localhost, running in a thread."""
+    handler = functools.partial(QuietHandler, directory=site)
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", port), handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server
+
+
+def spread_native_file():
+    """A native file of all 10001 slots, spread at random over the area."""
+    seed = 20261207
+
+    def next_value(n):
+        nonlocal seed
+        seed = (seed * 1664525 + 1013904223) & 0xFFFFFFFF
+        return (seed >> 8) % n
+    entries = []
+    for _ in range(10001):
+        x, y = next_value(82), next_value(99)
+        entries.append("%02d%02d%d" % (x, y, 1 + next_value(5)))
+    lines = ["=" * 70, "[Var]:PLN_001", "[Writing OS]:Win32", "[Count]:%5d" % 10000,
+             "[DSection]"]
+    lines += ["".join(entries[i:i + 15]) for i in range(0, len(entries), 15)]
+    lines.append("****")
+    return ("\r\n".join(lines) + "\r\n").encode("ascii")
 
 
 def main():
