@@ -28,7 +28,7 @@ cmake --build --preset web
 page=build/web/page
 if [[ -n "$out" ]]; then
   mkdir -p "$out"
-  cp "$page"/index.html "$page"/page.js "$page"/palorin.css "$page"/palorin.js \
+  cp "$page"/index.html "$page"/page.js "$page"/palorin.css "$page"/panels.css "$page"/palorin.js \
     "$page"/palorin.wasm "$out"/
   echo "Page built into $out"
   exit 0
