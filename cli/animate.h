@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "core/history.h"
 #include "core/placement_log.h"
 #include "render/raster.h"
 
@@ -22,11 +23,12 @@ struct AnimateOptions {
 
 // The frames a build animation aims at when --every is not given: at the
 // default delay the build takes about ten seconds however long the log is.
-inline constexpr std::int64_t kDefaultFrames = 200;
+// The page plays its history at the same pace.
+inline constexpr std::int64_t kDefaultFrames = core::kBuildFrames;
 
 // Slots per frame when --every is not given: `slots` / kDefaultFrames rounded
 // up, at least 1 (a 2000-slot picture: 10).
-std::int32_t DefaultEvery(std::int64_t slots);
+inline std::int32_t DefaultEvery(std::int64_t slots) { return core::BuildFrameStep(slots); }
 
 // The animated GIF of the picture whose log is `log` being built; `whole` is
 // the drawing area after loading, which the last frame shows as it is.

@@ -18,12 +18,6 @@
 
 namespace palorin::cli {
 
-std::int32_t DefaultEvery(std::int64_t slots) {
-  const std::int64_t every =
-      (std::max<std::int64_t>(slots, 0) + kDefaultFrames - 1) / kDefaultFrames;
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(every, 1, core::kLogSlots));
-}
-
 std::string EncodeBuildAnimation(const core::PlacementLog& log, const render::Raster& whole,
                                  const AnimateOptions& options) {
   // A load replays slots 0..LastIndex; a count below 0 replays none.

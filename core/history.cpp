@@ -105,4 +105,9 @@ void ReDrawSlots(const PlacementLog& log, render::Raster& raster, std::int64_t f
   }
 }
 
+std::int32_t BuildFrameStep(std::int64_t slots) {
+  const std::int64_t step = (std::max<std::int64_t>(slots, 0) + kBuildFrames - 1) / kBuildFrames;
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(step, 1, kLogSlots));
+}
+
 }  // namespace palorin::core

@@ -43,4 +43,13 @@ void ReDraw(Scene& scene, std::int64_t n);
 void ReDrawSlots(const PlacementLog& log, render::Raster& raster, std::int64_t first,
                  std::int64_t last);
 
+// The pace at which a picture is shown being built, frame by frame (the
+// command-line tool's animation, the page's history playing): about
+// kBuildFrames frames however long the log is.
+inline constexpr std::int64_t kBuildFrames = 200;
+
+// Slots added per frame for a picture of `slots` slots: `slots` /
+// kBuildFrames rounded up, at least 1 and at most kLogSlots (2000 slots: 10).
+std::int32_t BuildFrameStep(std::int64_t slots);
+
 }  // namespace palorin::core

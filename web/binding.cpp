@@ -5,6 +5,7 @@
 #include <emscripten/emscripten.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdint>
@@ -12,11 +13,15 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/error.h"
 #include "base/file_name.h"
+#include "core/history.h"
+#include "fileio/block_text.h"
 #include "fileio/share_link.h"
+#include "fileio/text_buffer.h"
 #include "forms/dispatch.h"
 #include "forms/face.h"
 #include "forms/input.h"
@@ -25,12 +30,9 @@
 #include "forms/tform1.h"
 #include "forms/tform2.h"
 
-// The page's side of the clipboard and of the save dialog (page.js).
+// The page's side of the clipboard (page.js).
 EM_JS(void, PageCopyRgba, (const std::uint8_t* rgba, int width, int height),
       { Module.palorinCopyRgba(rgba, width, height); });
-// The name typed for a save, in memory the page allocated, or null.
-EM_JS(char*, PageAskSaveName, (const char* title, const char* last),
-      { return Module.palorinAskSaveName(UTF8ToString(title), UTF8ToString(last)); });
 
 namespace palorin::web {
 
@@ -69,14 +71,17 @@ class Editor final : public forms::Services {
     return answer;
   }
   std::optional<std::string> RunSaveDialog(forms::FileDialog& dialog) override {
-    const std::string last(BaseName(dialog.FileName));
-    // The page asks for the name with the dialog's title and the name last
-    // chosen, which the dialog offers again.
-    char* typed = PageAskSaveName(dialog.Title.c_str(), last.c_str());
-    if (typed == nullptr) return std::nullopt;
-    std::string name = WithDefaultExt(typed, dialog.DefaultExt);
-    std::free(typed);
-    name = kSaveFolder + name;
+    // The page's save dialog is drawn by the page and cannot hold a handler
+    // while the user types. Without a name given, the handler ends here as a
+    // cancelled dialog ends it, leaving the dialog's title and the name last
+    // chosen for the page to ask with; with the name typed, execute runs
+    // again and everything up to this dialog repeats unchanged.
+    if (!saveAnswer) {
+      saveAsked = SaveAsk{dialog.Title, std::string(BaseName(dialog.FileName))};
+      return std::nullopt;
+    }
+    std::string name = kSaveFolder + WithDefaultExt(std::move(*saveAnswer), dialog.DefaultExt);
+    saveAnswer.reset();
     dialog.FileName = name;
     return name;
   }
@@ -93,9 +98,16 @@ class Editor final : public forms::Services {
     }
   }
 
+  struct SaveAsk {
+    std::string title;
+    std::string name;
+  };
+
   forms::TForm1 form1;
   forms::TForm2 form2;
   std::optional<std::string> openAnswer;
+  std::optional<std::string> saveAnswer;  // the name typed into the page's save dialog
+  std::optional<SaveAsk> saveAsked;       // the save dialog the last execute wanted
   std::vector<std::uint8_t> rgba;
   std::vector<std::uint8_t> clip;
   std::vector<std::uint8_t> packed;
@@ -478,6 +490,127 @@ EMSCRIPTEN_KEEPALIVE const char* palorin_unpack_to(std::uint8_t* data, int size,
     written = out != nullptr && std::fclose(out) == 0 && written;
     if (!written) throw palorin::Error("the page could not write " + file);
   });
+}
+
+}  // extern "C"
+
+// --- The page's history, its kept copy, its save dialog, the clipboard -----
+
+namespace palorin::web {
+
+namespace {
+
+// The log as the last palorin_log_changed saw it.
+core::PlacementLog seenLog;
+
+bool SameLog(const core::PlacementLog& a, const core::PlacementLog& b) {
+  return a.LogPos == b.LogPos && a.LastIndex == b.LastIndex && a.AfterStep == b.AfterStep &&
+         a.LogX == b.LogX && a.LogY == b.LogY && a.LogColor == b.LogColor;
+}
+
+// The history's own drawing area: the picture up to a chosen slot is drawn
+// here, so the editor's raster and its log stay as they are.
+render::Raster historyRaster;
+std::vector<std::uint8_t> historyRgba;
+
+// Shown when the browser will not take the picture for the clipboard: the
+// desktop's clipboard cannot refuse it.
+constexpr std::string_view kClipRefused =
+    "The browser did not let the page use the clipboard: the picture was not copied";
+
+}  // namespace
+
+}  // namespace palorin::web
+
+extern "C" {
+
+// The last slot the history shows, its end: the last slot a replay draws,
+// 0 when none is; the slots the build is shown in are 0 up to it.
+EMSCRIPTEN_KEEPALIVE int palorin_history_end() {
+  const std::int32_t last = editor->form1.log().LastIndex;
+  return std::clamp<std::int32_t>(last, 0, palorin::core::kLastSlot);
+}
+
+// Slots added per frame when the history plays.
+EMSCRIPTEN_KEEPALIVE int palorin_history_step() {
+  return palorin::core::BuildFrameStep(std::int64_t{palorin_history_end()} + 1);
+}
+
+// The picture of slots 0..k replayed into a cleared drawing area, as RGBA
+// bytes: what `palorin-cli render --upto k` draws.
+EMSCRIPTEN_KEEPALIVE const std::uint8_t* palorin_history_raster(int k) {
+  using palorin::web::historyRaster;
+  palorin::render::Cls(historyRaster);
+  palorin::core::ReDrawSlots(editor->form1.log(), historyRaster, 0, k);
+  palorin::web::Editor::ToRgba(historyRaster, palorin::web::historyRgba);
+  return palorin::web::historyRgba.data();
+}
+
+// The editor's own picture as RGBA bytes, changed or not (the history shows
+// it again at its end).
+EMSCRIPTEN_KEEPALIVE const std::uint8_t* palorin_raster() {
+  editor->rasterChanged = false;
+  palorin::web::Editor::ToRgba(editor->form1.raster(), editor->rgba);
+  return editor->rgba.data();
+}
+
+// 1 when the log (its slots or its positions) differs from what the previous
+// call saw: an edit, a load, an UnDo or a ReDo.
+EMSCRIPTEN_KEEPALIVE int palorin_log_changed() {
+  const palorin::core::PlacementLog& log = editor->form1.log();
+  if (palorin::web::SameLog(log, palorin::web::seenLog)) return 0;
+  palorin::web::seenLog = log;
+  return 1;
+}
+
+// The picture as a native file: the bytes a native save writes. The page
+// keeps it as its copy and restores it through the open path.
+EMSCRIPTEN_KEEPALIVE const char* palorin_native_text() {
+  static std::string bytes;
+  palorin::fileio::TextBuffer buffer;
+  palorin::fileio::AppendNativeFile(buffer, editor->form1.log());
+  bytes = buffer.Bytes();
+  return bytes.c_str();
+}
+
+// The save dialog the last execute wanted, as {"title":…,"name":…} (the name
+// last chosen, which the dialog offers), or "" when it wanted none. Asking
+// forgets it.
+EMSCRIPTEN_KEEPALIVE const char* palorin_save_asked() {
+  static std::string json;
+  json.clear();
+  if (auto& asked = editor->saveAsked) {
+    json = "{\"title\":";
+    palorin::web::Quote(json, asked->title);
+    json += ",\"name\":";
+    palorin::web::Quote(json, asked->name);
+    json += '}';
+    asked.reset();
+  }
+  return json.c_str();
+}
+
+// "実行" on the save page again, its dialog answering the name typed.
+EMSCRIPTEN_KEEPALIVE const char* palorin_execute_save(char* typed) {
+  editor->saveAnswer = palorin::web::Take(typed);
+  editor->saveAsked.reset();
+  const char* result = Run([] { editor->form2.Button1Click(); });
+  editor->saveAnswer.reset();
+  return result;
+}
+
+// The error box's text for a file the page could not write back to.
+EMSCRIPTEN_KEEPALIVE const char* palorin_cannot_create(char* name) {
+  static std::string text;
+  text = palorin::forms::ErrorBoxText(
+      palorin::FormatMessage(palorin::messages::kCannotCreate, palorin::web::Take(name)));
+  return text.c_str();
+}
+
+// The error box's text for a copy the browser refused.
+EMSCRIPTEN_KEEPALIVE const char* palorin_clip_refused() {
+  static const std::string text = palorin::forms::ErrorBoxText(palorin::web::kClipRefused);
+  return text.c_str();
 }
 
 }  // extern "C"

@@ -42,6 +42,16 @@ createPalorin().then((M) => {
     saveMode: M.cwrap("palorin_save_mode", "string", ["number"]),
     memo: withText(M.cwrap("palorin_memo", null, ["number"])),
     close: M.cwrap("palorin_close", "string", ["number"]),
+    historyEnd: M.cwrap("palorin_history_end", "number", []),
+    historyStep: M.cwrap("palorin_history_step", "number", []),
+    historyRaster: M.cwrap("palorin_history_raster", "number", ["number"]),
+    wholeRaster: M.cwrap("palorin_raster", "number", []),
+    logChanged: M.cwrap("palorin_log_changed", "number", []),
+    nativeText: M.cwrap("palorin_native_text", "string", []),
+    saveAsked: M.cwrap("palorin_save_asked", "string", []),
+    executeSave: withText(M.cwrap("palorin_execute_save", "string", ["number"])),
+    cannotCreate: withText(M.cwrap("palorin_cannot_create", "string", ["number"])),
+    clipRefused: M.cwrap("palorin_clip_refused", "string", []),
   };
   const $ = (id) => document.getElementById(id);
   const canvas = $("Image1");
@@ -138,16 +148,19 @@ createPalorin().then((M) => {
     return s;
   }
 
+  function showError(text) {
+    $("ErrorBoxTitle").textContent = api.errorTitle();
+    $("ErrorBoxText").textContent = text;
+    if (!errorBox.open) errorBox.showModal();
+  }
+
   // Runs one input and shows the data again; a handler's error then shows in
   // the modal error box. Returns whether the handler ended without one.
   function run(input) {
     const error = input();
     const s = show();
-    if (error) {
-      $("ErrorBoxTitle").textContent = api.errorTitle();
-      $("ErrorBoxText").textContent = error;
-      if (!errorBox.open) errorBox.showModal();
-    }
+    afterInput(s);
+    if (error) showError(error);
     return { ok: !error, state: s };
   }
 
@@ -158,20 +171,17 @@ createPalorin().then((M) => {
     c.width = w;
     c.height = h;
     c.getContext("2d").putImageData(copy, 0, 0);
+    // A browser without the clipboard, or one that refuses it (no
+    // permission, the page not focused), gets the error box: a copy that
+    // silently did not happen would look like one that did.
+    const refused = (e) => {
+      if (e) console.warn("clipboard:", e.message);
+      showError(api.clipRefused());
+    };
     c.toBlob((png) => {
-      if (!png || !navigator.clipboard || typeof ClipboardItem === "undefined") return;
-      navigator.clipboard.write([new ClipboardItem({ "image/png": png })]).catch((e) =>
-        console.warn("clipboard:", e.message));
+      if (!png || !navigator.clipboard || typeof ClipboardItem === "undefined") return refused();
+      navigator.clipboard.write([new ClipboardItem({ "image/png": png })]).catch(refused);
     }, "image/png");
-  };
-  M.palorinAskSaveName = (title, last) => {
-    const name = window.prompt(title, last);
-    if (name === null || name === "") return 0;
-    try {
-      return text(name);
-    } catch (e) {
-      return 0;  // no room for the name: as if cancelled
-    }
   };
 
   let downloads = 0;
@@ -242,11 +252,9 @@ createPalorin().then((M) => {
   bind("Form2-Close", () => run(() => api.close(2)));
   bind("Form2-Button1", () => {
     if (JSON.parse(api.state()).page === 0) {
-      picker.value = "";
-      picker.click();
+      chooseFiles();
     } else {
-      const { state } = run(() => api.execute(null));
-      if (state.saved) download(state.saved);
+      saveWithDialog();
     }
   });
   picker.addEventListener("change", async () => executeAll(await filesToPaths(picker.files)));
@@ -282,7 +290,7 @@ createPalorin().then((M) => {
   };
   document.addEventListener("keydown", (e) => {
     const binding = keyTable.find((b) => b.keys === keyText(e));
-    if (!binding || errorBox.open) return;
+    if (!binding || errorBox.open || saveBox.open) return;
     const t = e.target;
     if (binding.editsText && (t.tagName === "INPUT" || t.tagName === "TEXTAREA")) {
       if (binding.keys === "Ctrl+Y") {
@@ -322,6 +330,244 @@ createPalorin().then((M) => {
     }
   }
 
+  // --- History: the picture as it was built, slot by slot ------------------
+  // The slider runs from slot 0 to the last slot shown; at slot k the drawing
+  // area shows slots 0..k replayed into a cleared area (drawn apart from the
+  // editor's own raster, so nothing of the log changes), at its end the
+  // editor's own picture. Any input that changes the log brings it back to
+  // the end.
+  const history = $("History");
+  const playButton = $("HistoryPlay");
+  let playTimer = 0;
+  const kFrameMs = 50;  // each frame's time, as palorin-cli animate's default delay
+
+  const historyAtEnd = () => Number(history.value) >= Number(history.max);
+  function showHistory() {
+    const ptr = historyAtEnd() ? api.wholeRaster() : api.historyRaster(Number(history.value));
+    image.data.set(M.HEAPU8.subarray(ptr, ptr + W * H * 4));
+    ctx.putImageData(image, 0, 0);
+  }
+  function stopPlaying() {
+    clearTimeout(playTimer);
+    playTimer = 0;
+    playButton.textContent = "▶";
+  }
+  function historyToEnd() {
+    // At its end the drawing area already shows the editor's picture.
+    const shown = historyAtEnd() && !playTimer;
+    stopPlaying();
+    history.max = String(api.historyEnd());
+    history.value = history.max;
+    if (!shown) showHistory();
+  }
+  // The frames of palorin-cli animate: slots 0..n·step − 1 for every n·step
+  // below the number of slots, then the whole picture, which stays.
+  function play() {
+    if (playTimer) return stopPlaying();
+    const end = api.historyEnd(), step = api.historyStep();
+    history.max = String(end);
+    let next = step;
+    const frame = () => {
+      if (next <= end) {
+        history.value = String(next - 1);
+        next += step;
+        playTimer = setTimeout(frame, kFrameMs);
+      } else {
+        history.value = history.max;
+        stopPlaying();
+      }
+      showHistory();
+    };
+    playButton.textContent = "■";
+    frame();
+  }
+  history.addEventListener("input", () => {
+    stopPlaying();
+    showHistory();
+  });
+  playButton.addEventListener("click", play);
+
+  // --- The kept copy: what End leaves, and what a reload comes back to -----
+  // The picture is kept in the browser's storage as the native file a save
+  // would write, at most kCopyDelayMs after a change and at once when the
+  // editor ends or the page goes away. A page started with no linked files
+  // opens the copy through the open path, so a reload or a tab closed by
+  // mistake loses nothing; after End it shows the ended screen again, with
+  // the copy offered by "Restore". "Start again" forgets the copy.
+  const kCopyKey = "palorin.copy";
+  const kEndedKey = "palorin.ended";
+  const kCopyName = "recovery.pln";
+  const kCopyDelayMs = 2000;
+  let copyTimer = 0;
+  let copy = null;  // the picture at End, also when the storage refuses it
+  let wasEnded = false;
+
+  const stored = (key) => {
+    try {
+      return localStorage.getItem(key);
+    } catch (e) {
+      return null;
+    }
+  };
+  const store = (key, value) => {
+    try {
+      if (value === null) localStorage.removeItem(key);
+      else localStorage.setItem(key, value);
+    } catch (e) {
+      console.warn("storage:", e.message);
+    }
+  };
+  function keepCopy() {
+    clearTimeout(copyTimer);
+    copyTimer = 0;
+    copy = api.nativeText();
+    store(kCopyKey, copy);
+  }
+  addEventListener("pagehide", () => {
+    if (copyTimer) keepCopy();
+  });
+  const forgetEnd = () => store(kEndedKey, null);
+
+  // After every input: an edit brings the history back to its end and arms
+  // the copy; the editor ending shows the ended screen.
+  function afterInput(s) {
+    if (api.logChanged()) {
+      historyToEnd();
+      if (!copyTimer && !s.ended) copyTimer = setTimeout(keepCopy, kCopyDelayMs);
+    } else if (!historyAtEnd()) {
+      showHistory();
+    }
+    if (s.ended && !wasEnded) {
+      keepCopy();
+      store(kEndedKey, "1");
+    }
+    showEnded(s.ended);
+  }
+  function showEnded(ended) {
+    wasEnded = ended;
+    if (ended) stopPlaying();
+    $("Ended").hidden = !ended;
+    $("Restore").disabled = (copy ?? stored(kCopyKey)) === null;
+  }
+
+  // A new editor in place of the ended one, as the page starts.
+  function newEditor() {
+    clearTimeout(copyTimer);
+    copyTimer = 0;
+    api.start();
+    api.logChanged();
+    forgetEnd();
+    showEnded(false);
+    show();
+    historyToEnd();
+  }
+  function openCopy(text) {
+    loadAll([place(kCopyName, new TextEncoder().encode(text))]);
+  }
+  bind("StartAgain", () => {
+    copy = null;
+    store(kCopyKey, null);
+    newEditor();
+  });
+  bind("Restore", () => {
+    const text = copy ?? stored(kCopyKey);
+    newEditor();
+    if (text !== null) openCopy(text);
+  });
+  function startFromCopy() {
+    const text = stored(kCopyKey);
+    if (text === null) return;
+    if (stored(kEndedKey) !== null) {
+      // The editor was ended: ended again, its copy left as it was.
+      copy = text;
+      wasEnded = true;
+      run(() => api.close(1));
+    } else {
+      openCopy(text);
+    }
+  }
+
+  // --- Saving: the name asked in a dialog drawn like the windows -------------
+  // Where the browser lets the page write to files it opened, a save under
+  // an opened file's name goes back to that file; every other save is a
+  // download.
+  const saveBox = $("SaveBox");
+  const openedHandles = new Map();  // file name -> the handle it was opened by
+  let writtenBack = 0;
+
+  function askSaveName(asked) {
+    $("SaveBoxTitle").textContent = asked.title;
+    const field = $("SaveBoxName");
+    field.value = asked.name;
+    saveBox.returnValue = "";
+    saveBox.showModal();
+    field.select();
+    return new Promise((resolve) => {
+      saveBox.addEventListener("close", () =>
+        resolve(saveBox.returnValue === "ok" && field.value !== "" ? field.value : null),
+        { once: true });
+    });
+  }
+  // "実行" on the save page: the handler runs up to its save dialog, which
+  // the page then shows; with a name typed it runs again, the dialog
+  // answering that name. A cancel leaves the handler as the first run ended.
+  async function saveWithDialog() {
+    const first = run(() => api.execute(null));
+    const asked = api.saveAsked();
+    if (!first.ok || asked === "") return;
+    const name = await askSaveName(JSON.parse(asked));
+    if (name === null) return;
+    const { state } = run(() => api.executeSave(name));
+    if (state.saved) await deliver(state.saved);
+  }
+  async function deliver(path) {
+    const name = path.slice(path.lastIndexOf("/") + 1);
+    const handle = openedHandles.get(name);
+    if (handle) {
+      try {
+        if (handle.requestPermission &&
+            (await handle.requestPermission({ mode: "readwrite" })) !== "granted") {
+          throw new Error("permission refused");
+        }
+        const out = await handle.createWritable();
+        await out.write(M.FS.readFile(path));
+        await out.close();
+        M.FS.unlink(path);
+        ++writtenBack;
+        return;
+      } catch (e) {
+        // The bytes are not lost: they still go to the browser's downloads.
+        console.warn("write back:", e.message);
+        showError(api.cannotCreate(name));
+      }
+    }
+    download(path);
+  }
+  // The load page's file choice: the browser's file picker that hands out
+  // writable files where there is one, else the plain one.
+  async function chooseFiles() {
+    if (typeof window.showOpenFilePicker !== "function") {
+      picker.value = "";
+      picker.click();
+      return;
+    }
+    let handles;
+    try {
+      handles = await window.showOpenFilePicker({ multiple: true });
+    } catch (e) {
+      if (e.name !== "AbortError") console.warn("file picker:", e.message);
+      run(() => api.execute(null));
+      return;
+    }
+    const files = [];
+    for (const handle of handles) {
+      const file = await handle.getFile();
+      openedHandles.set(file.name, handle);
+      files.push(file);
+    }
+    executeAll(await filesToPaths(files));
+  }
+
   // --- Start-up: the windows, then the linked files ------------------------
   M.FS.mkdir("/open");
   M.FS.mkdir("/save");
@@ -329,7 +575,9 @@ createPalorin().then((M) => {
   useFormFace();
   $("Form1-Caption").textContent = document.title = api.caption(1);
   $("Form2-Caption").textContent = api.caption(2);
+  $("Ended-Caption").textContent = api.caption(1);
   show();
+  historyToEnd();
 
   // For programs that drive the page (the agreement test): everything both
   // windows hold, as the desktop and palorin-cli print it; the open path
@@ -340,6 +588,7 @@ createPalorin().then((M) => {
     stateLine: () => api.stateLine(),
     openFiles: (files) => executeAll(files.map((f) => place(f.name, f.bytes))),
     downloads: () => downloads,
+    writtenBack: () => writtenBack,
     opened: () => opened,
   };
 
@@ -372,7 +621,13 @@ createPalorin().then((M) => {
       }
       paths.push(place(name, bytes));
     }
-    if (paths.length > 0) loadAll(paths);
+    if (paths.length > 0) {
+      forgetEnd();
+      loadAll(paths);
+    } else if (location.hash.length <= 1) {
+      // A link's picture (app.js) is what the page shows, not the kept copy.
+      startFromCopy();
+    }
   })()
     // The app's side (app.js): the picture a link carries, the files the
     // system starts the page with, sharing. Whatever it opens takes the

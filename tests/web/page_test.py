@@ -84,6 +84,10 @@ class PageTest(unittest.TestCase):
 
     # --- The page ---------------------------------------------------------
     def open(self, *files):
+        # Each test starts with no copy kept by an earlier one.
+        self.driver.get("about:blank")
+        self.driver.execute_cdp_cmd("Storage.clearDataForOrigin", {
+            "origin": self.base.rstrip("/"), "storageTypes": "local_storage"})
         query = "&".join("file=" + f for f in files)
         self.driver.get(self.base + "index.html" + ("?" + query if query else ""))
         self.wait(lambda: self.js("return document.documentElement.dataset.palorin") == "ready")
@@ -212,9 +216,8 @@ class PageTest(unittest.TestCase):
         self.el("TabSheet2Tab").click()
         self.driver.find_element("css selector", "input[name=mode][value='1']").click()
         self.el("Form2-Button1").click()
-        prompt = self.driver.switch_to.alert
-        prompt.send_keys("saved")
-        prompt.accept()
+        self.assertTrue(self.js("return document.getElementById('SaveBox').open"))
+        self.type_into("SaveBoxName", "saved\n")
         path = os.path.join(self.downloads, "saved.pln")
         self.wait(lambda: os.path.exists(path) and os.path.getsize(path) > 0)
         expected = os.path.join(self.tmp, "desktop.pln")
@@ -378,6 +381,55 @@ class PageTest(unittest.TestCase):
         finally:
             server.shutdown()
             server.server_close()
+
+    def test_the_history_shows_what_render_upto_draws(self):
+        self.open("wide.pln")
+        state = self.js("return window.palorin.stateLine()")
+        whole = self.canvas_rgb()
+        slider = self.el("History")
+        end = int(slider.get_attribute("max"))
+        self.assertGreater(end, 10)
+        for k in (0, 7, end // 2, end - 1):
+            self.js("arguments[0].value = arguments[1];"
+                    "arguments[0].dispatchEvent(new Event('input'))", slider, k)
+            out = os.path.join(self.tmp, "upto.bmp")
+            self.assertEqual(self.cli("render", "--upto", str(k), "-o", out, "wide.pln").returncode, 0)
+            with open(out, "rb") as f:
+                self.assertEqual(self.canvas_rgb(), bmp_rgb(f.read()), k)
+            self.assertEqual(self.js("return window.palorin.stateLine()"), state, k)
+        self.el("Form1-Button1").click()  # an UnDo changes the log: back to the end
+        self.assertEqual(slider.get_attribute("value"), slider.get_attribute("max"))
+        self.assertNotEqual(self.canvas_rgb(), whole)
+
+    def test_end_then_restore_brings_the_picture_back(self):
+        self.open()
+        for x, y in ((100, 100), (250, 200)):
+            self.press(x, y)
+        before = self.canvas_rgb()
+        for close in ("Form1-Button6", "Form1-Close"):
+            self.el(close).click()
+            self.assertTrue(self.el("Ended").is_displayed(), close)
+            self.assertFalse(self.el("Form1").is_displayed(), close)
+            self.el("Restore").click()
+            self.assertEqual(self.canvas_rgb(), before, close)
+        self.el("Form1-Button6").click()
+        self.driver.refresh()
+        self.wait(lambda: self.js("return document.documentElement.dataset.palorin") == "ready")
+        self.assertTrue(self.el("Ended").is_displayed())
+        self.el("Restore").click()
+        self.assertEqual(self.canvas_rgb(), before)
+        self.el("Form1-Button6").click()
+        self.el("StartAgain").click()
+        self.assertEqual(self.panels()[0], "Count:none")
+
+    def test_a_refused_clipboard_shows_the_error_box(self):
+        self.open()
+        self.driver.execute_cdp_cmd("Browser.setPermission", {
+            "permission": {"name": "clipboard-write"}, "setting": "denied",
+            "origin": self.base.rstrip("/")})
+        self.el("Form1-Button4").click()
+        self.wait(lambda: self.js("return document.getElementById('ErrorBox').open"))
+        self.assertIn("clipboard", self.el("ErrorBoxText").text)
 
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
