@@ -354,12 +354,20 @@ class Page:
                 self.js("missing", os.path.basename(answer))
             return
         button.click()
-        alert = self.driver.switch_to.alert
+        # The page asks the name in its own save dialog.
+        end = time.time() + 20
+        while not self.driver.execute_script("return document.getElementById('SaveBox').open"):
+            if time.time() > end:
+                raise SystemExit("the save dialog never opened")
+            time.sleep(0.01)
         if answer is None:
-            alert.dismiss()
+            self.driver.find_element("id", "SaveBoxCancel").click()
         else:
-            alert.send_keys(os.path.basename(answer))
-            alert.accept()
+            self.driver.execute_script("document.getElementById('SaveBoxName').value = arguments[0]",
+                                       os.path.basename(answer))
+            self.driver.find_element("id", "SaveBoxOk").click()
+        # The save finishes once the dialog's close has been handled.
+        self.driver.execute_async_script("setTimeout(arguments[0], 0)")
 
     def js_state(self):
         return fields(self.driver.execute_script("return window.palorin.stateLine()"))
