@@ -35,26 +35,29 @@ wait_for() {
   done
 }
 
+# kill_when CONDITION ARGS...: the editor started with ARGS, killed with
+# SIGKILL once CONDITION holds.
+kill_when() {
+  local condition=$1
+  shift
+  "$palorin" "$@" >"$tmp/editor.log" 2>&1 &
+  editor=$!
+  wait_for "$condition"
+  kill -9 "$editor"
+  wait "$editor" 2>/dev/null
+  editor=""
+}
+
 "$cli" convert --to native -o "$tmp/expected.pln" "$data/wide_1.txt" "$data/wide_2.txt" ||
   fail "palorin-cli could not convert the series"
 
 # The parts in reverse order, as a user may name them.
-"$palorin" "$data/wide_2.txt" "$data/wide_1.txt" >"$tmp/editor.log" 2>&1 &
-editor=$!
-wait_for '[[ -f $copy ]]'
-kill -9 "$editor"
-wait "$editor" 2>/dev/null
-editor=""
+kill_when '[[ -f $copy ]]' "$data/wide_2.txt" "$data/wide_1.txt"
 cmp "$copy" "$tmp/expected.pln" || fail "the recovery copy is not the native save"
 
 # --restore: the copy, dated long ago, is opened and so written anew.
 touch -m -d @1000000000 "$copy"
-"$palorin" --restore >"$tmp/editor.log" 2>&1 &
-editor=$!
-wait_for '[[ $(stat -c %Y "$copy") != 1000000000 ]]'
-kill -9 "$editor"
-wait "$editor" 2>/dev/null
-editor=""
+kill_when '[[ $(stat -c %Y "$copy") != 1000000000 ]]' --restore
 cmp "$copy" "$tmp/expected.pln" || fail "palorin --restore did not open the recovery copy"
 
 "$palorin" --restore "$data/wide_1.txt" >"$tmp/editor.log" 2>&1
