@@ -16,7 +16,7 @@ namespace palorin::cli {
 // picture, held longer.
 struct AnimateOptions {
   std::optional<std::int32_t> every;  // slots added per frame; nullopt: DefaultEvery
-  int delayMs = 50;                   // each frame but the last
+  int delayMs = core::kBuildFrameMs;  // each frame but the last
   int holdMs = 2000;                  // the last frame
   int scale = 1;
 };

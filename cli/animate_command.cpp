@@ -34,13 +34,17 @@ std::string EncodeBuildAnimation(const core::PlacementLog& log, const render::Ra
   // before, and the encoder compares just those.
   render::Raster frame;
   std::vector<render::PixelBox> touched;
-  for (std::int64_t end = every; end < slots; end += every) {
+  const std::vector<std::int64_t> lastSlots = core::BuildFrameLastSlots(slots, every);
+  std::int64_t shown = 0;  // slots 0..shown-1 are in `frame`
+  for (std::size_t k = 0; k + 1 < lastSlots.size(); ++k) {
+    const std::int64_t end = lastSlots[k] + 1;
     touched.clear();
-    for (std::int64_t slot = end - every; slot < end; ++slot) {
+    for (std::int64_t slot = shown; slot < end; ++slot) {
       if (log.ColorAt(slot) != 0) touched.push_back(render::BlockBox(log.XAt(slot), log.YAt(slot)));
     }
-    core::ReDrawSlots(log, frame, end - every, end - 1);
+    core::ReDrawSlots(log, frame, shown, end - 1);
     gif.AddFrame(frame, options.delayMs, touched);
+    shown = end;
   }
   gif.AddFrame(whole, options.holdMs);
   return gif.Finish();

@@ -110,4 +110,13 @@ std::int32_t BuildFrameStep(std::int64_t slots) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(step, 1, kLogSlots));
 }
 
+std::vector<std::int64_t> BuildFrameLastSlots(std::int64_t slots, std::int64_t every) {
+  const std::int64_t whole = std::clamp<std::int64_t>(slots, 0, kLogSlots);
+  const std::int64_t step = std::max<std::int64_t>(every, 1);
+  std::vector<std::int64_t> last;
+  for (std::int64_t end = step; end < whole; end += step) last.push_back(end - 1);
+  last.push_back(whole - 1);
+  return last;
+}
+
 }  // namespace palorin::core

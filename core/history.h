@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 #include <string_view>
 
 #include "core/placement_log.h"
@@ -51,5 +52,15 @@ inline constexpr std::int64_t kBuildFrames = 200;
 // Slots added per frame for a picture of `slots` slots: `slots` /
 // kBuildFrames rounded up, at least 1 and at most kLogSlots (2000 slots: 10).
 std::int32_t BuildFrameStep(std::int64_t slots);
+
+// Each frame's time but the last's when a build is played, in milliseconds.
+inline constexpr int kBuildFrameMs = 50;
+
+// The frames of the build of a picture whose replay draws slots 0..slots-1,
+// `every` slots a frame (below 1: 1): the last slot each frame shows, in
+// order. Frame k shows slots 0..k*every-1 for every k*every below `slots`;
+// the last frame is the whole picture (slots - 1; -1 for an empty one), so
+// there is always at least one frame.
+std::vector<std::int64_t> BuildFrameLastSlots(std::int64_t slots, std::int64_t every);
 
 }  // namespace palorin::core
