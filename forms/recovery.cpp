@@ -80,10 +80,15 @@ bool RecoveryCopy::Notice(const core::PlacementLog& log) {
 
 void RecoveryCopy::Write() {
   if (!pending_) return;
+  Keep(seen_, changedAt_);
+  pending_ = false;
+}
+
+void RecoveryCopy::Keep(const core::PlacementLog& log, const std::timespec& changedAt) {
+  if (path_.empty()) return;
   struct stat existing {};
-  if (::stat(path_.c_str(), &existing) == 0 && Later(existing.st_mtim, changedAt_)) {
-    pending_ = false;  // another editor's later change is the one to keep
-    return;
+  if (::stat(path_.c_str(), &existing) == 0 && Later(existing.st_mtim, changedAt)) {
+    return;  // another editor's later change is the one to keep
   }
   const std::string cannotCreate = FormatMessage(messages::kCannotCreate, path_);
   const std::size_t slash = path_.rfind('/');
@@ -91,10 +96,9 @@ void RecoveryCopy::Write() {
     throw Error(cannotCreate);
   }
   fileio::TextBuffer buffer;
-  fileio::AppendNativeFile(buffer, seen_);
+  fileio::AppendNativeFile(buffer, log);
   WriteFileReplacing(path_, buffer.Bytes(), cannotCreate, std::string(messages::kStreamWriteFailed),
-                     &changedAt_);
-  pending_ = false;
+                     &changedAt);
 }
 
 }  // namespace palorin::forms

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/placement_log.h"
+#include "forms/session.h"
 
 namespace palorin::forms {
 
@@ -28,7 +29,7 @@ std::string RecoveryPath();
 // as needed. The file is dated by the change it holds, so with several
 // editors running the last change wins: an editor whose change is older than
 // the one already in the file leaves the file alone.
-class RecoveryCopy {
+class RecoveryCopy final : public RecoveryStore {
  public:
   // No copy is written when `path` is empty.
   explicit RecoveryCopy(std::string path);
@@ -52,6 +53,10 @@ class RecoveryCopy {
   // when nothing is pending. Throws palorin::Error "ﾌｧｲﾙ <path> を作成できません"
   // or "ｽﾄﾘｰﾑへの書き込みに失敗しました", and the change stays pending.
   void Write();
+
+  // The session's store: `log` written as the copy, dated `changedAt`,
+  // unless the file already holds a later change of another editor.
+  void Keep(const core::PlacementLog& log, const std::timespec& changedAt) override;
 
  private:
   std::string path_;

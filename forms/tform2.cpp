@@ -1,5 +1,7 @@
 #include "forms/tform2.h"
 
+#include <utility>
+
 #include "base/ascii.h"
 #include "base/file_name.h"
 #include "base/int_parse.h"
@@ -104,6 +106,14 @@ void TForm2::SetSaveDialog(int mode) {
 }
 
 void TForm2::Button1Click() {
+  FileDialog* dialog = ExecuteAsk();
+  if (dialog == nullptr) return;
+  ExecuteAnswer(dialog == &OpenDialog1 ? services_.RunOpenDialog(OpenDialog1)
+                                       : services_.RunSaveDialog(SaveDialog1));
+}
+
+FileDialog* TForm2::ExecuteAsk() {
+  asking_ = nullptr;
   lastLoad_.reset();
   lastSave_.reset();
   SetSaveDialog(kCompatibleMode);
@@ -111,18 +121,24 @@ void TForm2::Button1Click() {
   Memo1Lines.clear();
   RichEdit1.Clear();
   if (ActivePage == kLoadPage) {
-    std::optional<std::string> name = services_.RunOpenDialog(OpenDialog1);
-    if (!name) return;
-    loadFileName_ = *name;
-    OpenDialog1.FileName = *name;
-    LoadChosenFile();
+    asking_ = &OpenDialog1;
   } else if (ActivePage == kSavePage) {
     WInit0();
     SaveDialog1.FileName = OfferedSaveName(SaveDialog1.FileName, SaveDialog1.DefaultExt);
-    std::optional<std::string> name = services_.RunSaveDialog(SaveDialog1);
-    if (!name) return;
+    asking_ = &SaveDialog1;
+  }
+  return asking_;
+}
+
+void TForm2::ExecuteAnswer(std::optional<std::string> name) {
+  FileDialog* const dialog = std::exchange(asking_, nullptr);
+  if (dialog == nullptr || !name) return;
+  dialog->FileName = *name;
+  if (dialog == &OpenDialog1) {
+    loadFileName_ = *name;
+    LoadChosenFile();
+  } else {
     saveFileName_ = *name;
-    SaveDialog1.FileName = *name;
     SaveChosenFile();
   }
 }

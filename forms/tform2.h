@@ -50,6 +50,18 @@ class TForm2 {
 
   void FormCreate();          // clears the part marks
   void Button1Click();        // "実行": load or save, by the active page
+
+  // "実行" in the two steps a front end with its own dialogs takes, so that
+  // nothing of execute runs twice: ExecuteAsk runs every step before the
+  // dialog and returns the dialog to ask (its title, filter, extension and
+  // the name it offers), or null when execute ends before one; then
+  // ExecuteAnswer runs the rest with the chosen full name (nullopt: the
+  // dialog was cancelled). An answer with no dialog asked does nothing.
+  // Button1Click is the two with the services' own dialog between them.
+  FileDialog* ExecuteAsk();
+  void ExecuteAnswer(std::optional<std::string> name);
+  // The dialog ExecuteAsk returned and no answer has completed yet.
+  const FileDialog* Asking() const { return asking_; }
   void Button2Click();        // "キャンセル": hides the window
   void PageControl1Change();  // after ActivePage changed
   void RadioGroup1Click();    // after RadioGroup1ItemIndex changed
@@ -135,6 +147,7 @@ class TForm2 {
   fileio::PartMarks partSaved_;
   std::int32_t readParts_ = 0;
   fileio::PartMarks partLoaded_;
+  FileDialog* asking_ = nullptr;  // the dialog execute waits for
   bool seriesCompleted_ = false;  // set by CLChk and WPSet when a series completes
   std::optional<LoadResult> lastLoad_;
   std::optional<SaveResult> lastSave_;

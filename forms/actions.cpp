@@ -1,0 +1,76 @@
+#include "forms/actions.h"
+
+#include "forms/session.h"
+
+namespace palorin::forms {
+
+namespace {
+
+void Click(Session& s, void (TForm1::*button)()) {
+  s.Run([&s, button] { (s.form1().*button)(); });
+}
+
+void OpenPage(Session& s, int page) {
+  s.Run([&s] { s.form1().Button5Click(); });
+  s.TakePage(page);
+}
+
+constexpr bool kEditsText = true;
+
+const ActionRow kActions[] = {
+    {ActionId::UnDo, "undo", "UnDo", {}, "Hide the last entries, as many as the step box says",
+     {"Ctrl+Z", {}}, kEditsText, [](Session& s) { Click(s, &TForm1::Button1Click); }},
+    {ActionId::ReDo, "redo", "ReDo", {}, "Show undone entries again, as many as the step box says",
+     {"Ctrl+Y", "Ctrl+Shift+Z"}, kEditsText, [](Session& s) { Click(s, &TForm1::Button2Click); }},
+    {ActionId::ReSet, "reset", "ReSet", {}, "Clear the picture and empty the log up to its position",
+     {}, false, [](Session& s) { Click(s, &TForm1::Button3Click); }},
+    {ActionId::Clip, "clip", "Clip", {}, "Copy the picture to the clipboard", {"Ctrl+C", {}},
+     kEditsText, [](Session& s) { Click(s, &TForm1::Button4Click); }},
+    {ActionId::File, "file", "File", {}, "Show the file window", {}, false,
+     [](Session& s) { Click(s, &TForm1::Button5Click); }},
+    {ActionId::End, "end", "End", {}, "End the program", {"Ctrl+Q", {}}, false,
+     [](Session& s) { Click(s, &TForm1::Button6Click); }},
+    {ActionId::Execute, "execute", "実行", "Execute", "Load or save, by the page shown", {}, false,
+     [](Session& s) { s.Execute(); }},
+    {ActionId::Cancel, "cancel", "キャンセル", "Cancel", "Hide the file window", {}, false,
+     [](Session& s) { s.CloseFileWindow(); }},
+    {ActionId::LoadPage, "load-page", {}, {}, "Show the file window's load page", {"Ctrl+O", {}},
+     false, [](Session& s) { OpenPage(s, TForm2::kLoadPage); }},
+    {ActionId::SavePage, "save-page", {}, {}, "Show the file window's save page", {"Ctrl+S", {}},
+     false, [](Session& s) { OpenPage(s, TForm2::kSavePage); }},
+};
+
+}  // namespace
+
+std::span<const ActionRow> Actions() { return kActions; }
+
+const ActionRow& ActionOf(ActionId id) { return kActions[static_cast<std::size_t>(id)]; }
+
+const ActionRow* ActionForKeys(std::string_view keys) {
+  if (keys.empty()) return nullptr;
+  for (const ActionRow& row : kActions) {
+    for (const std::string_view k : row.keys) {
+      if (k == keys) return &row;
+    }
+  }
+  return nullptr;
+}
+
+const ActionRow* ActionForVerb(std::string_view verb) {
+  for (const ActionRow& row : kActions) {
+    if (row.verb == verb) return &row;
+  }
+  return nullptr;
+}
+
+std::string KeysText(const ActionRow& action) {
+  std::string text;
+  for (const std::string_view k : action.keys) {
+    if (k.empty()) continue;
+    if (!text.empty()) text += ", ";
+    text += k;
+  }
+  return text;
+}
+
+}  // namespace palorin::forms
