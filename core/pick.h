@@ -52,6 +52,11 @@ inline constexpr std::array<std::int32_t, 5> PickDY{0, -3, -3, 3, 3};
 // lies in no cell.
 std::optional<Cell> Pick(PointerPos p);
 
+// The pixel a cell is picked at, in the middle of its block's sprite: a
+// press there places the block at that very cell. For cells with x + y even
+// (the lattice) in the accepted range; it lies inside the drawing area.
+constexpr PointerPos CellCentre(Cell c) { return {6 * c.x + 6, 3 * c.y + 3}; }
+
 // Whether a cell lies in the accepted range x 0..81, y 0..98.
 constexpr bool Accepted(std::int64_t x, std::int64_t y) {
   return x >= 0 && x <= kMaxCellX && y >= 0 && y <= kMaxCellY;

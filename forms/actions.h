@@ -24,7 +24,22 @@ enum class ActionId : std::uint8_t {
   Cancel,    // file window Button2 "キャンセル": hides the file window
   LoadPage,  // "File", then the load tab
   SavePage,  // "File", then the save tab
+  // The drawing area's cell cursor, while the area has the focus: one
+  // lattice step, or five, each way, and a press at the cursor.
+  CursorLeft,
+  CursorRight,
+  CursorUp,
+  CursorDown,
+  CursorLeft5,
+  CursorRight5,
+  CursorUp5,
+  CursorDown5,
+  Place,
 };
+
+// Where the keyboard focus is when a key is pressed: the keys of an action
+// belong to the windows, to a text field, or to the drawing area.
+enum class Focus : std::uint8_t { Other, TextField, DrawingArea };
 
 struct ActionRow {
   ActionId id;
@@ -45,6 +60,8 @@ struct ActionRow {
   // the focus they are the field's own (its undo, redo, copy) and run
   // nothing of the windows.
   bool keysEditText;
+  // The keys are the drawing area's: they act only while it has the focus.
+  bool keysOnDrawingArea;
   // Runs the action in `session`, as a click on its button or its key does.
   void (*run)(Session& session);
 };

@@ -22,8 +22,8 @@ constexpr std::array kWindows{
 ControlRow Control(WindowId w, std::string_view name, std::string_view parent, ControlKind kind,
                    Rect rect, std::string_view caption = {}, std::string_view gloss = {},
                    int tabOrder = -1) {
-  return {w, name, parent, kind, rect, caption, gloss, tabOrder, std::nullopt, std::nullopt,
-          -1,  {},   {}};
+  return {w,        name,         parent,       kind, rect, caption, gloss,
+          tabOrder, std::nullopt, std::nullopt, -1,   {},   {}};
 }
 
 ControlRow Button(WindowId w, std::string_view name, std::string_view parent, Rect rect,
@@ -57,10 +57,12 @@ ControlRow Item(ControlRow c, int item, std::string_view accessibleName = {}) {
 
 constexpr std::array<std::string_view, 5> kDigits{"１", "２", "３", "４", "５"};
 constexpr std::array<std::string_view, 5> kDigitGloss{"1", "2", "3", "4", "5"};
-constexpr std::array<std::string_view, 10> kLabelNames{
-    "Label1", "Label2", "Label3", "Label4", "Label5", "Label6", "Label7", "Label8", "Label9", "Label10"};
-constexpr std::array<std::string_view, 10> kShapeNames{
-    "Shape1", "Shape2", "Shape3", "Shape4", "Shape5", "Shape6", "Shape7", "Shape8", "Shape9", "Shape10"};
+constexpr std::array<std::string_view, 10> kLabelNames{"Label1", "Label2", "Label3", "Label4",
+                                                       "Label5", "Label6", "Label7", "Label8",
+                                                       "Label9", "Label10"};
+constexpr std::array<std::string_view, 10> kShapeNames{"Shape1", "Shape2", "Shape3", "Shape4",
+                                                       "Shape5", "Shape6", "Shape7", "Shape8",
+                                                       "Shape9", "Shape10"};
 constexpr std::array<std::string_view, 5> kSaveBarNames{
     "part 1 saved", "part 2 saved", "part 3 saved", "part 4 saved", "part 5 saved"};
 constexpr std::array<std::string_view, 5> kLoadBarNames{
@@ -73,15 +75,15 @@ void AddIndicators(std::vector<ControlRow>& rows, std::string_view parent, int f
   for (int part = 0; part < 5; ++part) {
     const auto i = static_cast<std::size_t>(part);
     const int left = firstLeft + 24 * part;
-    rows.push_back(Item(Control(F, kLabelNames[i + static_cast<std::size_t>(firstName - 1)],
-                                parent, K::Label, {left, 16, 9, 17}, kDigits[i], kDigitGloss[i]),
+    rows.push_back(Item(Control(F, kLabelNames[i + static_cast<std::size_t>(firstName - 1)], parent,
+                                K::Label, {left, 16, 9, 17}, kDigits[i], kDigitGloss[i]),
                         part + 1));
   }
   for (int part = 0; part < 5; ++part) {
     const auto i = static_cast<std::size_t>(part);
     const int left = firstLeft + 24 * part - 5;
-    rows.push_back(Item(Control(F, kShapeNames[i + static_cast<std::size_t>(firstName - 1)],
-                                parent, K::Shape, {left, 33, 17, 8}),
+    rows.push_back(Item(Control(F, kShapeNames[i + static_cast<std::size_t>(firstName - 1)], parent,
+                                K::Shape, {left, 33, 17, 8}),
                         part + 1, barNames[i]));
   }
 }
@@ -117,12 +119,10 @@ std::vector<ControlRow> MakeControls() {
            TForm2::kLoadPage),
       Control(F, "GroupBox3", "TabSheet1", K::GroupBox, {8, 8, 185, 137}, "ヘッダ情報",
               "Header information", 0),
-      Item(Control(F, "Memo1", "GroupBox3", K::Memo, {8, 16, 169, 57}, {}, {}, 1), -1,
-           "Header"),
+      Item(Control(F, "Memo1", "GroupBox3", K::Memo, {8, 16, 169, 57}, {}, {}, 1), -1, "Header"),
       Control(F, "GroupBox4", "GroupBox3", K::GroupBox, {8, 80, 169, 49}, "Sertafo形式読込情報",
               "Sertafo-format load information", 0),
-      Item(Control(F, "Label11", "GroupBox4", K::Label, {16, 24, 17, 17}), -1,
-           "Part number read"),
+      Item(Control(F, "Label11", "GroupBox4", K::Label, {16, 24, 17, 17}), -1, "Part number read"),
   };
   AddIndicators(rows, "GroupBox4", 6, 54, kLoadBarNames);
   const std::array<ControlRow, 6> savePage{
@@ -139,8 +139,8 @@ std::vector<ControlRow> MakeControls() {
       Item(Control(F, "RadioGroup1Item2", "RadioGroup1", K::RadioItem, {8, 56, 169, 20},
                    "Bmp画像モード", "BMP image mode"),
            kBmpMode),
-      Control(F, "GroupBox1", "TabSheet2", K::GroupBox, {8, 96, 185, 49},
-              "Sertafo互換モード設定", "Sertafo-compatible mode settings", 1),
+      Control(F, "GroupBox1", "TabSheet2", K::GroupBox, {8, 96, 185, 49}, "Sertafo互換モード設定",
+              "Sertafo-compatible mode settings", 1),
   };
   rows.insert(rows.end(), savePage.begin(), savePage.end());
   rows.push_back(Box(F, "ComboBox1", "GroupBox1", {16, 21, 33, 20}, BoxId::Part, 0, "Part number"));
@@ -196,7 +196,9 @@ void AddTabStops(WindowId window, std::string_view parent, std::vector<const Con
   // Tab sheets take no focus themselves but hold their page's controls, in
   // page order.
   std::stable_sort(children.begin(), children.end(), [](const ControlRow* a, const ControlRow* b) {
-    const auto order = [](const ControlRow* c) { return c->kind == K::TabSheet ? c->item : c->tabOrder; };
+    const auto order = [](const ControlRow* c) {
+      return c->kind == K::TabSheet ? c->item : c->tabOrder;
+    };
     return order(a) < order(b);
   });
   for (const ControlRow* c : children) {

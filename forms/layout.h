@@ -45,8 +45,8 @@ struct WindowRow {
   std::string_view name;     // "Form1", "Form2"
   std::string_view caption;  // the title bar's text
   int clientWidth, clientHeight;
-  int firstLeft, firstTop;   // the outer top-left corner when first shown
-  std::string_view lang;     // the language of the window's own texts
+  int firstLeft, firstTop;  // the outer top-left corner when first shown
+  std::string_view lang;    // the language of the window's own texts
   std::string_view accessibleName;
 };
 

@@ -44,11 +44,33 @@ void Session::RunAction(ActionId action) {
   if (Accepting()) ActionOf(action).run(*this);
 }
 
-bool Session::Key(std::string_view keys, bool inTextField) {
+bool Session::Key(std::string_view keys, Focus focus) {
   const ActionRow* row = ActionForKeys(keys);
-  if (row == nullptr || (row->keysEditText && inTextField)) return false;
+  if (row == nullptr) return false;
+  if (row->keysEditText && focus == Focus::TextField) return false;
+  if (row->keysOnDrawingArea && focus != Focus::DrawingArea) return false;
   RunAction(row->id);
   return true;
+}
+
+void Session::MoveCursor(int dx, int dy) {
+  if (!Accepting()) return;
+  // One lattice step is two cells along an axis, which keeps x + y even; a
+  // step that would leave the accepted range is not taken.
+  const auto clampSteps = [](std::int32_t at, int steps, int max) {
+    for (; steps > 0 && at + 2 <= max; --steps) at += 2;
+    for (; steps < 0 && at - 2 >= 0; ++steps) at -= 2;
+    return at;
+  };
+  cursor_.x = clampSteps(cursor_.x, dx, core::kMaxCellX);
+  cursor_.y = clampSteps(cursor_.y, dy, core::kMaxCellY);
+  const core::PointerPos p = core::CellCentre(cursor_);
+  Move(p.x, p.y);
+}
+
+void Session::PressAtCursor() {
+  const core::PointerPos p = core::CellCentre(cursor_);
+  Press(p.x, p.y);
 }
 
 bool Session::Choose(BoxId box, int index) {

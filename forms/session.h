@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/pick.h"
 #include "core/placement_log.h"
 #include "forms/actions.h"
 #include "forms/input.h"
@@ -98,10 +99,20 @@ class Session : private Services {
   bool Move(int x, int y);
   // A button's click or a key's action.
   void RunAction(ActionId action);
-  // The keys `keys` ("Ctrl+Shift+Z") pressed in either window, with the focus
-  // in a text field or not. True when they ran an action; false for keys
-  // the editor does not bind and for keys that then belong to the field.
-  bool Key(std::string_view keys, bool inTextField);
+  // The keys `keys` ("Ctrl+Shift+Z") pressed in either window with the focus
+  // at `focus`. True when they ran an action; false for keys the editor does
+  // not bind, for keys that then belong to a text field, and for the drawing
+  // area's keys anywhere else.
+  bool Key(std::string_view keys, Focus focus);
+
+  // The drawing area's cell cursor: a lattice cell (x + y even) in the
+  // accepted range, (40, 50) at start. Moving it `dx`, `dy` lattice steps
+  // (two cells each) moves it as far as the range allows and shows its cell
+  // in the status panels as a pointer move there does; a press at the
+  // cursor is a press at its cell's centre, exactly as a click there.
+  core::Cell Cursor() const { return cursor_; }
+  void MoveCursor(int dx, int dy);
+  void PressAtCursor();
   // A box's list entry chosen (its change handler runs, also for the entry
   // already shown) or its text edited; false for a box out of reach.
   bool Choose(BoxId box, int index);
@@ -163,6 +174,7 @@ class Session : private Services {
   TForm1 form1_;
   TForm2 form2_;
   bool ended_ = false;
+  core::Cell cursor_{40, 50};
   // The recovery copy: the log as last kept or seen, whether a change waits,
   // when it was made, whether the timer runs and whether a failure showed.
   core::PlacementLog seen_;

@@ -86,17 +86,38 @@ TEST(Session, KeysRunTheirActionsExceptTextKeysInATextField) {
   RecordingShell shell;
   Session session(shell);
   session.Press(250, 150);
-  EXPECT_FALSE(session.Key("Ctrl+Z", true));
+  EXPECT_FALSE(session.Key("Ctrl+Z", Focus::TextField));
   EXPECT_EQ(session.log().LogPos, 1);
-  EXPECT_TRUE(session.Key("Ctrl+Z", false));
+  EXPECT_TRUE(session.Key("Ctrl+Z", Focus::Other));
   EXPECT_EQ(session.log().LogPos, -1);
-  EXPECT_FALSE(session.Key("Ctrl+K", false));
-  EXPECT_TRUE(session.Key("Ctrl+S", true));  // a page key is the window's anywhere
+  EXPECT_FALSE(session.Key("Ctrl+K", Focus::Other));
+  EXPECT_TRUE(session.Key("Ctrl+S", Focus::TextField));  // a page key is the window's anywhere
   EXPECT_TRUE(session.form2().Visible);
   EXPECT_EQ(session.form2().ActivePage, TForm2::kSavePage);
-  EXPECT_TRUE(session.Key("Ctrl+Q", false));
+  EXPECT_TRUE(session.Key("Ctrl+Q", Focus::Other));
   EXPECT_TRUE(shell.ended);
   EXPECT_FALSE(session.form2().Visible);
+}
+
+TEST(Session, TheCellCursorPlacesAsAClickAtItsCellAndStaysOnTheLattice) {
+  RecordingShell shell;
+  Session session(shell);
+  EXPECT_FALSE(session.Key("Space", Focus::Other));  // Space on a button is the button's
+  EXPECT_TRUE(session.Key("Right", Focus::DrawingArea));
+  EXPECT_EQ(session.Cursor(), (core::Cell{42, 50}));
+  EXPECT_EQ(session.form1().StatusBar1().Panels[1], "X:42");
+  EXPECT_TRUE(session.Key("Space", Focus::DrawingArea));
+  EXPECT_TRUE(session.Key("Shift+Down", Focus::DrawingArea));
+  EXPECT_TRUE(session.Key("Return", Focus::DrawingArea));
+  const core::PlacementLog& log = session.log();
+  EXPECT_EQ(log.LogPos, 2);
+  EXPECT_EQ(log.LogX[0], 42);
+  EXPECT_EQ(log.LogY[0], 50);
+  EXPECT_EQ(log.LogY[1], 60);
+  for (int i = 0; i < 30; ++i) session.Key("Shift+Up", Focus::DrawingArea);
+  EXPECT_EQ(session.Cursor(), (core::Cell{42, 0}));
+  for (int i = 0; i < 30; ++i) session.Key("Shift+Right", Focus::DrawingArea);
+  EXPECT_EQ(session.Cursor(), (core::Cell{80, 0}));
 }
 
 TEST(Session, RecoveryKeepsAChangeAfterTheDelayAndRetriesAFailureSilently) {
