@@ -47,7 +47,10 @@ const ActionRow kActions[] = {
      {},
      false,
      false,
-     [](Session& s) { Click(s, &TForm1::Button3Click); }},
+     [](Session& s) {
+       s.KeepSnapshot();  // ReSet empties the log: the picture goes to the history first
+       Click(s, &TForm1::Button3Click);
+     }},
     {ActionId::Clip,
      "clip",
      "Clip",

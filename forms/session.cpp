@@ -122,8 +122,30 @@ void Session::Execute() {
 void Session::Answer(std::optional<std::string> name) {
   const FileDialog* dialog = form2_.Asking();
   if (dialog == nullptr || ended_) return;
+  const bool load = dialog == &form2_.OpenDialog1;
   if (name) name = WithDefaultExt(std::move(*name), dialog->DefaultExt);
-  Run([&] { form2_.ExecuteAnswer(std::move(name)); });
+  // A load draws over the picture: what it showed is kept first.
+  if (load && name) KeepSnapshot();
+  const bool failed = Run([&] { form2_.ExecuteAnswer(std::move(name)); }).has_value();
+  // A load that failed part of the way is no change of the user's: the
+  // copy is not replaced by the half-read picture (it may be the very copy
+  // being restored).
+  if (load && failed) seen_ = form1_.scene.log;
+}
+
+void Session::KeepSnapshot() {
+  if (recovery_ == nullptr) return;
+  const core::PlacementLog& log = form1_.scene.log;
+  bool shows = false;
+  for (std::int64_t i = 0; i <= log.LastIndex && i <= core::kLastSlot && !shows; ++i) {
+    shows = log.ColorAt(i) != 0;
+  }
+  if (!shows) return;
+  try {
+    recovery_->Snapshot(log);
+  } catch (const Error& e) {
+    shell_.ShowError(ErrorBoxText(e.message()));
+  }
 }
 
 void Session::ExecuteOn(int page, std::optional<std::string> name) {

@@ -54,6 +54,9 @@ class RecoveryStore {
   // holds. Throws palorin::Error when it cannot; the session then tries
   // again later.
   virtual void Keep(const core::PlacementLog& log, const std::timespec& changedAt) = 0;
+  // Keeps `log` apart from the copy, dated now, before something replaces
+  // the picture (ReSet, a load over it). Throws palorin::Error.
+  virtual void Snapshot(const core::PlacementLog& log) { static_cast<void>(log); }
 };
 
 // A change is in the recovery copy at most this long after it was made.
@@ -152,6 +155,10 @@ class Session : private Services {
   // is tried again after the same delay.
   void RecoveryDue();
   bool RecoveryPending() const { return recoveryPending_; }
+
+  // Keeps the picture as a snapshot when it shows any block: before ReSet,
+  // before a load over it. A failure shows in the error box.
+  void KeepSnapshot();
 
   // Runs `handler` as one input: dispatch, recovery, refresh, error box.
   // Returns the error box's text, if one showed.

@@ -77,6 +77,24 @@ std::string OfferedSaveName(const std::string& remembered, std::string_view mode
   return remembered;
 }
 
+// The name the save dialog offers for part `part` of a compatible series:
+// the series name (the offered name without a part number "_1".."_5" before
+// its extension) with this part's number, as `palorin-cli convert` names
+// parts. The dialog replaces without asking, so offering the name last
+// saved would have part 2 written over part 1.
+std::string OfferedPartName(const std::string& offered, std::string_view partText) {
+  if (offered.empty() || offered.back() == '/') return offered;
+  if (partText.size() != 1 || partText[0] < '1' || partText[0] > '5') return offered;
+  const std::size_t dot = ExtensionDot(offered);
+  const std::size_t stemEnd = dot == std::string::npos ? offered.size() : dot;
+  std::string series = offered;
+  if (stemEnd >= 2 && offered[stemEnd - 2] == '_' && offered[stemEnd - 1] >= '1' &&
+      offered[stemEnd - 1] <= '5') {
+    series.erase(stemEnd - 2, 2);
+  }
+  return InsertBeforeExtension(series, std::string("_").append(partText));
+}
+
 }  // namespace
 
 TForm2::TForm2(TForm1& form1, Services& services) : form1_(form1), services_(services) {
@@ -125,6 +143,9 @@ FileDialog* TForm2::ExecuteAsk() {
   } else if (ActivePage == kSavePage) {
     WInit0();
     SaveDialog1.FileName = OfferedSaveName(SaveDialog1.FileName, SaveDialog1.DefaultExt);
+    if (RadioGroup1ItemIndex == kCompatibleMode) {
+      SaveDialog1.FileName = OfferedPartName(SaveDialog1.FileName, ComboBox1.Text);
+    }
     asking_ = &SaveDialog1;
   }
   return asking_;
@@ -160,9 +181,7 @@ void TForm2::LoadChosenFile() {
     result.completed = seriesCompleted_;
   } else if (headerVar_ == fileio::kNativeTag) {
     LoaderSectionA();
-    core::PlacementLog& log = form1_.log();
-    log.LastIndex = log.LogPos;
-    form1_.ReDraw(log.LastIndex);
+    ShowLoadedPicture();
     Visible = false;
     result.completed = true;
   }
@@ -344,12 +363,21 @@ void TForm2::CountInit() {
 
 void TForm2::rcol() { ColourBars(LoadBars, readParts_, partLoaded_); }
 
+void TForm2::ShowLoadedPicture() {
+  core::PlacementLog& log = form1_.log();
+  log.LastIndex = log.LogPos;
+  // Mended: the header's count is the last slot of the picture, so the log
+  // now shows up to LogPos. Left in the state "next free slot", the next
+  // press would write over the picture's last block (still drawn, gone
+  // from the log and every later save) and UnDo 1 would hide two blocks.
+  log.AfterStep = core::kLastShown;
+  form1_.ReDraw(log.LastIndex);
+}
+
 void TForm2::CLChk() {
   rcol();
   if (!fileio::SeriesComplete(partLoaded_, readParts_)) return;
-  core::PlacementLog& log = form1_.log();
-  log.LastIndex = log.LogPos;
-  form1_.ReDraw(log.LastIndex);
+  ShowLoadedPicture();
   Visible = false;
   partLoaded_.Clear();
   seriesCompleted_ = true;

@@ -129,6 +129,8 @@ class TForm2 {
   void CountInit();
   void rcol();
   void CLChk();
+  // A load is complete: the log shows slots 0..LogPos, replayed.
+  void ShowLoadedPicture();
 
   void SetSaveDialog(int mode);  // default extension, title and filter
   void LoadChosenFile();         // execute on the load page after the dialog

@@ -13,6 +13,7 @@
 #include "base/error.h"
 #include "core/history.h"
 #include "forms/dispatch.h"
+#include "forms/session.h"
 #include "forms/tform1.h"
 #include "forms/tform2.h"
 #include "tests/support/error_of.h"
@@ -159,6 +160,68 @@ TEST_F(RecoveryCopyTest, AFailedWriteKeepsTheChangePending) {
   fs::remove(dir / "state");
   copy.Write();
   EXPECT_EQ(ReadBytes(path), NativeSave());
+}
+
+// The history beside the copy, as `palorin --restore` sees it, with an editor
+// session keeping it.
+struct NoShell final : Shell {
+  std::vector<std::string> errors;
+  void Refresh() override {}
+  void ShowError(const std::string& text) override { errors.push_back(text); }
+  void CopyToClipboard(const render::Raster&) override {}
+  void AskFileName(const FileDialog&, bool) override {}
+};
+
+TEST_F(RecoveryCopyTest, ReSetAndALoadOverThePictureKeepItInTheHistory) {
+  RecoveryCopy copy(path);
+  NoShell shell;
+  Session session(shell, &copy);
+  session.Press(250, 150);
+  session.Press(262, 150);
+  session.RunAction(ActionId::ReSet);
+  session.RunAction(ActionId::ReSet);  // nothing shown: nothing more kept
+  session.Press(100, 100);
+  session.OpenFiles({PALORIN_SOURCE_DIR "/tests/cli/data/small.pln"});
+  session.RecoveryDue();
+  const std::vector<KeptPicture> kept = ListKept(path);
+  ASSERT_EQ(kept.size(), 3u);
+  EXPECT_TRUE(kept[0].isCopy);
+  EXPECT_EQ(kept[1].blocks, 1);  // before the load
+  EXPECT_EQ(kept[2].blocks, 2);  // before ReSet
+  EXPECT_EQ(ChooseRestore(path, 3).file, kept[2].path);
+  EXPECT_TRUE(shell.errors.empty());
+}
+
+TEST_F(RecoveryCopyTest, ADamagedCopyIsSetAsideNamedAndNeverReplaced) {
+  fs::create_directories(fs::path(path).parent_path());
+  std::ofstream(path, std::ios::binary) << "[Var]:PLN_001\r\n[Count]:x9\r\n";
+  const RestoreChoice choice = ChooseRestore(path, 1);
+  EXPECT_FALSE(choice.file);
+  ASSERT_TRUE(choice.error);
+  EXPECT_NE(choice.error->find(path), std::string::npos);
+  EXPECT_NE(choice.error->find("x9"), std::string::npos);  // what was wrong
+  EXPECT_FALSE(fs::exists(path));
+  std::size_t aside = 0;
+  for (const auto& entry : fs::directory_iterator(fs::path(path).parent_path())) {
+    aside += entry.path().string().find(".damaged-") != std::string::npos ? 1 : 0;
+  }
+  EXPECT_EQ(aside, 1u);
+  EXPECT_EQ(ChooseRestore(path, 1).error.value_or("").rfind("No picture is kept", 0), 0u);
+}
+
+TEST_F(RecoveryCopyTest, ACopyDatedInTheFutureIsReplacedAndTheHistoryStaysBounded) {
+  Place(1, 1, 1);
+  RecoveryCopy copy(path);
+  copy.Keep(form1.log(), At(100));
+  const std::timespec future{Modified(path).tv_sec + 100000000, 0};
+  copy.Keep(form1.log(), future);  // the clock was later set back
+  Place(2, 2, 2);
+  std::timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  copy.Keep(form1.log(), now);
+  EXPECT_EQ(Modified(path).tv_sec, now.tv_sec);
+  for (int i = 0; i < kMaxSnapshots + 3; ++i) copy.Snapshot(form1.log());
+  EXPECT_EQ(ListKept(path).size(), static_cast<std::size_t>(kMaxSnapshots) + 1);
 }
 
 }  // namespace

@@ -22,6 +22,7 @@ const std::string kCliData = PALORIN_SOURCE_DIR "/tests/cli/data/";
 struct RecordingShell : Shell {
   std::vector<std::string> errors;
   std::vector<std::string> asked;  // each dialog's title
+  std::string offered;             // the name the last dialog offered
   int refreshes = 0;
   int timers = 0;
   bool ended = false;
@@ -29,7 +30,10 @@ struct RecordingShell : Shell {
   void ShowError(const std::string& text) override { errors.push_back(text); }
   void CopyToClipboard(const render::Raster&) override {}
   void Ended() override { ended = true; }
-  void AskFileName(const FileDialog& dialog, bool) override { asked.push_back(dialog.Title); }
+  void AskFileName(const FileDialog& dialog, bool) override {
+    asked.push_back(dialog.Title);
+    offered = dialog.FileName;
+  }
   void StartRecoveryTimer(int ms) override {
     EXPECT_EQ(ms, kRecoveryDelayMs);
     ++timers;
@@ -57,6 +61,25 @@ TEST(Session, OpenFilesShowsEachErrorAndStillCompletesTheSeries) {
   EXPECT_GT(session.log().LastIndex, 2000);
 }
 
+TEST(Session, APressAfterALoadGoesAfterThePictureAndUnDoOneHidesOneBlock) {
+  RecordingShell shell;
+  Session session(shell);
+  session.OpenFiles({kCliData + "small.pln"});
+  ASSERT_TRUE(shell.errors.empty());
+  const core::PlacementLog& log = session.log();
+  const std::int32_t last = log.LogPos;  // the header's count: the last slot
+  ASSERT_GT(last, 0);
+  const auto lastBlock = log.LogColor[static_cast<std::size_t>(last)];
+  session.Press(250, 150);
+  EXPECT_EQ(log.LastIndex, last + 1);
+  EXPECT_EQ(log.LogColor[static_cast<std::size_t>(last)], lastBlock);  // not overwritten
+  session.OpenFiles({kCliData + "small.pln"});
+  session.RunAction(ActionId::UnDo);
+  EXPECT_EQ(log.LastIndex, last - 1);
+  session.RunAction(ActionId::ReDo);
+  EXPECT_EQ(log.LastIndex, last);
+}
+
 TEST(Session, ExecuteAsksOnceAndTakesNoOtherInputUntilAnswered) {
   RecordingShell shell;
   Session session(shell);
@@ -80,6 +103,26 @@ TEST(Session, ExecuteAsksOnceAndTakesNoOtherInputUntilAnswered) {
   EXPECT_FALSE(test::ReadBytes(dir / "house.pln").empty());
   session.Answer(dir / "again.pln");  // no dialog asked: nothing
   EXPECT_TRUE(test::ReadBytes(dir / "again.pln").empty());
+}
+
+TEST(Session, ACompatibleSaveOffersTheSeriesNameWithThePartBoxsNumber) {
+  RecordingShell shell;
+  Session session(shell);
+  session.OpenFiles({kCliData + "wide_1.txt", kCliData + "wide_2.txt"});
+  const test::TempDir dir;
+  session.RunAction(ActionId::SavePage);
+  session.RunAction(ActionId::Execute);
+  session.Answer(dir / "pic.txt");  // a typed name is used as typed
+  EXPECT_FALSE(test::ReadBytes(dir / "pic.txt").empty());
+  ASSERT_TRUE(session.Type(BoxId::Part, "2"));
+  session.RunAction(ActionId::Execute);
+  EXPECT_EQ(shell.offered, dir / "pic_2.txt");
+  session.Answer(shell.offered);
+  session.RunAction(ActionId::SavePage);
+  ASSERT_TRUE(session.Type(BoxId::Part, "1"));
+  session.RunAction(ActionId::Execute);
+  EXPECT_EQ(shell.offered, dir / "pic_1.txt");
+  session.Answer(std::nullopt);
 }
 
 TEST(Session, KeysRunTheirActionsExceptTextKeysInATextField) {

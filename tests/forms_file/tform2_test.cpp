@@ -414,9 +414,10 @@ TEST_F(FileWindowTest, TheSaveDialogNeverOffersAnotherModesFileAsItsOwn) {
   const std::string d = dir.string() + "/";
   const Row rows[] = {
       {d + "house.pln", kBmpMode, d + "house.bmp"},
-      {d + "house.PLN", kCompatibleMode, d + "house.txt"},
+      // A compatible save offers the part the part-number box shows.
+      {d + "house.PLN", kCompatibleMode, d + "house_1.txt"},
       {d + "house.Bmp", kNativeMode, d + "house.pln"},
-      {d + "house.TXT", kCompatibleMode, d + "house.TXT"},  // the mode's own stays
+      {d + "house_2.TXT", kCompatibleMode, d + "house_1.TXT"},  // the mode's own stays
       {d + "house.png", kBmpMode, d + "house.png"},         // no format of a mode
       {d + "v1.2/house", kNativeMode, d + "v1.2/house"},    // no extension
       {d + ".bmp", kNativeMode, d + ".bmp"},                // a hidden file's name
