@@ -34,7 +34,8 @@ int RunConvert(const std::vector<std::string>& args, Io& io) {
   // As a user would: "File", the save page, the save mode.
   const bool native = *to == "native";
   Action action;
-  action.kind = Action::Kind::File;
+  action.kind = Action::Kind::Verb;
+  action.id = forms::ActionId::File;
   if (!PrintErrorBoxes(session->Apply(action), "convert", io)) return kExitFailure;
   action.kind = Action::Kind::Page;
   action.entry = forms::TForm2::kSavePage;

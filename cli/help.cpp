@@ -1,5 +1,8 @@
 #include "cli/help.h"
 
+#include "cli/script.h"
+#include "forms/actions.h"
+
 namespace palorin::cli {
 
 const std::string_view kToolHelp =
@@ -62,7 +65,9 @@ const std::string_view kConvertHelp =
     "  -o, --output OUT  the file (or series) to write\n"
     "  -h, --help        show this help\n";
 
-const std::string_view kPlayHelp =
+namespace {
+
+constexpr std::string_view kPlayHelpHead =
     "Usage: palorin-cli play [--trace] [--state] [--bmp OUT] [SCRIPT]\n"
     "\n"
     "Runs an editing session written as actions, one per line, from SCRIPT (or\n"
@@ -80,16 +85,16 @@ const std::string_view kPlayHelp =
     "  size AXIS N          choose entry N (1..50) of the size box X, Y or Z\n"
     "  size-text AXIS TEXT  type TEXT into that size box\n"
     "  step TEXT            type TEXT into the step box\n"
-    "  undo, redo, reset, clip, file, end   click that button\n"
     "  page load|save       click that tab of the file window\n"
     "  save-mode compat|native|bmp          click that save mode\n"
     "  part TEXT            type TEXT into the part-number box\n"
     "  load PATH, save PATH execute on that page; the dialog answers PATH\n"
     "  load-cancel, save-cancel             execute, and cancel the dialog\n"
-    "  cancel               click the file window's cancel button\n"
-    "  key KEYS             press the editor's key KEYS (Ctrl+Z, Ctrl+Y,\n"
-    "                       Ctrl+Shift+Z, Ctrl+C, Ctrl+O, Ctrl+S, Ctrl+Q) with\n"
-    "                       the focus on no text field\n"
+    "  open NAME;NAME;...   open the files in one go, as naming them to the editor\n"
+    "                       does: each loaded as the load page loads it, an error\n"
+    "                       box not stopping the next\n";
+
+constexpr std::string_view kPlayHelpTail =
     "\n"
     "As in the windows, choosing an entry from a list (colour, mode, size) runs\n"
     "the box's change handler also when that entry is already shown, and typing\n"
@@ -108,6 +113,96 @@ const std::string_view kPlayHelp =
     "\n"
     "A line that is not understood, or an action a user could not do at that\n"
     "point (a disabled box, a hidden window), stops the script with status 2.\n";
+
+constexpr std::size_t kHelpIndent = 23;
+constexpr std::size_t kHelpWidth = 79;
+
+// Columns a text takes on a terminal: the captions' Japanese is full width.
+std::size_t Columns(std::string_view text) {
+  std::size_t columns = 0;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      ++columns;
+    } else if (byte >= 0xc0) {
+      columns += 2;
+    }
+  }
+  return columns;
+}
+
+// "  TERM" and `text` beside it from the indent on, wrapped at blanks.
+void AppendEntry(std::string& out, std::string_view term, std::string_view text) {
+  std::string line = "  " + std::string(term);
+  const auto pad = [&line] {
+    line.append(kHelpIndent > Columns(line) ? kHelpIndent - Columns(line) : 1, ' ');
+  };
+  pad();
+  bool first = true;
+  while (!text.empty()) {
+    const auto blank = text.find(' ');
+    const std::string_view word = text.substr(0, blank);
+    text = blank == std::string_view::npos ? std::string_view{} : text.substr(blank + 1);
+    if (!first && Columns(line) + 1 + Columns(word) > kHelpWidth) {
+      out += line + "\n";
+      line.clear();
+      pad();
+      first = true;
+    }
+    if (!first) line += ' ';
+    line += word;
+    first = false;
+  }
+  out += line + "\n";
+}
+
+// The keys of the table's rows that act where `onDrawingArea` says.
+std::string KeysWhere(bool onDrawingArea) {
+  std::string keys;
+  for (const forms::ActionRow& row : forms::Actions()) {
+    if (row.keysOnDrawingArea != onDrawingArea || forms::KeysText(row).empty()) continue;
+    if (!keys.empty()) keys += ", ";
+    keys += forms::KeysText(row);
+  }
+  return keys;
+}
+
+}  // namespace
+
+std::string PlayHelp() {
+  std::string help(kPlayHelpHead);
+  AppendEntry(help, "key KEYS",
+              "press the editor's keys KEYS with the focus on no text field: " +
+                  KeysWhere(false));
+  AppendEntry(help, "area-key KEYS",
+              "press KEYS with the focus on the drawing area: the keys above, and " +
+                  KeysWhere(true));
+  help +=
+      "\n"
+      "The editor's actions, each run as its button or its keys run it:\n"
+      "\n";
+  for (const forms::ActionRow& row : forms::Actions()) {
+    if (!IsPlayVerb(row)) continue;
+    std::string text(row.help);
+    text += '.';
+    const std::string keys = forms::KeysText(row);
+    if (!row.caption.empty()) {
+      text += " Button ";
+      text += row.caption;
+      if (!row.gloss.empty()) text += " (" + std::string(row.gloss) + ")";
+      text += keys.empty() ? "." : ", keys ";
+    } else if (!keys.empty()) {
+      text += " Keys ";
+    }
+    if (!keys.empty()) {
+      text += keys;
+      text += row.keysOnDrawingArea ? " on the drawing area." : ".";
+    }
+    AppendEntry(help, row.verb, text);
+  }
+  help += kPlayHelpTail;
+  return help;
+}
 
 const std::string_view kLinkHelp =
     "Usage: palorin-cli link --base URL FILE...\n"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace palorin::cli {
@@ -9,9 +10,10 @@ extern const std::string_view kToolHelp;
 extern const std::string_view kRenderHelp;
 extern const std::string_view kInfoHelp;
 extern const std::string_view kConvertHelp;
-extern const std::string_view kPlayHelp;
 extern const std::string_view kAnimateHelp;
 extern const std::string_view kLinkHelp;
+// play's help: its own lines, then the editor's actions from the action table.
+std::string PlayHelp();
 // What a link's fragment starts with: the version of its encoding.
 inline constexpr std::string_view kLinkPrefix = "p1.";
 

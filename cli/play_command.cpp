@@ -18,7 +18,7 @@ int RunPlay(const std::vector<std::string>& args, Io& io) {
   const auto parsed = ParseArgs("play", args, {{"trace", 0, false}, {"state", 0, false}, {"bmp", 0, true}}, io.err);
   if (!parsed) return kExitUsage;
   if (parsed->help) {
-    io.out << kPlayHelp;
+    io.out << PlayHelp();
     return kExitOk;
   }
   if (parsed->operands.size() > 1) return Usage("play", "more than one SCRIPT given", io);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "cli/escape.h"
+#include "forms/actions.h"
 #include "forms/tform1.h"
 
 namespace palorin::cli {
@@ -44,20 +45,15 @@ bool ParseAxis(std::string_view text, int& axis) {
   return false;
 }
 
+// play's own lines without an argument; the action table's verbs are the
+// others.
 struct NoArgument {
   std::string_view keyword;
   Kind kind;
 };
-constexpr std::array<NoArgument, 9> kNoArgument{{
-    {"undo", Kind::Undo},
-    {"redo", Kind::Redo},
-    {"reset", Kind::Reset},
-    {"clip", Kind::Clip},
-    {"file", Kind::File},
-    {"end", Kind::End},
+constexpr std::array<NoArgument, 2> kNoArgument{{
     {"load-cancel", Kind::LoadCancel},
     {"save-cancel", Kind::SaveCancel},
-    {"cancel", Kind::Cancel},
 }};
 
 // Keywords whose whole rest is one free text (possibly empty).
@@ -66,19 +62,34 @@ struct FreeText {
   Kind kind;
   bool mayBeEmpty;
 };
-constexpr std::array<FreeText, 9> kFreeText{{
+constexpr std::array<FreeText, 10> kFreeText{{
     {"colour", Kind::Colour, false},
     {"colour-text", Kind::ColourText, true},
     {"mode", Kind::Mode, false},
     {"mode-text", Kind::ModeText, true},
     {"key", Kind::Key, false},
+    {"area-key", Kind::AreaKey, false},
     {"step", Kind::Step, true},
     {"part", Kind::Part, true},
     {"load", Kind::Load, false},
     {"save", Kind::Save, false},
 }};
 
+// "A;B;C": the names as written, none of them empty.
+bool SplitNames(std::string_view rest, std::vector<std::string>& names) {
+  for (;;) {
+    const auto semicolon = rest.find(';');
+    const std::string_view name = rest.substr(0, semicolon);
+    if (name.empty()) return false;
+    names.emplace_back(name);
+    if (semicolon == std::string_view::npos) return true;
+    rest.remove_prefix(semicolon + 1);
+  }
+}
+
 }  // namespace
+
+bool IsPlayVerb(const forms::ActionRow& row) { return row.id != forms::ActionId::Execute; }
 
 bool ParseDecimal(std::string_view text, int& out) {
   std::size_t i = 0;
@@ -119,17 +130,38 @@ ParsedLine ParseLine(std::string_view line) {
     return Ok(std::move(action));
   }
 
+  if (const forms::ActionRow* row = forms::ActionForVerb(keyword)) {
+    if (!IsPlayVerb(*row)) {
+      return Fail(Shown(keyword) +
+                  " asks for a file name: write load PATH, save PATH, load-cancel or save-cancel");
+    }
+    if (hasRest) return Fail(Shown(keyword) + " takes nothing after it");
+    Action action;
+    action.kind = Kind::Verb;
+    action.id = row->id;
+    return Ok(std::move(action));
+  }
+
   for (const FreeText& entry : kFreeText) {
     if (keyword != entry.keyword) continue;
     if (rest.empty() && !entry.mayBeEmpty) {
       return Fail(Shown(keyword) + " needs a " +
                   (entry.kind == Kind::Load || entry.kind == Kind::Save ? "file name"
-                   : entry.kind == Kind::Key                         ? "key"
+                   : entry.kind == Kind::Key || entry.kind == Kind::AreaKey ? "key"
                                                                      : "name"));
     }
     Action action;
     action.kind = entry.kind;
     action.text = std::string(rest);
+    return Ok(std::move(action));
+  }
+
+  if (keyword == "open") {
+    Action action;
+    action.kind = Kind::Open;
+    if (!SplitNames(rest, action.names)) {
+      return Fail("\"open\" needs file names separated by \";\"");
+    }
     return Ok(std::move(action));
   }
 

@@ -4,6 +4,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "forms/actions.h"
 
 namespace palorin::cli {
 
@@ -21,12 +24,9 @@ struct Action {
     Size,        // size AXIS N (axis, entry = N - 1)
     SizeText,    // size-text AXIS TEXT
     Step,        // step TEXT
-    Undo,
-    Redo,
-    Reset,
-    Clip,
-    File,
-    End,
+    // A verb of the editor's action table ("undo", "file", "cursor-left" ...):
+    // its button clicked, or its keys pressed where they act (id).
+    Verb,
     Page,      // page load|save (entry = page number)
     SaveMode,  // save-mode compat|native|bmp (entry = radio item)
     Part,      // part TEXT
@@ -34,15 +34,18 @@ struct Action {
     Save,      // save PATH
     LoadCancel,
     SaveCancel,
-    Cancel,
-    Key,  // key KEYS (text = KEYS, as "Ctrl+Shift+Z")
+    Key,      // key KEYS (text = KEYS, as "Ctrl+Shift+Z"): no text field has the focus
+    AreaKey,  // area-key KEYS: the drawing area has the focus
+    Open,     // open NAME;NAME;... (names): files opened by name in one go
   };
-  Kind kind = Kind::Undo;
+  Kind kind = Kind::Verb;
+  forms::ActionId id = forms::ActionId::UnDo;  // for Verb
   int x = 0;  // pointer pixel for Press and Move
   int y = 0;
   int axis = 0;   // 0 X, 1 Y, 2 Z
   int entry = 0;  // list entry, page or radio item
   std::string text;
+  std::vector<std::string> names;  // for Open, in the order written
 };
 
 // The result of reading one script line: an action, nothing (a blank or
@@ -56,6 +59,10 @@ struct ParsedLine {
 // separated by one blank; a TEXT or PATH field is everything after the blank
 // that follows the keyword (or the axis) and may be empty or hold blanks.
 ParsedLine ParseLine(std::string_view line);
+
+// The action table's rows that are play verbs: all but execute, whose dialog
+// a script answers with load, save, load-cancel or save-cancel.
+bool IsPlayVerb(const forms::ActionRow& row);
 
 // The tool's own strict decimal number: an optional '-' and digits, nothing
 // else, within the signed 32-bit range.

@@ -1,66 +1,38 @@
 #include "cli/session.h"
 
-#include <functional>
 #include <utility>
 
-#include "forms/dispatch.h"
 #include "forms/input.h"
-#include "forms/keys.h"
 #include "render/raster.h"
 
 namespace palorin::cli {
 
 using Kind = Action::Kind;
 
-void CliServices::ShowFileWindow() {
-  if (form2_ != nullptr) form2_->Visible = true;
+Session::Session() : editor_(*this) {}
+
+Session::~Session() = default;
+
+void Session::ShowError(const std::string& text) {
+  if (outcome_ != nullptr) outcome_->errorBoxes.push_back(text);
 }
 
-void CliServices::CloseMainWindow() {
-  mainWindowClosed_ = true;
-  if (form2_ != nullptr) form2_->Visible = false;
+void Session::AskFileName(const forms::FileDialog&, bool) {
+  // Every line that executes carries its dialog's answer and runs through
+  // ExecuteOn; a dialog asked any other way is cancelled at once, so the
+  // session never waits for a name no line will give.
+  editor_.Answer(std::nullopt);
 }
 
-std::optional<std::string> CliServices::RunOpenDialog(forms::FileDialog& dialog) {
-  return answer_.Take(dialog);
-}
-
-std::optional<std::string> CliServices::RunSaveDialog(forms::FileDialog& dialog) {
-  return answer_.Take(dialog);
-}
-
-Session::Session() : form1_(services_), form2_(form1_, services_) {
-  services_.AttachFileWindow(form2_);
-  // Start-up: the main window is created first, then the hidden file window.
-  form1_.FormCreate();
-  form2_.FormCreate();
-}
-
-template <typename Handler>
-void Session::Run(Outcome& outcome, Handler&& handler) {
-  if (auto text = forms::Dispatch(std::forward<Handler>(handler))) {
-    outcome.errorBoxes.push_back(std::move(*text));
-  }
-}
-
-void Session::SwitchPage(Outcome& outcome, int page) {
-  Run(outcome, [this, page] { form2_.TakePage(page); });
-}
-
-void Session::Execute(Outcome& outcome, int page, std::optional<std::string> answer) {
-  forms::ExecuteWithName(form1_, form2_, services_.answer(), page, std::move(answer),
-                         [&](const std::function<void()>& handler) { Run(outcome, handler); });
-}
-
-bool Session::FileWindowShown(Outcome& outcome, const char* what) {
-  if (form2_.Visible) return true;
+bool Session::FileWindowShown(Outcome& outcome, const char* what) const {
+  if (form2().Visible) return true;
   outcome.refusal = std::string(what) + ": the file window is not shown (\"file\" shows it)";
   return false;
 }
 
-bool Session::SavePageShown(Outcome& outcome, const char* what) {
+bool Session::SavePageShown(Outcome& outcome, const char* what) const {
   if (!FileWindowShown(outcome, what)) return false;
-  if (form2_.ActivePage == forms::TForm2::kSavePage) return true;
+  if (form2().ActivePage == forms::TForm2::kSavePage) return true;
   outcome.refusal = std::string(what) + ": the save page is not active (\"page save\")";
   return false;
 }
@@ -74,153 +46,131 @@ int IndexOf(const forms::ComboBox& box, const std::string& name) {
   return -1;
 }
 
-// The main window's button that an action clicks.
-using Button = void (forms::TForm1::*)();
-Button ButtonHandler(Kind kind) {
-  switch (kind) {
-    case Kind::Undo:
-      return &forms::TForm1::Button1Click;
-    case Kind::Redo:
-      return &forms::TForm1::Button2Click;
-    case Kind::Reset:
-      return &forms::TForm1::Button3Click;
-    case Kind::Clip:
-      return &forms::TForm1::Button4Click;
-    case Kind::File:
-      return &forms::TForm1::Button5Click;
-    default:
-      return &forms::TForm1::Button6Click;  // End
-  }
-}
-
 }  // namespace
 
 Outcome Session::Apply(const Action& action) {
   Outcome outcome;
-  if ((action.kind == Kind::Press || action.kind == Kind::Move) &&
-      (action.x < 0 || action.x >= render::kRasterWidth || action.y < 0 ||
-       action.y >= render::kRasterHeight)) {
-    // The pointer reports presses and moves on the drawing area only.
-    outcome.refusal = std::to_string(action.x) + " " + std::to_string(action.y) +
-                      " lies outside the " + std::to_string(render::kRasterWidth) + " x " +
-                      std::to_string(render::kRasterHeight) + " drawing area";
-    return outcome;
+  outcome_ = &outcome;
+  try {
+    Run(outcome, action);
+  } catch (...) {
+    outcome_ = nullptr;
+    throw;
   }
+  outcome_ = nullptr;
+  return outcome;
+}
+
+void Session::Run(Outcome& outcome, const Action& action) {
   switch (action.kind) {
     case Kind::Press:
-      Run(outcome,
-          [&] { form1_.Image1MouseDown(forms::MouseButton::Left, 0, action.x, action.y); });
-      break;
-    case Kind::Move:
-      Run(outcome, [&] { form1_.Image1MouseMove(0, action.x, action.y); });
-      break;
+    case Kind::Move: {
+      const bool onArea = action.kind == Kind::Press ? editor_.Press(action.x, action.y)
+                                                     : editor_.Move(action.x, action.y);
+      // The pointer reports presses and moves on the drawing area only.
+      if (!onArea) {
+        outcome.refusal = std::to_string(action.x) + " " + std::to_string(action.y) +
+                          " lies outside the " + std::to_string(render::kRasterWidth) + " x " +
+                          std::to_string(render::kRasterHeight) + " drawing area";
+      }
+      return;
+    }
 
     case Kind::Colour:
     case Kind::Mode: {
       const forms::BoxId box = action.kind == Kind::Colour ? forms::BoxId::Colour : forms::BoxId::Mode;
-      const int index = IndexOf(forms::BoxOf(form1_, form2_, box), action.text);
+      const int index = IndexOf(forms::BoxOf(form1(), form2(), box), action.text);
       if (index < 0) {
         outcome.refusal = "\"" + action.text + "\" is not in the " +
                           (box == forms::BoxId::Colour ? "colour" : "mode") + " box's list";
-        break;
+        return;
       }
-      // A choice from the list runs the box's change handler, also when it
-      // chooses the entry already shown.
-      Run(outcome, [this, box, index] { forms::ChooseEntry(form1_, form2_, box, index); });
-      break;
+      editor_.Choose(box, index);
+      return;
     }
     case Kind::ColourText:
-      Run(outcome, [this, &action] {
-        forms::TypeText(form1_, form2_, forms::BoxId::Colour, action.text);
-      });
-      break;
+      editor_.Type(forms::BoxId::Colour, action.text);
+      return;
     case Kind::ModeText:
-      Run(outcome,
-          [this, &action] { forms::TypeText(form1_, form2_, forms::BoxId::Mode, action.text); });
-      break;
+      editor_.Type(forms::BoxId::Mode, action.text);
+      return;
+    case Kind::Step:
+      editor_.Type(forms::BoxId::Step, action.text);
+      return;
 
     case Kind::Size:
     case Kind::SizeText: {
-      const forms::BoxId box = static_cast<forms::BoxId>(
-          static_cast<int>(forms::BoxId::SizeX) + action.axis);
-      if (!forms::BoxReachable(form1_, form2_, box)) {
+      const auto box =
+          static_cast<forms::BoxId>(static_cast<int>(forms::BoxId::SizeX) + action.axis);
+      if (!forms::BoxReachable(form1(), form2(), box)) {
         outcome.refusal = "the size box " +
                           std::string(forms::kAxisNames[static_cast<std::size_t>(action.axis)]) +
                           " is disabled in this mode";
-        break;
+        return;
       }
-      // The size boxes have no change handler; stamping reads them.
-      Run(outcome, [this, box, &action] {
-        if (action.kind == Kind::Size) {
-          forms::ChooseEntry(form1_, form2_, box, action.entry);
-        } else {
-          forms::TypeText(form1_, form2_, box, action.text);
-        }
-      });
-      break;
-    }
-    case Kind::Step:
-      Run(outcome,
-          [this, &action] { forms::TypeText(form1_, form2_, forms::BoxId::Step, action.text); });
-      break;
-    case Kind::Key: {
-      const forms::KeyBinding* binding = forms::BindingFor(action.text);
-      if (binding == nullptr) {
-        outcome.refusal = "\"" + action.text + "\" is not a key of the editor";
-        break;
+      if (action.kind == Kind::Size) {
+        editor_.Choose(box, action.entry);
+      } else {
+        editor_.Type(box, action.text);
       }
-      // The keys reach the windows with the focus on no text field.
-      Run(outcome, [this, binding] { forms::RunKeyAction(binding->action, form1_, form2_); });
-      break;
+      return;
     }
 
-    case Kind::Undo:
-    case Kind::Redo:
-    case Kind::Reset:
-    case Kind::Clip:
-    case Kind::File:
-    case Kind::End:
-      Run(outcome, [this, handler = ButtonHandler(action.kind)] { (form1_.*handler)(); });
-      break;
+    case Kind::Verb:
+      if (action.id == forms::ActionId::Cancel && !FileWindowShown(outcome, "cancel")) return;
+      editor_.RunAction(action.id);
+      return;
+    case Kind::Key:
+    case Kind::AreaKey: {
+      const forms::Focus focus =
+          action.kind == Kind::Key ? forms::Focus::Other : forms::Focus::DrawingArea;
+      if (editor_.Key(action.text, focus)) return;
+      if (forms::ActionForKeys(action.text) == nullptr) {
+        outcome.refusal = "\"" + action.text + "\" is not a key of the editor";
+      } else {
+        outcome.refusal = "\"" + action.text +
+                          "\" acts only while the drawing area has the focus (\"area-key " +
+                          action.text + "\")";
+      }
+      return;
+    }
 
     case Kind::Page:
-      if (FileWindowShown(outcome, "page")) SwitchPage(outcome, action.entry);
-      break;
+      if (FileWindowShown(outcome, "page")) editor_.TakePage(action.entry);
+      return;
     case Kind::SaveMode:
-      if (!SavePageShown(outcome, "save-mode")) break;
-      Run(outcome, [this, &action] { form2_.ClickSaveMode(action.entry); });
-      break;
+      if (SavePageShown(outcome, "save-mode")) editor_.ClickSaveMode(action.entry);
+      return;
     case Kind::Part:
-      if (!SavePageShown(outcome, "part")) break;
-      if (!forms::BoxReachable(form1_, form2_, forms::BoxId::Part)) {
+      if (!SavePageShown(outcome, "part")) return;
+      if (!forms::BoxReachable(form1(), form2(), forms::BoxId::Part)) {
         outcome.refusal = "part: the part-number box is disabled in this save mode";
-        break;
+        return;
       }
-      Run(outcome,
-          [this, &action] { forms::TypeText(form1_, form2_, forms::BoxId::Part, action.text); });
-      break;
+      editor_.Type(forms::BoxId::Part, action.text);
+      return;
+
     case Kind::Load:
-      Execute(outcome, forms::TForm2::kLoadPage, action.text);
-      break;
+      editor_.ExecuteOn(forms::TForm2::kLoadPage, action.text);
+      return;
     case Kind::Save:
-      Execute(outcome, forms::TForm2::kSavePage, action.text);
-      break;
+      editor_.ExecuteOn(forms::TForm2::kSavePage, action.text);
+      return;
     case Kind::LoadCancel:
-      Execute(outcome, forms::TForm2::kLoadPage, std::nullopt);
-      break;
+      editor_.ExecuteOn(forms::TForm2::kLoadPage, std::nullopt);
+      return;
     case Kind::SaveCancel:
-      Execute(outcome, forms::TForm2::kSavePage, std::nullopt);
-      break;
-    case Kind::Cancel:
-      if (FileWindowShown(outcome, "cancel")) Run(outcome, [this] { form2_.Button2Click(); });
-      break;
+      editor_.ExecuteOn(forms::TForm2::kSavePage, std::nullopt);
+      return;
+    case Kind::Open:
+      editor_.OpenFiles(action.names);
+      return;
   }
-  return outcome;
 }
 
 std::string Session::TraceLine() const {
-  const auto& panels = form1_.scene.status.Panels;
-  const auto& log = form1_.scene.log;
+  const auto& panels = form1().scene.status.Panels;
+  const auto& log = form1().scene.log;
   const auto marks = [](const fileio::PartMarks& m) {
     std::string digits;
     for (std::int32_t k = 1; k <= fileio::kMaxParts; ++k) digits += std::to_string(m[k]);
@@ -230,11 +180,11 @@ std::string Session::TraceLine() const {
   line += " LogPos=" + std::to_string(log.LogPos);
   line += " LastIndex=" + std::to_string(log.LastIndex);
   line += " AfterStep=" + std::to_string(log.AfterStep);
-  line += form2_.Visible ? " File=shown" : " File=hidden";
-  line += " WriteParts=" + std::to_string(form2_.WriteParts());
-  line += " Saved=" + marks(form2_.PartSaved());
-  line += " ReadParts=" + std::to_string(form2_.ReadParts());
-  line += " Loaded=" + marks(form2_.PartLoaded());
+  line += form2().Visible ? " File=shown" : " File=hidden";
+  line += " WriteParts=" + std::to_string(form2().WriteParts());
+  line += " Saved=" + marks(form2().PartSaved());
+  line += " ReadParts=" + std::to_string(form2().ReadParts());
+  line += " Loaded=" + marks(form2().PartLoaded());
   return line;
 }
 

@@ -101,6 +101,7 @@ PlayReport PlayThroughSession(std::string_view bytes) {
     if (action.kind == cli::Action::Kind::Load || action.kind == cli::Action::Kind::Save) {
       action.text = SandboxName(action.text);
     }
+    for (std::string& name : action.names) name = SandboxName(name);
     const cli::Outcome outcome = session.Apply(action);
     if (!outcome.refusal.empty()) {
       ++report.refusals;

@@ -12,6 +12,7 @@
 
 #include "cli/cli.h"
 #include "cli/gif_out.h"
+#include "cli/script.h"
 #include "fileio/block_text.h"
 #include "render/bmp.h"
 #include "render/raster.h"
@@ -143,7 +144,18 @@ TEST(Cli, GivesHelpForTheToolAndEachCommand) {
     EXPECT_EQ(run.out.rfind("Usage: palorin-cli", 0), 0u);
     EXPECT_EQ(run.err, "");
   }
-  EXPECT_NE(RunCli({"help", "play"}).out.find("save-mode compat|native|bmp"), std::string::npos);
+  const std::string playHelp = RunCli({"help", "play"}).out;
+  EXPECT_NE(playHelp.find("save-mode compat|native|bmp"), std::string::npos);
+  // Every action of the editor a script can name, with its keys.
+  for (const forms::ActionRow& row : forms::Actions()) {
+    if (!IsPlayVerb(row)) continue;
+    const std::string entry = "\n  " + std::string(row.verb) + " ";
+    EXPECT_NE(playHelp.find(entry), std::string::npos) << row.verb;
+    for (const std::string_view keys : row.keys) {
+      if (keys.empty()) continue;
+      EXPECT_NE(playHelp.find(keys, playHelp.find(entry)), std::string::npos) << row.verb;
+    }
+  }
 }
 
 TEST(Cli, RefusesBadArgumentsWithStatusTwo) {

@@ -84,6 +84,8 @@ TEST(Session, RefusesWhatAUserCouldNotDo) {
       {{}, "colour purple", "\"purple\" is not in the colour box's list"},
       {{}, "mode W", "\"W\" is not in the mode box's list"},
       {{}, "key Ctrl+X", "\"Ctrl+X\" is not a key of the editor"},
+      {{}, "area-key Ctrl+X", "\"Ctrl+X\" is not a key of the editor"},
+      {{}, "key Space", "\"Space\" acts only while the drawing area has the focus (\"area-key Space\")"},
       {{}, "page save", "page: the file window is not shown (\"file\" shows it)"},
       {{}, "cancel", "cancel: the file window is not shown (\"file\" shows it)"},
       {{}, "part 2", "part: the file window is not shown (\"file\" shows it)"},
@@ -102,6 +104,33 @@ TEST(Session, RefusesWhatAUserCouldNotDo) {
     EXPECT_TRUE(outcome.errorBoxes.empty());
     EXPECT_EQ(session.TraceLine(), before);
   }
+}
+
+TEST(Session, AreaKeysMoveTheCursorPlaceAndStillRunTheWindowsKeys) {
+  Session session;
+  // The window's keys act on the drawing area too.
+  Play(session, {"area-key Shift+Right", "area-key Down", "area-key Return", "area-key Ctrl+Z"});
+  const core::Cell cell{50, 52};
+  EXPECT_EQ(session.form1().log().LogX[0], cell.x);
+  EXPECT_EQ(session.form1().log().LogY[0], cell.y);
+  EXPECT_EQ(session.TraceLine(),
+            "Count:none X:50 Y:52 LogPos=-1 LastIndex=-1 AfterStep=1 File=hidden WriteParts=0 "
+            "Saved=00000 ReadParts=0 Loaded=00000");
+}
+
+TEST(Session, OpenLoadsEveryNameInOrderPastAnError) {
+  const TempDir dir;
+  test::CopyData(dir, {"wide_1.txt", "wide_2.txt"});
+  Session session;
+  const std::string missing = dir / "missing.txt";
+  Action open = Line("open " + (dir / "wide_2.txt") + ";" + missing + ";" + (dir / "wide_1.txt"));
+  const Outcome outcome = session.Apply(open);
+  EXPECT_EQ(outcome.refusal, "");
+  EXPECT_EQ(outcome.errorBoxes, std::vector<std::string>{"ﾌｧｲﾙ " + missing + " は開けません."});
+  // Both parts are in: the series is complete and the window closed.
+  EXPECT_FALSE(session.form2().Visible);
+  EXPECT_EQ(session.form1().log().LastIndex, session.form1().log().LogPos);
+  EXPECT_NE(session.raster(), render::Raster());
 }
 
 TEST(Session, HandlerErrorsComeBackAsErrorBoxTexts) {
