@@ -10,12 +10,16 @@ byte for byte.
 
 The session is made up against play, line by line, so that it holds only
 what a user could do at that point (a size box only while enabled, the part
-box only on the save page, ...).
+box only on the save page, ...). Two sessions are played: a mixed one, with
+the pointer and the keyboard, and a keyboard-only one, with no pointer event
+at all (the drawing area reached with its own keys).
 
-usage: agree_test.py --cli PALORIN_CLI --qt UI_AGREE_DRIVER [--page DIR]
-  Without --page the page is left out (saying so).
+usage: agree_test.py --cli PALORIN_CLI [--qt UI_AGREE_DRIVER] [--page DIR]
+                     [--sessions mixed,keyboard]
+  Without --qt the windows, without --page the page are left out (saying so).
   PALORIN_AGREE_SEED   the seed (default 20261207; "random" for a new one)
-  PALORIN_AGREE_EVENTS the number of events (default 600)
+  PALORIN_AGREE_EVENTS the number of events of the mixed session (default
+                       600); the keyboard-only session has a third as many
 Prints the seed; on a disagreement, the event, its line and what differs."""
 
 import argparse
@@ -45,8 +49,12 @@ PIECES = ["1", "2", "3", "7", "50", "0", "-3", "+4", "$1f", "$", " 5", "5 ", "x"
 COLOURS = ["blue", "green", "red", "yellow", "white"]
 MODES = ["Single", "X", "Y", "Z", "XY", "XZ", "YZ", "XYZ"]
 KEYS = ["Ctrl+Z", "Ctrl+Y", "Ctrl+Shift+Z", "Ctrl+C", "Ctrl+O", "Ctrl+S"]
-LOADS = ["in/small.pln", "in/wide.pln", "in/wide_1.txt", "in/wide_2.txt", "in/garbage.txt",
-         "in/missing.pln", "in/empty.txt"]
+# The drawing area's own keys: the cell cursor's steps and placing at it.
+ARROWS = ["Left", "Right", "Up", "Down"]
+AREA_KEYS = ARROWS + ["Shift+" + a for a in ARROWS] + ["Space", "Return"]
+GOOD_LOADS = ["in/small.pln", "in/wide.pln", "in/wide_1.txt", "in/wide_2.txt"]
+BAD_LOADS = ["in/garbage.txt", "in/missing.pln", "in/empty.txt"]
+LOADS = GOOD_LOADS + BAD_LOADS
 SAVES = ["out/a.pln", "out/b", "out/c.txt", "out/d.bmp", "out/e_1.txt", "out/e_2.txt"]
 
 
@@ -96,14 +104,47 @@ class Play:
         self.proc.wait(timeout=60)
 
 
-def make_session(rng, events, play):
+def open_line(rng):
+    """Two or three files opened in one go, now and then one of them missing
+    or not a block file; a series' parts together more often than chance."""
+    if rng.random() < 0.3:
+        names = ["in/wide_1.txt", "in/wide_2.txt"]
+        rng.shuffle(names)
+    else:
+        names = [rng.choice(GOOD_LOADS) for _ in range(rng.choice([2, 3]))]
+    if rng.random() < 0.4:
+        names[rng.randrange(len(names))] = rng.choice(BAD_LOADS)
+    return "open " + ";".join(names)
+
+
+def area_key(rng, keyboard):
+    """A key pressed on the drawing area: mostly cursor steps, and placing
+    often enough that a keyboard-only session draws."""
+    r = rng.random()
+    if r < (0.3 if keyboard else 0.2):
+        return "area-key " + rng.choice(["Space", "Return"])
+    if r < 0.95:
+        return "area-key " + rng.choice(AREA_KEYS[:8])
+    # The windows' keys still act while the drawing area has the focus.
+    return "area-key " + rng.choice(KEYS)
+
+
+def make_session(rng, events, play, keyboard=False):
     """Events made up against play's state: (line, errors, state) for each,
-    where comment lines (outside the area, checkpoints) are not played."""
+    where comment lines (outside the area, checkpoints) are not played.
+    A keyboard-only session has no pointer event: it places blocks with the
+    drawing area's keys."""
     session = []
     last = None  # play prints a state only after an action
+    follow = []  # lines that must come next
 
     def text():
         return "".join(rng.choice(PIECES) for _ in range(rng.randrange(0, 3)))
+
+    def place():
+        if keyboard:
+            return "area-key " + rng.choice(["Space", "Return"])
+        return "press %d %d" % (rng.randrange(W), rng.randrange(H))
 
     for n in range(events):
         if n > 0 and n % 50 == 0:
@@ -113,8 +154,12 @@ def make_session(rng, events, play):
         shown = f is not None and f["file"].startswith("shown")
         save_page = shown and " page1 " in f["file"]
         r = rng.random()
-        if r < 0.25:
-            line = "press %d %d" % (rng.randrange(W), rng.randrange(H))
+        if follow:
+            line = follow.pop(0)
+        elif keyboard and r < 0.36:
+            line = area_key(rng, keyboard)
+        elif r < 0.25:
+            line = place()
         elif r < 0.33:
             line = "move %d %d" % (rng.randrange(W), rng.randrange(H))
         elif r < 0.36 and last is not None:
@@ -145,34 +190,41 @@ def make_session(rng, events, play):
             line = "step " + text()
         elif r < 0.63 and save_page and box_on(last, "part"):
             line = "part " + text()
-        elif r < 0.69:
+        elif r < 0.67:
             line = "undo"
-        elif r < 0.74:
+        elif r < 0.71:
             line = "redo"
-        elif r < 0.755:
+        elif r < 0.725:
             line = "reset"
-        elif r < 0.765:
+        elif r < 0.735:
             line = "clip"
-        elif r < 0.785:
+        elif r < 0.755:
             line = "file"
-        elif r < 0.815 and shown:
+        elif r < 0.785 and shown:
             line = "page " + rng.choice(["load", "save"])
-        elif r < 0.845 and save_page:
+        elif r < 0.815 and save_page:
             line = "save-mode " + rng.choice(["compat", "native", "bmp"])
-        elif r < 0.855 and shown:
+        elif r < 0.825 and shown:
             line = "cancel"
-        elif r < 0.895:
+        elif r < 0.865:
             line = "load " + rng.choice(LOADS)
-        elif r < 0.90:
+            # A loaded picture drawn on, undone and redone.
+            if rng.random() < 0.4:
+                follow = [place(), "undo", "redo"]
+        elif r < 0.87:
             line = "load-cancel"
-        elif r < 0.93:
+        elif r < 0.89:
+            line = open_line(rng)
+        elif r < 0.92:
             line = "save " + rng.choice(SAVES)
-        elif r < 0.935:
+        elif r < 0.925:
             line = "save-cancel"
-        elif r < 0.975:
+        elif r < 0.945:
             line = "key " + rng.choice(KEYS)
+        elif r < 0.99:
+            line = area_key(rng, keyboard)
         else:
-            line = "press %d %d" % (rng.randrange(W), rng.randrange(H))
+            line = place()
         errors, last = play.run(line)
         session.append((line, errors, last))
     line = rng.choice(["end", "key Ctrl+Q"])
@@ -450,104 +502,129 @@ class Page:
         return self.driver.execute_script(PICTURE_JS)
 
 
+def agree(kind, seed, events, args, tmp):
+    """Plays one session of `kind` (mixed or keyboard) through play, then the
+    windows and the page, and compares them; returns the number of failures."""
+    rng = random.Random("%s %d" % (kind, seed)) if kind != "mixed" else random.Random(seed)
+    base = os.path.join(tmp, kind)
+    dirs = {k: os.path.join(base, k) for k in ("play", "qt", "page")}
+    for d in dirs.values():
+        prepare(d, random.Random(seed))
+    started = time.time()
+    session = make_session(rng, events, Play(os.path.abspath(args.cli), dirs["play"]),
+                           keyboard=kind == "keyboard")
+    script = os.path.join(base, "session.play")
+    with open(script, "w", encoding="utf-8") as f:
+        for line, _, _ in session:
+            f.write(line + "\n")
+    print("%s session: play: %d events in %.1f s" % (kind, len(session), time.time() - started),
+          flush=True)
+
+    qt = None
+    if args.qt:
+        started = time.time()
+        qt = qt_records(os.path.abspath(args.qt), script, dirs["qt"])
+        print("windows: %.1f s" % (time.time() - started), flush=True)
+
+    page = None
+    if args.page:
+        page = Page(args.page, base, os.path.join(dirs["page"], "in"))
+
+    failures = 0
+    started = time.time()
+    for i, (line, errors, state) in enumerate(session):
+        want_errors = [normalized(e) for e in errors] if errors is not None else None
+        shown = {}
+        if line == "# checkpoint":
+            digest = fields(state)["raster"]
+            if qt is not None:
+                shown["windows"] = qt[i]
+            if page:
+                shown["page"] = page.picture()
+            for who, got in shown.items():
+                if got != digest:
+                    failures += 1
+                    print("event %d (%s): the %s show picture %s, the state holds %s"
+                          % (i, line, who, got, digest))
+            continue
+        if qt is not None:
+            shown["windows"] = qt[i]
+        if page:
+            shown["page"] = page.do(line)
+        for who, (got_errors, got_state) in shown.items():
+            got_errors = [normalized(e) for e in got_errors]
+            if who == "page":
+                # The page shows one error box at a time: the last one.
+                want = want_errors[-1:]
+            else:
+                want = want_errors
+            if got_state != state or got_errors != want:
+                failures += 1
+                print("event %d (%s): the %s disagree with play" % (i, line, who))
+                if failures == 1:
+                    print("  events before it: %s" % " / ".join(
+                        l for l, _, _ in session[max(0, i - 6):i]))
+                for name, value in fields(state).items():
+                    other = fields(got_state).get(name)
+                    if other != value:
+                        print("  %s: play %r, %s %r" % (name, value, who, other))
+                if got_errors != want:
+                    print("  errors: play %r, %s %r" % (want, who, got_errors))
+        if failures >= 5:
+            break
+    if page:
+        print("page: %.1f s" % (time.time() - started), flush=True)
+
+    saved = {"play": files_of(os.path.join(dirs["play"], "out"))}
+    if qt is not None:
+        saved["windows"] = files_of(os.path.join(dirs["qt"], "out"))
+    if page:
+        saved["page"] = page.saved
+        page.close()
+    for who in ("windows", "page"):
+        if who not in saved:
+            continue
+        if saved[who].keys() != saved["play"].keys():
+            failures += 1
+            print("saved files: play %s, %s %s" % (sorted(saved["play"]), who,
+                                                   sorted(saved[who])))
+        for name in saved["play"].keys() & saved[who].keys():
+            if saved[who][name] != saved["play"][name]:
+                failures += 1
+                print("saved file %s differs between play and the %s" % (name, who))
+    print("saved files compared: %s" % (", ".join(sorted(saved["play"])) or "none"))
+    print("%s session: %s (seed %d, %d events)"
+          % (kind, "PASSED" if failures == 0 else "FAILED", seed, len(session)), flush=True)
+    return failures
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--cli", required=True)
-    parser.add_argument("--qt", required=True)
+    parser.add_argument("--qt")
     parser.add_argument("--page")
+    parser.add_argument("--sessions", default="mixed,keyboard")
     args = parser.parse_args()
+    kinds = args.sessions.split(",")
+    if any(k not in ("mixed", "keyboard") for k in kinds):
+        parser.error("--sessions takes mixed and keyboard")
     seed_text = os.environ.get("PALORIN_AGREE_SEED", str(FIXED_SEED))
     seed = random.SystemRandom().randrange(1 << 31) if seed_text == "random" else int(seed_text)
     events = int(os.environ.get("PALORIN_AGREE_EVENTS", "600"))
     print("agreement: seed %d, %d events (PALORIN_AGREE_SEED, PALORIN_AGREE_EVENTS)"
           % (seed, events), flush=True)
-    rng = random.Random(seed)
+    if not args.qt:
+        print("the windows are left out: no --qt given", flush=True)
+    if not args.page:
+        print("the page is left out: no --page given", flush=True)
 
     tmp = tempfile.mkdtemp(prefix="palorin-agree-")
     try:
-        dirs = {k: os.path.join(tmp, k) for k in ("play", "qt", "page")}
-        for k, d in dirs.items():
-            prepare(d, random.Random(seed))
-        started = time.time()
-        session = make_session(rng, events, Play(os.path.abspath(args.cli), dirs["play"]))
-        script = os.path.join(tmp, "session.play")
-        with open(script, "w", encoding="utf-8") as f:
-            for line, _, _ in session:
-                f.write(line + "\n")
-        print("play: %d events in %.1f s" % (len(session), time.time() - started), flush=True)
-
-        started = time.time()
-        qt = qt_records(os.path.abspath(args.qt), script, dirs["qt"])
-        print("windows: %.1f s" % (time.time() - started), flush=True)
-
-        page = None
-        if args.page:
-            page = Page(args.page, tmp, os.path.join(dirs["page"], "in"))
-        else:
-            print("the page is left out: no --page given", flush=True)
-
         failures = 0
-        started = time.time()
-        for i, (line, errors, state) in enumerate(session):
-            want_errors = [normalized(e) for e in errors] if errors is not None else None
-            shown = {}
-            if line == "# checkpoint":
-                digest = fields(state)["raster"]
-                shown["windows"] = qt[i]
-                if page:
-                    shown["page"] = page.picture()
-                for who, got in shown.items():
-                    if got != digest:
-                        failures += 1
-                        print("event %d (%s): the %s show picture %s, the state holds %s"
-                              % (i, line, who, got, digest))
-                continue
-            shown["windows"] = qt[i]
-            if page:
-                shown["page"] = page.do(line)
-            for who, (got_errors, got_state) in shown.items():
-                got_errors = [normalized(e) for e in got_errors]
-                if who == "page":
-                    # The page shows one error box at a time: the last one.
-                    want = want_errors[-1:]
-                else:
-                    want = want_errors
-                if got_state != state or got_errors != want:
-                    failures += 1
-                    print("event %d (%s): the %s disagree with play" % (i, line, who))
-                    if failures == 1:
-                        print("  events before it: %s" % " / ".join(
-                            l for l, _, _ in session[max(0, i - 6):i]))
-                    for name, value in fields(state).items():
-                        other = fields(got_state).get(name)
-                        if other != value:
-                            print("  %s: play %r, %s %r" % (name, value, who, other))
-                    if got_errors != want:
-                        print("  errors: play %r, %s %r" % (want, who, got_errors))
-            if failures >= 5:
-                break
-        if page:
-            print("page: %.1f s" % (time.time() - started), flush=True)
-
-        saved = {"play": files_of(os.path.join(dirs["play"], "out")),
-                 "windows": files_of(os.path.join(dirs["qt"], "out"))}
-        if page:
-            saved["page"] = page.saved
-            page.close()
-        for who in ("windows", "page"):
-            if who not in saved:
-                continue
-            if saved[who].keys() != saved["play"].keys():
-                failures += 1
-                print("saved files: play %s, %s %s" % (sorted(saved["play"]), who,
-                                                       sorted(saved[who])))
-            for name in saved["play"].keys() & saved[who].keys():
-                if saved[who][name] != saved["play"][name]:
-                    failures += 1
-                    print("saved file %s differs between play and the %s" % (name, who))
-        print("saved files compared: %s" % (", ".join(sorted(saved["play"])) or "none"))
-        print("agreement: %s (seed %d, %d events)"
-              % ("PASSED" if failures == 0 else "FAILED", seed, len(session)))
+        for kind in kinds:
+            failures += agree(kind, seed, events if kind == "mixed" else max(1, events // 3),
+                              args, tmp)
+        print("agreement: %s (seed %d)" % ("PASSED" if failures == 0 else "FAILED", seed))
         return 1 if failures else 0
     finally:
         shutil.rmtree(tmp, ignore_errors=True)
