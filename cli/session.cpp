@@ -9,19 +9,19 @@ namespace palorin::cli {
 
 using Kind = Action::Kind;
 
-Session::Session() : editor_(*this) {}
+Session::Session() : editor_(shell_) { shell_.editor = &editor_; }
 
 Session::~Session() = default;
 
-void Session::ShowError(const std::string& text) {
-  if (outcome_ != nullptr) outcome_->errorBoxes.push_back(text);
+void Session::Shell::ShowError(const std::string& text) {
+  if (outcome != nullptr) outcome->errorBoxes.push_back(text);
 }
 
-void Session::AskFileName(const forms::FileDialog&, bool) {
+void Session::Shell::AskFileName(const forms::FileDialog&, bool) {
   // Every line that executes carries its dialog's answer and runs through
   // ExecuteOn; a dialog asked any other way is cancelled at once, so the
   // session never waits for a name no line will give.
-  editor_.Answer(std::nullopt);
+  if (editor != nullptr) editor->Answer(std::nullopt);
 }
 
 bool Session::FileWindowShown(Outcome& outcome, const char* what) const {
@@ -50,14 +50,14 @@ int IndexOf(const forms::ComboBox& box, const std::string& name) {
 
 Outcome Session::Apply(const Action& action) {
   Outcome outcome;
-  outcome_ = &outcome;
+  shell_.outcome = &outcome;
   try {
     Run(outcome, action);
   } catch (...) {
-    outcome_ = nullptr;
+    shell_.outcome = nullptr;
     throw;
   }
-  outcome_ = nullptr;
+  shell_.outcome = nullptr;
   return outcome;
 }
 

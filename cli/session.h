@@ -22,12 +22,12 @@ struct Outcome {
 // The editor's session as the tool shows it: no screen and no clipboard; the
 // error boxes are recorded into the action's outcome; a file dialog is
 // answered by the name the script's line carries.
-class Session : private forms::Shell {
+class Session {
  public:
   Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
-  ~Session() override;
+  ~Session();
 
   forms::TForm1& form1() { return editor_.form1(); }
   forms::TForm2& form2() { return editor_.form2(); }
@@ -46,10 +46,16 @@ class Session : private forms::Shell {
 
  private:
   // What the editor asks of the tool.
-  void Refresh() override {}
-  void ShowError(const std::string& text) override;
-  void CopyToClipboard(const render::Raster&) override {}
-  void AskFileName(const forms::FileDialog& dialog, bool save) override;
+  class Shell final : public forms::Shell {
+   public:
+    void Refresh() override {}
+    void ShowError(const std::string& text) override;
+    void CopyToClipboard(const render::Raster&) override {}
+    void AskFileName(const forms::FileDialog& dialog, bool save) override;
+
+    forms::Session* editor = nullptr;
+    Outcome* outcome = nullptr;  // the action's, while one runs
+  };
 
   // The refusals of play's own: the controls a user could not reach at this
   // point, each naming the line's keyword.
@@ -57,8 +63,8 @@ class Session : private forms::Shell {
   bool SavePageShown(Outcome& outcome, const char* what) const;
   void Run(Outcome& outcome, const Action& action);
 
+  Shell shell_;
   forms::Session editor_;
-  Outcome* outcome_ = nullptr;  // the action's, while one runs
 };
 
 }  // namespace palorin::cli
