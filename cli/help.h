@@ -12,7 +12,5 @@ extern const std::string_view kConvertHelp;
 extern const std::string_view kPlayHelp;
 extern const std::string_view kAnimateHelp;
 extern const std::string_view kLinkHelp;
-// What a link's fragment starts with: the version of its encoding.
-inline constexpr std::string_view kLinkPrefix = "p1.";
 
 }  // namespace palorin::cli
