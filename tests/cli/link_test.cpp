@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <filesystem>
 #include <random>
 
 #include "base/error.h"
@@ -11,6 +12,7 @@
 #include "fileio/block_text.h"
 #include "fileio/share_link.h"
 #include "fileio/text_buffer.h"
+#include "fuzz/link_driver.h"
 #include "test_util.h"
 #include "tests/support/error_of.h"
 
@@ -153,6 +155,28 @@ TEST(Link, InflatingStopsAtTheCap) {
   EXPECT_EQ(InflateRaw(longer, zeros.size()), std::nullopt);
   EXPECT_EQ(InflateRaw({}, zeros.size()), std::nullopt);
   EXPECT_EQ(BadLinkOf(fileio::LinkFragment(bomb->data(), bomb->size())), fileio::kBadLink);
+}
+
+// The link fuzz target's seeds: every one opens a picture through the
+// driver the fuzzer runs, so that the fuzzer starts past every check.
+TEST(LinkFuzzCorpus, EverySeedOpensAPicture) {
+  int seeds = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(PALORIN_LINK_CORPUS_DIR)) {
+    SCOPED_TRACE(entry.path().filename().string());
+    const fuzz::LinkReport report = fuzz::OpenLinkBytes(test::ReadFile(entry.path().string()));
+    EXPECT_EQ(report.violation, "");
+    EXPECT_TRUE(report.opened);
+    ++seeds;
+  }
+  EXPECT_GE(seeds, 4);
+  // Each way of framing the rest reaches the same refusal on noise.
+  const std::string noises[] = {"p2.AAAA", std::string("\x00\x01\x02", 3),
+                                std::string("\x01\x04\x00", 3)};  // count 2, no entries
+  for (const std::string& noise : noises) {
+    const fuzz::LinkReport report = fuzz::OpenLinkBytes(noise);
+    EXPECT_EQ(report.violation, "");
+    EXPECT_FALSE(report.opened);
+  }
 }
 
 }  // namespace
