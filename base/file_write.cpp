@@ -164,8 +164,9 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& prefix
     struct stat info {};
     // A save may date its file back (the recovery copy does) while it still
     // holds it, locked; a file just created and not locked yet is new.
-    if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode) ||
-        info.st_uid != ::geteuid() || now - info.st_mtime < kStaleSeconds) {
+    if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() ||
+        now - info.st_mtime < kStaleSeconds) {
       continue;
     }
     constexpr int kFlags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;

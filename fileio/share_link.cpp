@@ -76,7 +76,8 @@ void AppendVarint(std::vector<std::uint8_t>& out, std::uint64_t value) {
 
 void AppendCrc(std::vector<std::uint8_t>& out) {
   const std::uint32_t crc = Crc32(out.data(), out.size());
-  for (std::size_t i = 0; i < kCrcBytes; ++i) out.push_back(static_cast<std::uint8_t>(crc >> (8 * i)));
+  for (std::size_t i = 0; i < kCrcBytes; ++i)
+    out.push_back(static_cast<std::uint8_t>(crc >> (8 * i)));
 }
 
 std::uint32_t StoredCrc(const std::uint8_t* at) {
@@ -92,7 +93,8 @@ std::vector<std::uint8_t> PackBody(const core::PlacementLog& log) {
   std::vector<std::uint8_t> out;
   // Zigzag: 0, -1, 1, -2 ... as 0, 1, 2, 3 ..., computed in 64 bits.
   const std::int64_t c = count;
-  AppendVarint(out, c < 0 ? static_cast<std::uint64_t>(-2 * c - 1) : static_cast<std::uint64_t>(2 * c));
+  AppendVarint(out,
+               c < 0 ? static_cast<std::uint64_t>(-2 * c - 1) : static_cast<std::uint64_t>(2 * c));
 
   bool fits = true;
   for (std::int64_t i = 0; i < n; ++i) {
@@ -122,8 +124,8 @@ std::vector<std::uint8_t> PackBody(const core::PlacementLog& log) {
 std::string NativeTextOfBody(const std::uint8_t* data, std::size_t size) {
   Reader in(data, size);
   const std::uint32_t zigzag = in.Varint();
-  const std::int64_t count = (zigzag & 1u) != 0 ? -std::int64_t{zigzag >> 1} - 1
-                                                 : std::int64_t{zigzag >> 1};
+  const std::int64_t count =
+      (zigzag & 1u) != 0 ? -std::int64_t{zigzag >> 1} - 1 : std::int64_t{zigzag >> 1};
   if (count > core::kLastSlot) Bad();
   core::PlacementLog log;
   log.LastIndex = static_cast<std::int32_t>(count);
@@ -136,7 +138,8 @@ std::string NativeTextOfBody(const std::uint8_t* data, std::size_t size) {
       log.Store(i, x, y, colour);
     } else {
       const std::uint32_t entry = in.Bits(kEntryBits);
-      log.Store(i, static_cast<std::uint8_t>(entry & 0x7f), static_cast<std::uint8_t>((entry >> 7) & 0x7f),
+      log.Store(i, static_cast<std::uint8_t>(entry & 0x7f),
+                static_cast<std::uint8_t>((entry >> 7) & 0x7f),
                 static_cast<std::uint8_t>(entry >> 14));
     }
   }

@@ -42,7 +42,8 @@ inline constexpr std::string_view kBadLink =
 // 5 bytes, the packing and three bytes for each slot of the log. Whatever
 // inflates a link's fragment stops past this many bytes: more holds no
 // picture, however much more it would give.
-inline constexpr std::size_t kMaxPackedBytes = 1 + 5 + (5 + 1 + 3 * std::size_t{core::kLogSlots}) + 4;
+inline constexpr std::size_t kMaxPackedBytes =
+    1 + 5 + (5 + 1 + 3 * std::size_t{core::kLogSlots}) + 4;
 
 // The most bytes raw deflate makes of kMaxPackedBytes: zlib's bound for
 // input it cannot compress (about an eighth more, plus a few bytes).

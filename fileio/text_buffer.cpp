@@ -90,7 +90,8 @@ TextLines::operator std::vector<std::string>() const {
 
 std::size_t TextLines::Length(std::size_t i) const {
   if (lengths_[i] != kLongLine) return lengths_[i];
-  const auto at = std::lower_bound(long_.begin(), long_.end(), std::pair<std::size_t, std::size_t>(i, 0));
+  const auto at =
+      std::lower_bound(long_.begin(), long_.end(), std::pair<std::size_t, std::size_t>(i, 0));
   return at->second;
 }
 
@@ -166,7 +167,8 @@ void TextLines::AssignSplit(std::string bytes) {
   *this = std::move(made);
 }
 
-std::pair<TextLines::const_iterator, std::int64_t> TextLines::LineAtPosition(std::int64_t pos) const {
+std::pair<TextLines::const_iterator, std::int64_t> TextLines::LineAtPosition(
+    std::int64_t pos) const {
   // Line i starts at Start(i) + 2 i in the count with line ends: the last
   // block starting at or before `pos` holds it, if any line does.
   if (empty()) return {end(), 0};

@@ -91,7 +91,7 @@ class TextLines {
   std::size_t Start(std::size_t i) const;
 
   std::string text_;
-  std::vector<std::uint8_t> lengths_;  // kLongLine: see long_
+  std::vector<std::uint8_t> lengths_;                      // kLongLine: see long_
   std::vector<std::pair<std::size_t, std::size_t>> long_;  // (line, length), by line
   std::vector<std::size_t> blockStarts_;  // offset in text_ of line k * kBlockLines
 };

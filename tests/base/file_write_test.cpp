@@ -11,9 +11,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <cstring>
 #include <functional>
 #include <optional>
 #include <set>
@@ -309,7 +309,6 @@ TEST_F(WriteFileReplacingTest, AWriteFailingPartWayKeepsTheExistingFile) {
   EXPECT_EQ(Entries(), std::set<std::string>{"keep.txt"});
 }
 
-
 // The attribute's value, or nothing when the file has none.
 std::optional<std::string> Attribute(const std::string& path, const char* name) {
   std::string value(4096, '\0');
@@ -328,12 +327,12 @@ TEST_F(WriteFileReplacingTest, AReplacedFileKeepsItsExtendedAttributesAndAccessL
   }
   // An access list giving user 4001 read: owner rw, named user r, group r,
   // mask r, others nothing (version 2 of the kernel's format).
-  const unsigned char acl[] = {2, 0, 0, 0,                                   //
-                               1, 0, 6, 0, 0xff, 0xff, 0xff, 0xff,           // owner
-                               2, 0, 4, 0, 0xa1, 0x0f, 0, 0,                 // user 4001
-                               4, 0, 4, 0, 0xff, 0xff, 0xff, 0xff,           // group
-                               0x10, 0, 4, 0, 0xff, 0xff, 0xff, 0xff,        // mask
-                               0x20, 0, 0, 0, 0xff, 0xff, 0xff, 0xff};       // others
+  const unsigned char acl[] = {2,    0, 0, 0,                           //
+                               1,    0, 6, 0, 0xff, 0xff, 0xff, 0xff,   // owner
+                               2,    0, 4, 0, 0xa1, 0x0f, 0,    0,      // user 4001
+                               4,    0, 4, 0, 0xff, 0xff, 0xff, 0xff,   // group
+                               0x10, 0, 4, 0, 0xff, 0xff, 0xff, 0xff,   // mask
+                               0x20, 0, 0, 0, 0xff, 0xff, 0xff, 0xff};  // others
   const bool withAcl = ::setxattr(file.c_str(), "system.posix_acl_access", acl, sizeof acl, 0) == 0;
   const std::optional<std::string> aclBefore = Attribute(file, "system.posix_acl_access");
   struct stat before {};

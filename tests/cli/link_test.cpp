@@ -1,5 +1,7 @@
 // Links end to end: what palorin-cli link writes opens as exactly the
 // picture it was made of, and a link that was changed or cut opens nothing.
+#include "cli/link.h"
+
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -8,7 +10,6 @@
 
 #include "base/error.h"
 #include "cli/cli.h"
-#include "cli/link.h"
 #include "fileio/block_text.h"
 #include "fileio/share_link.h"
 #include "fileio/text_buffer.h"
@@ -30,7 +31,8 @@ core::PlacementLog RandomLog(std::int32_t lastIndex, std::uint32_t seed, int val
   core::PlacementLog log;
   for (std::int32_t i = 0; i <= lastIndex; ++i) {
     log.Store(i, static_cast<std::uint8_t>(random() % valueLimit),
-              static_cast<std::uint8_t>(random() % 99), static_cast<std::uint8_t>(1 + random() % 5));
+              static_cast<std::uint8_t>(random() % 99),
+              static_cast<std::uint8_t>(1 + random() % 5));
   }
   log.LastIndex = lastIndex;
   return log;
@@ -65,16 +67,15 @@ TEST(LinkCrc32, AgreesWithZlib) {
   for (const std::size_t size : {0u, 1u, 7u, 64u, 1000u, 65537u}) {
     Bytes bytes(size);
     for (std::uint8_t& b : bytes) b = static_cast<std::uint8_t>(random());
-    const auto zlibCrc = static_cast<std::uint32_t>(crc32(0, bytes.data(), static_cast<uInt>(size)));
+    const auto zlibCrc =
+        static_cast<std::uint32_t>(crc32(0, bytes.data(), static_cast<uInt>(size)));
     EXPECT_EQ(fileio::Crc32(bytes.data(), size), zlibCrc) << size;
   }
 }
 
 TEST(Link, OpensAsTheNativeFileOfItsPicture) {
   const core::PlacementLog pictures[] = {
-      core::PlacementLog(),
-      RandomLog(5, 1),
-      RandomLog(1999, 2),
+      core::PlacementLog(), RandomLog(5, 1), RandomLog(1999, 2),
       RandomLog(10000, 3, 100),  // the most blocks a press places
   };
   for (const core::PlacementLog& log : pictures) {
@@ -108,8 +109,8 @@ TEST(Link, AChangedOrCutLinkOpensNothing) {
     while (changed[at] == link[at]) changed[at] = alphabet[random() % alphabet.size()];
     EXPECT_EQ(BadLinkOf(changed), fileio::kBadLink) << "character " << at;
   }
-  for (const std::size_t cut : {link.size() - 1, link.size() - 2, link.size() - 5,
-                                link.size() / 2, first + 1, first}) {
+  for (const std::size_t cut :
+       {link.size() - 1, link.size() - 2, link.size() - 5, link.size() / 2, first + 1, first}) {
     EXPECT_EQ(BadLinkOf(link.substr(0, cut)), fileio::kBadLink) << cut;
   }
 }
@@ -125,7 +126,8 @@ TEST(Link, RandomBytesAfterAValidHeaderOpenNothing) {
     SCOPED_TRACE(k);
     const std::size_t n = 4 + random() % 2000;
     // Random text after the prefix.
-    EXPECT_EQ(BadLinkOf("p2." + fileio::EncodeBase64Url(randomBytes(n).data(), n)), fileio::kBadLink);
+    EXPECT_EQ(BadLinkOf("p2." + fileio::EncodeBase64Url(randomBytes(n).data(), n)),
+              fileio::kBadLink);
     // Random bytes framed as a fragment with its checksum: not deflate.
     const Bytes noise = randomBytes(n);
     EXPECT_EQ(BadLinkOf(fileio::LinkFragment(noise.data(), noise.size())), fileio::kBadLink);
@@ -135,7 +137,8 @@ TEST(Link, RandomBytesAfterAValidHeaderOpenNothing) {
     packed[0] = 2;
     const auto deflated = DeflateRaw(packed);
     ASSERT_TRUE(deflated);
-    EXPECT_EQ(BadLinkOf(fileio::LinkFragment(deflated->data(), deflated->size())), fileio::kBadLink);
+    EXPECT_EQ(BadLinkOf(fileio::LinkFragment(deflated->data(), deflated->size())),
+              fileio::kBadLink);
   }
 }
 

@@ -45,8 +45,7 @@ TEST(Base64Url, DecodingRefusesEveryTextTheEncoderDoesNotWrite) {
       "Zm9",    // likewise for "fo" ("Zm8")
       "+/8",    // the base64 alphabet's characters, not base64url's
       "Zm 9v",  // a space
-      "Zm9v\n",
-      std::string("Zg\0", 3),
+      "Zm9v\n",     std::string("Zg\0", 3),
       "Zm\xc3\xa9",  // non-ASCII
   };
   for (const std::string& text : refused) {
@@ -66,7 +65,8 @@ core::PlacementLog RandomLog(std::int32_t lastIndex, std::uint32_t seed, int xLi
   std::mt19937 random(seed);
   core::PlacementLog log;
   for (std::int32_t i = 0; i <= lastIndex; ++i) {
-    log.Store(i, static_cast<std::uint8_t>(random() % xLimit), static_cast<std::uint8_t>(random() % 99),
+    log.Store(i, static_cast<std::uint8_t>(random() % xLimit),
+              static_cast<std::uint8_t>(random() % 99),
               static_cast<std::uint8_t>(1 + random() % 5));
   }
   log.LastIndex = lastIndex;
@@ -149,9 +149,12 @@ TEST(LinkFragment, RefusesChangedCutAndForeignFragments) {
   for (std::size_t size = 0; size < fragment.size(); ++size) {
     EXPECT_FALSE(ReadLinkFragment(fragment.substr(0, size))) << size;
   }
-  const std::string foreigns[] = {"p3." + fragment.substr(3), "P2." + fragment.substr(3),
-                                  fragment.substr(3),          "#" + fragment,
-                                  "p2.",                       "p2.AAAAAAAA"};
+  const std::string foreigns[] = {"p3." + fragment.substr(3),
+                                  "P2." + fragment.substr(3),
+                                  fragment.substr(3),
+                                  "#" + fragment,
+                                  "p2.",
+                                  "p2.AAAAAAAA"};
   for (const std::string& foreign : foreigns) {
     EXPECT_FALSE(ReadLinkFragment(foreign)) << foreign;
   }
