@@ -88,7 +88,7 @@ int RunLink(const std::vector<std::string>& args, Io& io) {
     io.err << "palorin-cli link: compressing the picture failed\n";
     return kExitFailure;
   }
-  io.out << *base << "#" << fileio::LinkFragment(deflated->data(), deflated->size()) << "\n";
+  io.out << *base << "#" << fileio::LinkFragment(*deflated) << "\n";
   return kExitOk;
 }
 

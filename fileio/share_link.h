@@ -64,6 +64,9 @@ inline constexpr std::string_view kLinkPrefixV1 = "p1.";
 // with raw deflate: kLinkPrefix, then the compressed bytes and their CRC-32
 // (four bytes, lowest first) in base64url without padding.
 std::string LinkFragment(const std::uint8_t* compressed, std::size_t size);
+inline std::string LinkFragment(const std::vector<std::uint8_t>& compressed) {
+  return LinkFragment(compressed.data(), compressed.size());
+}
 
 // What a fragment carries: the version of its encoding and the compressed
 // packed picture, still to be inflated (to at most kMaxPackedBytes) and
