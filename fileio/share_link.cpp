@@ -254,7 +254,9 @@ std::optional<LinkPayload> ReadLinkFragment(std::string_view fragment) {
   const bool v2 = fragment.substr(0, kLinkPrefix.size()) == kLinkPrefix;
   const bool v1 = fragment.substr(0, kLinkPrefixV1.size()) == kLinkPrefixV1;
   if (!v1 && !v2) return std::nullopt;
-  std::optional<std::vector<std::uint8_t>> bytes = DecodeBase64Url(fragment.substr(3));
+  static_assert(kLinkPrefix.size() == kLinkPrefixV1.size());
+  std::optional<std::vector<std::uint8_t>> bytes =
+      DecodeBase64Url(fragment.substr(kLinkPrefix.size()));
   if (!bytes) return std::nullopt;
   if (v1) return LinkPayload{1, std::move(*bytes)};
   if (bytes->size() < kCrcBytes) return std::nullopt;
