@@ -12,6 +12,7 @@
 #include <cstring>
 #include <exception>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "base/version.h"
@@ -64,6 +65,67 @@ Early EarlyOption(int argc, char* argv[]) {
     if (std::strcmp(argv[i], "--version") == 0) return Early::kVersion;
   }
   return Early::kRun;
+}
+
+// The toolkit's own options, which it takes out of the arguments when it
+// starts (written with one dash or two): those whose value is the next
+// argument, those with none, and those whose value follows '='. Knowing
+// them, the editor's own arguments are checked before the toolkit starts,
+// so that a bad one is a usage error whether or not a display can be
+// opened. The last six of the valued ones and the last three flags are the
+// X11 platform's.
+constexpr const char* kToolkitValued[] = {"-platform",
+                                          "-platformpluginpath",
+                                          "-platformtheme",
+                                          "-plugin",
+                                          "-qwindowgeometry",
+                                          "-qwindowicon",
+                                          "-qwindowtitle",
+                                          "-session",
+                                          "-style",
+                                          "-stylesheet",
+                                          "-qmljsdebugger",
+                                          "-display",
+                                          "-geometry",
+                                          "-title",
+                                          "-icon",
+                                          "-name",
+                                          "-visual"};
+constexpr const char* kToolkitFlags[] = {"-reverse", "-widgetcount", "-testability",
+                                         "-sync",    "-nograb",      "-dograb"};
+constexpr const char* kToolkitJoined[] = {"-style=", "-stylesheet=", "-qmljsdebugger="};
+// The editor's own options besides help and version.
+constexpr const char* kEditorOptions[] = {"--restore"};
+
+template <std::size_t N>
+bool IsOneOf(const char* arg, const char* const (&names)[N]) {
+  for (const char* name : names) {
+    if (std::strcmp(arg, name) == 0) return true;
+  }
+  return false;
+}
+
+// The usage error in the arguments, checked before the toolkit starts;
+// empty when there is none.
+std::string UsageError(int argc, char* argv[]) {
+  for (int i = 1; i < argc; ++i) {
+    const char* arg = argv[i];
+    if (std::strcmp(arg, "--") == 0) break;  // only FILEs follow
+    if (arg[0] != '-' || arg[1] == '\0' || IsOneOf(arg, kEditorOptions)) continue;
+    const char* name = arg[1] == '-' ? arg + 1 : arg;
+    if (IsOneOf(name, kToolkitValued)) {
+      if (i + 1 == argc) return std::string("option '") + arg + "' needs a value";
+      ++i;
+      continue;
+    }
+    if (IsOneOf(name, kToolkitFlags)) continue;
+    bool joined = false;
+    for (const char* prefix : kToolkitJoined) {
+      joined = joined || std::strncmp(name, prefix, std::strlen(prefix)) == 0;
+    }
+    if (!joined) return std::string("unknown option '") + arg + "'";
+  }
+  return {};
 }
 
 // The files among the arguments the toolkit left, and whether --restore was
@@ -154,6 +216,10 @@ int main(int argc, char* argv[]) {
       return kExitOk;
     case Early::kRun:
       break;
+  }
+  if (const std::string error = UsageError(argc, argv); !error.empty()) {
+    std::fprintf(stderr, "palorin: %s\nTry 'palorin --help'.\n", error.c_str());
+    return kExitUsage;
   }
   // The last resort: every handler's failure reaches the error box through
   // the dispatch, so only a failure outside any handler (start-up, say)

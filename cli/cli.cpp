@@ -8,7 +8,9 @@
 
 namespace palorin::cli {
 
-int Main(const std::vector<std::string>& args, Io& io) {
+namespace {
+
+int RunCommand(const std::vector<std::string>& args, Io& io) {
   if (args.empty()) {
     io.err << kToolHelp;
     return kExitUsage;
@@ -28,7 +30,7 @@ int Main(const std::vector<std::string>& args, Io& io) {
       io.out << kToolHelp;
       return kExitOk;
     }
-    return Main({rest[0], "--help"}, io);
+    return RunCommand({rest[0], "--help"}, io);
   }
   if (command == "render") return RunRender(rest, io);
   if (command == "info") return RunInfo(rest, io);
@@ -39,6 +41,23 @@ int Main(const std::vector<std::string>& args, Io& io) {
   io.err << "palorin-cli: unknown command '" << command << "'\n"
          << "Try 'palorin-cli --help'.\n";
   return kExitUsage;
+}
+
+}  // namespace
+
+int Main(const std::vector<std::string>& args, Io& io) {
+  const int status = RunCommand(args, io);
+  // What a command prints is its result: output that could not all be
+  // written (a full disk, a closed pipe) is a failure, whichever write met
+  // it. A command that failed already has said why.
+  io.out.flush();
+  if (!io.out && status == kExitOk) {
+    io.err << "palorin-cli";
+    if (!args.empty() && args[0].rfind('-', 0) != 0) io.err << " " << args[0];
+    io.err << ": writing to standard output failed\n";
+    return kExitFailure;
+  }
+  return status;
 }
 
 }  // namespace palorin::cli

@@ -14,7 +14,5 @@ extern const std::string_view kAnimateHelp;
 extern const std::string_view kLinkHelp;
 // play's help: its own lines, then the editor's actions from the action table.
 std::string PlayHelp();
-// What a link's fragment starts with: the version of its encoding.
-inline constexpr std::string_view kLinkPrefix = "p1.";
 
 }  // namespace palorin::cli

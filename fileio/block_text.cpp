@@ -109,9 +109,12 @@ std::int32_t LoadedCount(std::string_view countText, std::string_view fileName) 
 void LoadDataSection(const TextBuffer& buffer, core::PlacementLog& log, std::int32_t& loadPos,
                      std::string_view fileName) {
   const std::int64_t header = buffer.IndexOfLine(kDataSectionLine);
-  const std::size_t firstLine = header < 0 ? 0 : static_cast<std::size_t>(header) + 1;
-  for (std::size_t i = firstLine; i < buffer.Lines.size(); ++i) {
-    const std::string_view line = buffer.Lines[i];
+  auto at = buffer.Lines.begin();
+  if (header >= 0) {
+    for (std::int64_t i = 0; i <= header; ++i) ++at;
+  }
+  for (; at != buffer.Lines.end(); ++at) {
+    const std::string_view line = at.view();
     if (line == kEndLine) break;
     const std::size_t groups = line.size() / kEntryLength;
     for (std::size_t g = 0; g < groups; ++g) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "base/ascii.h"
 #include "base/error.h"
@@ -63,36 +64,163 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
 
 }  // namespace
 
-void TextBuffer::SetText(std::string_view bytes) {
+std::string_view TextLines::const_iterator::view() const {
+  return std::string_view(lines_->text_).substr(offset_, lines_->Length(line_));
+}
+
+TextLines::const_iterator& TextLines::const_iterator::operator++() {
+  offset_ += lines_->Length(line_);
+  ++line_;
+  return *this;
+}
+
+TextLines& TextLines::operator=(const std::vector<std::string>& lines) {
+  TextLines made;
+  for (const std::string& line : lines) made.push_back(line);
+  *this = std::move(made);
+  return *this;
+}
+
+TextLines::operator std::vector<std::string>() const {
   std::vector<std::string> lines;
+  lines.reserve(size());
+  for (auto line = begin(); line != end(); ++line) lines.emplace_back(line.view());
+  return lines;
+}
+
+std::size_t TextLines::Length(std::size_t i) const {
+  if (lengths_[i] != kLongLine) return lengths_[i];
+  const auto at =
+      std::lower_bound(long_.begin(), long_.end(), std::pair<std::size_t, std::size_t>(i, 0));
+  return at->second;
+}
+
+std::size_t TextLines::Start(std::size_t i) const {
+  const std::size_t first = i - i % kBlockLines;
+  std::size_t offset = blockStarts_[first / kBlockLines];
+  for (std::size_t j = first; j < i; ++j) offset += Length(j);
+  return offset;
+}
+
+std::string_view TextLines::operator[](std::size_t i) const {
+  if (i >= size()) return {};
+  return std::string_view(text_).substr(Start(i), Length(i));
+}
+
+void TextLines::clear() {
+  text_.clear();
+  lengths_.clear();
+  long_.clear();
+  blockStarts_.clear();
+}
+
+void TextLines::push_back(std::string_view line) {
+  const std::size_t i = size();
+  if (i % kBlockLines == 0) blockStarts_.push_back(text_.size());
+  if (line.size() >= kLongLine) {
+    long_.emplace_back(i, line.size());
+    lengths_.push_back(kLongLine);
+  } else {
+    lengths_.push_back(static_cast<std::uint8_t>(line.size()));
+  }
+  text_.append(line);
+}
+
+void TextLines::AssignSplit(std::string bytes) {
+  TextLines made;
+  // Exactly as many line lengths as there will be lines, so that a large
+  // file is stored without the slack of growing.
+  const auto ends = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+  const bool openLast = !bytes.empty() && bytes.back() != '\n';
+  made.lengths_.reserve(ends + (openLast ? 1 : 0));
+  made.blockStarts_.reserve((ends + 1) / kBlockLines + 1);
+  // The characters move down over the line ends they lose, in place.
+  std::size_t kept = 0;
   std::size_t begin = 0;
+  const auto keep = [&](std::size_t from, std::size_t length) {
+    const std::size_t i = made.size();
+    if (i % kBlockLines == 0) made.blockStarts_.push_back(kept);
+    if (length >= kLongLine) {
+      made.long_.emplace_back(i, length);
+      made.lengths_.push_back(kLongLine);
+    } else {
+      made.lengths_.push_back(static_cast<std::uint8_t>(length));
+    }
+    if (kept != from && length > 0) std::memmove(bytes.data() + kept, bytes.data() + from, length);
+    kept += length;
+  };
   while (begin < bytes.size()) {
     const std::size_t lf = bytes.find('\n', begin);
-    if (lf == std::string_view::npos) {
-      lines.emplace_back(bytes.substr(begin));
+    if (lf == std::string::npos) {
+      keep(begin, bytes.size() - begin);
       break;
     }
     std::size_t end = lf;
     if (end > begin && bytes[end - 1] == '\r') --end;
-    lines.emplace_back(bytes.substr(begin, end - begin));
+    keep(begin, end - begin);
     begin = lf + 1;
   }
-  Lines = std::move(lines);
+  bytes.resize(kept);
+  // Empty lines leave the characters' storage mostly unused.
+  if (bytes.capacity() > 2 * kept) bytes.shrink_to_fit();
+  made.text_ = std::move(bytes);
+  *this = std::move(made);
 }
+
+std::pair<TextLines::const_iterator, std::int64_t> TextLines::LineAtPosition(
+    std::int64_t pos) const {
+  // Line i starts at Start(i) + 2 i in the count with line ends: the last
+  // block starting at or before `pos` holds it, if any line does.
+  if (empty()) return {end(), 0};
+  const auto blockPosition = [this](std::size_t b) {
+    return static_cast<std::int64_t>(blockStarts_[b] + 2 * b * kBlockLines);
+  };
+  std::size_t low = 0, high = blockStarts_.size();
+  while (high - low > 1) {
+    const std::size_t mid = low + (high - low) / 2;
+    if (blockPosition(mid) <= pos) {
+      low = mid;
+    } else {
+      high = mid;
+    }
+  }
+  const_iterator line(this, low * kBlockLines, blockStarts_[low]);
+  std::int64_t lineStart = blockPosition(low);
+  for (; line != end(); ++line) {
+    const auto lineEnd = lineStart + static_cast<std::int64_t>(Length(line.index())) + 2;
+    if (pos < lineEnd) break;
+    lineStart = lineEnd;
+  }
+  return {line, lineStart};
+}
+
+bool operator==(const TextLines& a, const TextLines& b) {
+  return a.lengths_ == b.lengths_ && a.long_ == b.long_ && a.text_ == b.text_;
+}
+
+bool operator==(const TextLines& a, const std::vector<std::string>& b) {
+  if (a.size() != b.size()) return false;
+  auto line = a.begin();
+  for (const std::string& other : b) {
+    if (line.view() != other) return false;
+    ++line;
+  }
+  return true;
+}
+
+void TextBuffer::SetText(std::string_view bytes) { Lines.AssignSplit(std::string(bytes)); }
 
 void TextBuffer::LoadFromFile(const std::string& path) {
   std::string bytes;
   if (!ReadWholeFile(path, bytes)) throw Error(FormatMessage(messages::kCannotOpen, path));
-  SetText(bytes);
+  Lines.AssignSplit(std::move(bytes));
 }
 
 std::string TextBuffer::Bytes() const {
-  std::size_t size = 0;
-  for (const std::string& line : Lines) size += line.size() + kLineEnd.size();
   std::string out;
-  out.reserve(size);
-  for (const std::string& line : Lines) {
-    out += line;
+  out.reserve(Lines.TextSize() + kLineEnd.size() * Lines.size());
+  for (auto line = Lines.begin(); line != Lines.end(); ++line) {
+    out += line.view();
     out += kLineEnd;
   }
   return out;
@@ -104,8 +232,8 @@ void TextBuffer::SaveToFile(const std::string& path) const {
 }
 
 std::int64_t TextBuffer::IndexOfLine(std::string_view line) const {
-  for (std::size_t i = 0; i < Lines.size(); ++i) {
-    if (EqualsIgnoringAsciiCase(Lines[i], line)) return static_cast<std::int64_t>(i);
+  for (auto at = Lines.begin(); at != Lines.end(); ++at) {
+    if (EqualsIgnoringAsciiCase(at.view(), line)) return static_cast<std::int64_t>(at.index());
   }
   return -1;
 }
@@ -127,19 +255,15 @@ std::string TextBuffer::Read(std::int64_t pos, std::int64_t n) const {
     n += pos;
     pos = 0;
   }
-  // Walk to the line holding `pos`; every line is at least its two line-end
-  // characters long, so this is linear in `pos` at worst.
-  std::int64_t lineStart = 0;
-  for (const std::string& line : Lines) {
-    const auto textLength = static_cast<std::int64_t>(line.size());
+  auto [line, lineStart] = Lines.LineAtPosition(pos);
+  for (; line != Lines.end() && n > 0; ++line) {
+    const std::string_view text = line.view();
+    const auto textLength = static_cast<std::int64_t>(text.size());
     const std::int64_t lineEnd = lineStart + textLength + 2;
-    if (pos < lineEnd) {
-      for (std::int64_t p = pos; p < lineEnd && n > 0; ++p, --n, ++pos) {
-        const std::int64_t offset = p - lineStart;
-        out += offset < textLength ? line[static_cast<std::size_t>(offset)]
-                                   : kLineEnd[static_cast<std::size_t>(offset - textLength)];
-      }
-      if (n == 0) break;
+    for (; pos < lineEnd && n > 0; ++pos, --n) {
+      const std::int64_t offset = pos - lineStart;
+      out += offset < textLength ? text[static_cast<std::size_t>(offset)]
+                                 : kLineEnd[static_cast<std::size_t>(offset - textLength)];
     }
     lineStart = lineEnd;
   }

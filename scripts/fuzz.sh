@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Builds both fuzz targets (preset fuzz, clang-14) and runs each for SECONDS
+# Builds the fuzz targets (preset fuzz, clang-14) and runs each for SECONDS
 # (default 30) on its corpus: load_fuzzer on fuzz/corpus, play_fuzzer on the
-# play scripts in tests/cli/data. What the fuzzer finds new goes to a
-# temporary folder, so the corpus in the tree stays as it is; a crash leaves
-# its input in build/fuzz/findings and fails the run.
+# play scripts in tests/cli/data, link_fuzzer on fuzz/link_corpus. What the
+# fuzzer finds new goes to a temporary folder, so the corpus in the tree stays
+# as it is; a crash leaves its input in build/fuzz/findings and fails the run.
 #   scripts/fuzz.sh [SECONDS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,7 +15,7 @@ cmake --build --preset fuzz -j "$(nproc)"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/load" "$work/play" "$work/play-seeds" build/fuzz/findings
+mkdir -p "$work/load" "$work/play" "$work/link" "$work/play-seeds" build/fuzz/findings
 cp tests/cli/data/*.play "$work/play-seeds/"
 
 run() {  # NAME SEEDS
@@ -25,3 +25,4 @@ run() {  # NAME SEEDS
 }
 run load fuzz/corpus
 run play "$work/play-seeds"
+run link fuzz/link_corpus

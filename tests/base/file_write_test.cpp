@@ -1,15 +1,21 @@
 #include "base/file_write.h"
 
+#include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -301,6 +307,105 @@ TEST_F(WriteFileReplacingTest, AWriteFailingPartWayKeepsTheExistingFile) {
   EXPECT_EQ(message, kWriteFailed);
   EXPECT_EQ(ReadBytes(Path("keep.txt")), "precious");
   EXPECT_EQ(Entries(), std::set<std::string>{"keep.txt"});
+}
+
+// The attribute's value, or nothing when the file has none.
+std::optional<std::string> Attribute(const std::string& path, const char* name) {
+  std::string value(4096, '\0');
+  const ssize_t n = ::getxattr(path.c_str(), name, value.data(), value.size());
+  if (n < 0) return std::nullopt;
+  value.resize(static_cast<std::size_t>(n));
+  return value;
+}
+
+TEST_F(WriteFileReplacingTest, AReplacedFileKeepsItsExtendedAttributesAndAccessList) {
+  const std::string file = Path("tagged.pln");
+  Write(file, "old");
+  if (::setxattr(file.c_str(), "user.test", "kept", 4, 0) != 0) {
+    ASSERT_TRUE(errno == ENOTSUP || errno == EPERM) << std::strerror(errno);
+    GTEST_SKIP() << "this file system refuses user extended attributes";
+  }
+  // An access list giving user 4001 read: owner rw, named user r, group r,
+  // mask r, others nothing (version 2 of the kernel's format).
+  const unsigned char acl[] = {2,    0, 0, 0,                           //
+                               1,    0, 6, 0, 0xff, 0xff, 0xff, 0xff,   // owner
+                               2,    0, 4, 0, 0xa1, 0x0f, 0,    0,      // user 4001
+                               4,    0, 4, 0, 0xff, 0xff, 0xff, 0xff,   // group
+                               0x10, 0, 4, 0, 0xff, 0xff, 0xff, 0xff,   // mask
+                               0x20, 0, 0, 0, 0xff, 0xff, 0xff, 0xff};  // others
+  const bool withAcl = ::setxattr(file.c_str(), "system.posix_acl_access", acl, sizeof acl, 0) == 0;
+  const std::optional<std::string> aclBefore = Attribute(file, "system.posix_acl_access");
+  struct stat before {};
+  ASSERT_EQ(::stat(file.c_str(), &before), 0);
+
+  WriteFileReplacing(file, "new", kCannot, kWriteFailed);
+
+  struct stat after {};
+  ASSERT_EQ(::stat(file.c_str(), &after), 0);
+  EXPECT_NE(after.st_ino, before.st_ino) << "the file was written in place, not replaced";
+  EXPECT_EQ(ReadBytes(file), "new");
+  EXPECT_EQ(Attribute(file, "user.test"), "kept");
+  if (withAcl) {
+    EXPECT_EQ(Attribute(file, "system.posix_acl_access"), aclBefore);
+    EXPECT_EQ(after.st_mode & 07777, before.st_mode & 07777);
+  }
+  EXPECT_EQ(Entries(), std::set<std::string>{"tagged.pln"});
+}
+
+// A file written in place (here: it has a second name) whose new content
+// finds no room keeps its old content whole, rather than being cut first.
+TEST_F(WriteFileReplacingTest, AFileWrittenInPlaceSurvivesAFullDisk) {
+  const std::string file = Path("linked.pln");
+  const std::string old(1000, 'o');
+  Write(file, old);
+  ASSERT_EQ(::link(file.c_str(), Path("second-name.pln").c_str()), 0);
+  std::string message;
+  {
+    const test::ScopedFileSizeLimit limit(4096);
+    ASSERT_TRUE(limit.applied());
+    message = ErrorOf(file, std::string(100000, 'n'));
+  }
+  EXPECT_EQ(message, kWriteFailed);
+  EXPECT_EQ(ReadBytes(file), old);
+  EXPECT_EQ(Entries(), (std::set<std::string>{"linked.pln", "second-name.pln"}));
+
+  // With room it takes the new content, shorter or longer.
+  WriteFileReplacing(file, "short", kCannot, kWriteFailed);
+  EXPECT_EQ(ReadBytes(Path("second-name.pln")), "short");
+  WriteFileReplacing(file, std::string(5000, 'l'), kCannot, kWriteFailed);
+  EXPECT_EQ(ReadBytes(Path("second-name.pln")), std::string(5000, 'l'));
+}
+
+// What a killed save left goes at the next save of the same file; a save
+// still at work (its file locked), one just begun (its file new) and other
+// files' temporaries stay.
+TEST_F(WriteFileReplacingTest, TheNextSaveRemovesTheStaleTemporariesOfItsFile) {
+  const std::string file = Path("picture.pln");
+  const std::string prefix = TemporaryPrefix(file);
+  ASSERT_EQ(prefix.rfind(".palorin-", 0), 0u);
+  EXPECT_EQ(prefix, TemporaryPrefix(Path("../elsewhere/picture.pln")));
+  EXPECT_NE(prefix, TemporaryPrefix(Path("other.pln")));
+  const std::string killed = prefix + "Killed";
+  const std::string fresh = prefix + "Fresh1";
+  const std::string held = prefix + "HeldOn";
+  const std::string others = TemporaryPrefix(Path("other.pln")) + "Killed";
+  const std::string oldStyle = ".palorin-Killed";
+  const timespec twoMinutesAgo[2] = {{::time(nullptr) - 120, 0}, {::time(nullptr) - 120, 0}};
+  for (const std::string& name : {killed, fresh, held, others, oldStyle}) {
+    Write(Path(name), "left");
+    if (name != fresh) {
+      ASSERT_EQ(::utimensat(AT_FDCWD, Path(name).c_str(), twoMinutesAgo, 0), 0);
+    }
+  }
+  const int lock = ::open(Path(held).c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(lock, 0);
+  ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
+
+  WriteFileReplacing(file, "saved", kCannot, kWriteFailed);
+  ::close(lock);
+
+  EXPECT_EQ(ReadBytes(file), "saved");
+  EXPECT_EQ(Entries(), (std::set<std::string>{"picture.pln", fresh, held, others, oldStyle}));
 }
 
 }  // namespace

@@ -718,11 +718,11 @@ TEST(Link, AFullPictureSpreadOverTheAreaFitsInALink) {
   WriteFile(file, native.Bytes());
   const auto run = RunCli({"link", "--base", "https://example.org/palorin/", file});
   ASSERT_EQ(run.status, kExitOk) << run.err;
-  EXPECT_EQ(run.out.rfind("https://example.org/palorin/#p1.", 0), 0u);
+  EXPECT_EQ(run.out.rfind("https://example.org/palorin/#p2.", 0), 0u);
   EXPECT_LT(run.out.size(), 36000u);
   EXPECT_EQ(run.out.find_first_not_of(
                 "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_\n",
-                run.out.find("#p1.") + 4),
+                run.out.find("#p2.") + 4),
             std::string::npos);
 }
 

@@ -68,7 +68,8 @@ TEST(NativeWriter, FifteenEntriesToALine) {
     TextBuffer b;
     AppendNativeFile(b, LogOf(n));
     ASSERT_EQ(b.Lines[3], CountLine(n - 1));
-    const Lines data(b.Lines.begin() + 5, b.Lines.end() - 1);
+    const Lines all = b.Lines;
+    const Lines data(all.begin() + 5, all.end() - 1);
     ASSERT_EQ(data.size(), static_cast<std::size_t>((n + 14) / 15)) << n;
     for (std::size_t i = 0; i + 1 < data.size(); ++i) EXPECT_EQ(data[i].size(), 75u) << n;
     EXPECT_EQ(data.back().size(), static_cast<std::size_t>(n % 15 == 0 ? 75 : n % 15 * 5)) << n;
@@ -113,7 +114,8 @@ TEST(CompatibleWriter, PartHeaderAndSlotRange) {
   TextBuffer b;
   AppendCompatibleFile(b, log, "2", flags);
   ASSERT_GE(b.Lines.size(), 9u);
-  EXPECT_EQ(Lines(b.Lines.begin(), b.Lines.begin() + 8),
+  const Lines all = b.Lines;
+  EXPECT_EQ(Lines(all.begin(), all.begin() + 8),
             (Lines{kSeparator, "[Var]:BRW_001", "[Writing OS]:Win32", "[Browser]:None",
                    "[Count]: 2500", "[No]:2", "[fflug]:1", "[DSection]"}));
   // Slots 2000..2500: 501 entries, 34 lines (the last with 6).

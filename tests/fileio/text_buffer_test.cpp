@@ -2,11 +2,14 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "base/error.h"
 #include "tests/support/error_of.h"
@@ -101,6 +104,44 @@ TEST(TextBufferSearch, LooksAtTheNext150CharactersOnly) {
   EXPECT_EQ(Make({"r]", ":"}).Search("r]:", 0), -1);
 }
 
+// The store keeps lengths under 255 in a byte and longer ones apart, and
+// every 64th line's offset: lines of both kinds around those boundaries
+// must read back as the plain list of strings they were made from, by
+// index, by iteration, by whole-line lookup and character by character.
+TEST(TextBufferStore, ReadsBackAsThePlainLinesAcrossLengthsAndBlocks) {
+  std::mt19937 random(7);
+  const std::size_t lengths[] = {0, 1, 2, 254, 255, 256, 1000};
+  for (const std::size_t count : {1u, 63u, 64u, 65u, 130u}) {
+    Lines plain;
+    for (std::size_t i = 0; i < count; ++i) {
+      std::string line(lengths[random() % std::size(lengths)], '.');
+      for (char& c : line) c = static_cast<char>('a' + random() % 26);
+      plain.push_back(line);
+    }
+    plain.back() = "Last Line";
+    std::string text;
+    for (const std::string& line : plain) text += line + "\r\n";
+
+    for (const bool split : {false, true}) {
+      SCOPED_TRACE(testing::Message() << count << " lines, " << (split ? "split" : "added"));
+      TextBuffer b;
+      if (split) {
+        b.SetText(text);
+      } else {
+        for (const std::string& line : plain) b.Add(line);
+      }
+      ASSERT_EQ(b.Lines.size(), plain.size());
+      for (std::size_t i = 0; i < plain.size(); ++i) ASSERT_EQ(b.Lines[i], plain[i]) << i;
+      EXPECT_EQ(Lines(b.Lines), plain);
+      EXPECT_EQ(b.Bytes(), text);
+      EXPECT_EQ(b.IndexOfLine("LAST LINE"), static_cast<std::int64_t>(count - 1));
+      for (std::size_t pos = 0; pos < text.size(); pos += 37) {
+        ASSERT_EQ(b.Read(static_cast<std::int64_t>(pos), 300), text.substr(pos, 300)) << pos;
+      }
+    }
+  }
+}
+
 // A file of `size` zero bytes that takes no room on the disk.
 void MakeSparse(const fs::path& path, std::int64_t size) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
@@ -157,6 +198,49 @@ TEST_F(TextBufferFileTest, AFailedSaveLeavesTheExistingFileAsItWas) {
   EXPECT_EQ(ErrorOf([&] { b.SaveToFile(file.string()); }),
             "ﾌｧｲﾙ " + file.string() + " を作成できません");
   EXPECT_EQ(ReadBytes(file), "old bytes");
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// The largest file a load reads, all of it empty lines, is the most lines a
+// buffer holds: loading it must stay within four times the file's size. A
+// child process loads it, so that its peak memory is the load's alone.
+TEST_F(TextBufferFileTest, TheLargestFileOfEmptyLinesLoadsInLittleMemory) {
+  if (kSanitized) GTEST_SKIP() << "the address sanitizer's own memory would be measured";
+  const fs::path file = dir / "empty-lines.txt";
+  {
+    std::ofstream out(file, std::ios::binary);
+    const std::string chunk(1 << 20, '\n');
+    for (std::int64_t i = 0; i < TextBuffer::kMaxFileBytes / (1 << 20); ++i) out << chunk;
+    ASSERT_TRUE(out.flush());
+  }
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    TextBuffer b;
+    b.LoadFromFile(file.string());
+    ::_exit(static_cast<std::int64_t>(b.Lines.size()) == TextBuffer::kMaxFileBytes &&
+                    b.Lines.back().empty()
+                ? 0
+                : 1);
+  }
+  int status = 0;
+  rusage usage{};
+  ASSERT_EQ(::wait4(child, &status, 0, &usage), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the lines did not load as they are";
+  const std::int64_t peakBytes = std::int64_t{usage.ru_maxrss} * 1024;
+  EXPECT_LT(peakBytes, 4 * TextBuffer::kMaxFileBytes) << peakBytes / (1 << 20) << " MiB";
 }
 
 TEST_F(TextBufferFileTest, AFolderThatDoesNotExistCannotBeCreatedIn) {
