@@ -10,12 +10,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <optional>
+#include <string>
 #include <exception>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "base/version.h"
+#include "forms/dispatch.h"
 #include "forms/recovery.h"
 #include "ui/editor.h"
 #include "ui/look.h"
@@ -40,13 +44,18 @@ constexpr const char* kHelp =
     "                 seconds before it was killed); the copy is\n"
     "                 $XDG_STATE_HOME/palorin/recovery.pln, by default\n"
     "                 ~/.local/state/palorin/recovery.pln\n"
+    "      --restore N  open number N of the list below instead (1: the newest)\n"
+    "      --restore --list  list the recovery copy and the local history,\n"
+    "                 newest first and numbered, and exit\n"
     "  -h, --help     show this help and exit\n"
     "      --version  show the version and exit\n"
     "      --         every argument after it is a FILE\n"
     "\n"
     "The editor keeps that recovery copy of the picture being edited, written\n"
     "at most 2 seconds after each change and when it ends; with several editors\n"
-    "running, the last change wins.\n"
+    "running, the last change wins. Beside it, in history/, it keeps the picture\n"
+    "as it was before each ReSet, before each load over a picture and when its\n"
+    "first copy replaces another editor's: the newest 20 of those stay.\n"
     "\n"
     "The toolkit's own options (-platform, -display, -style ...) are understood\n"
     "too. Exit status: 0 the editor was closed, 1 it could not start, 2 bad\n"
@@ -95,7 +104,7 @@ constexpr const char* kToolkitFlags[] = {"-reverse", "-widgetcount", "-testabili
                                          "-sync",    "-nograb",      "-dograb"};
 constexpr const char* kToolkitJoined[] = {"-style=", "-stylesheet=", "-qmljsdebugger="};
 // The editor's own options besides help and version.
-constexpr const char* kEditorOptions[] = {"--restore"};
+constexpr const char* kEditorOptions[] = {"--restore", "--list"};
 
 template <std::size_t N>
 bool IsOneOf(const char* arg, const char* const (&names)[N]) {
@@ -128,10 +137,28 @@ std::string UsageError(int argc, char* argv[]) {
   return {};
 }
 
-// The files among the arguments the toolkit left, and whether --restore was
-// given. An option the editor does not know goes into `bad`, and then no file
-// is returned.
-QStringList FileArguments(const QStringList& arguments, QString& bad, bool& restore) {
+// What --restore asks for: which kept picture to open (1: the newest), or
+// the list of them.
+struct Restore {
+  bool asked = false;
+  bool list = false;
+  int number = 1;
+};
+
+// A number of kept pictures: 1 to 999, in decimal digits alone.
+bool KeptNumber(const QString& text, int& number) {
+  if (text.isEmpty() || text.size() > 3) return false;
+  for (const QChar c : text) {
+    if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
+  }
+  number = text.toInt();
+  return number >= 1;
+}
+
+// The files among the arguments the toolkit left, and what --restore asks
+// (with --list or a number right after it). An option the editor does not
+// know goes into `bad`, and then no file is returned.
+QStringList FileArguments(const QStringList& arguments, QString& bad, Restore& restore) {
   QStringList files;
   bool onlyFiles = false;
   for (qsizetype i = 1; i < arguments.size(); ++i) {
@@ -139,7 +166,13 @@ QStringList FileArguments(const QStringList& arguments, QString& bad, bool& rest
     if (!onlyFiles && argument == QStringLiteral("--")) {
       onlyFiles = true;
     } else if (!onlyFiles && argument == QStringLiteral("--restore")) {
-      restore = true;
+      restore.asked = true;
+      if (i + 1 < arguments.size() && arguments[i + 1] == QStringLiteral("--list")) {
+        restore.list = true;
+        ++i;
+      } else if (i + 1 < arguments.size() && KeptNumber(arguments[i + 1], restore.number)) {
+        ++i;
+      }
     } else if (!onlyFiles && argument.size() > 1 && argument.startsWith(QLatin1Char('-'))) {
       bad = argument;
       return {};
@@ -148,6 +181,43 @@ QStringList FileArguments(const QStringList& arguments, QString& bad, bool& rest
     }
   }
   return files;
+}
+
+// Whether the arguments ask only for the list of kept pictures, which needs
+// no display: "--restore --list" and nothing else the editor would open.
+bool ListOnly(int argc, char* argv[]) {
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (std::strcmp(argv[i], "--") == 0) return false;
+    if (std::strcmp(argv[i], "--restore") == 0 && std::strcmp(argv[i + 1], "--list") == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Prints the recovery copy and the local history, newest first, numbered as
+// --restore N takes them.
+int ListKept() {
+  const std::string recovery = palorin::forms::RecoveryPath();
+  if (recovery.empty()) {
+    std::fputs("palorin: no home folder to find the recovery copy in\n", stderr);
+    return kExitFailure;
+  }
+  const std::vector<palorin::forms::KeptPicture> kept = palorin::forms::ListKept(recovery);
+  if (kept.empty()) std::printf("No picture is kept in %s\n", recovery.c_str());
+  int number = 0;
+  for (const palorin::forms::KeptPicture& picture : kept) {
+    std::tm local{};
+    ::localtime_r(&picture.time.tv_sec, &local);
+    char when[32];
+    std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", &local);
+    std::string blocks = picture.blocks < 0    ? "cannot be read"
+                         : picture.blocks == 1 ? "1 block"
+                                               : std::to_string(picture.blocks) + " blocks";
+    std::printf("%3d  %s  %-8s  %-14s  %s\n", ++number, when,
+                picture.isCopy ? "copy" : "history", blocks.c_str(), picture.path.c_str());
+  }
+  return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kExitOk : kExitFailure;
 }
 
 // The toolkit's messages while it starts. With no display to reach, every
@@ -221,6 +291,7 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "palorin: %s\nTry 'palorin --help'.\n", error.c_str());
     return kExitUsage;
   }
+  if (ListOnly(argc, argv)) return ListKept();
   // The last resort: every handler's failure reaches the error box through
   // the dispatch, so only a failure outside any handler (start-up, say)
   // arrives here; it ends the program with a message instead of an abort.
@@ -229,28 +300,33 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     startUp.Release();
     QString bad;
-    bool restore = false;
+    Restore restore;
     QStringList files = FileArguments(QApplication::arguments(), bad, restore);
     if (!bad.isEmpty()) {
       std::fprintf(stderr, "palorin: unknown option '%s'\nTry 'palorin --help'.\n",
                    bad.toLocal8Bit().constData());
       return kExitUsage;
     }
-    if (restore && !files.isEmpty()) {
+    if (restore.asked && !files.isEmpty()) {
       std::fputs(
           "palorin: --restore opens the recovery copy, not a FILE\n"
           "Try 'palorin --help'.\n",
           stderr);
       return kExitUsage;
     }
-    // The recovery copy opens as a FILE named on the command line would.
-    if (restore) {
+    // The kept picture opens as a FILE named on the command line would; one
+    // that cannot be read is set aside and the error box says so.
+    std::optional<std::string> restoreError;
+    if (restore.asked) {
       const std::string recovery = palorin::forms::RecoveryPath();
       if (recovery.empty()) {
         std::fputs("palorin: no home folder to find the recovery copy in\n", stderr);
         return kExitFailure;
       }
-      files.append(QString::fromStdString(recovery));
+      const palorin::forms::RestoreChoice choice =
+          palorin::forms::ChooseRestore(recovery, restore.number);
+      if (choice.file) files.append(QString::fromStdString(*choice.file));
+      restoreError = choice.error;
     }
     palorin::ui::UseFormLook();
     QApplication::setWindowIcon(palorin::ui::WindowIcon());
@@ -261,6 +337,12 @@ int main(int argc, char* argv[]) {
     editor.Show();
     // The files load once the main window is up, so that an error box
     // appears over it.
+    if (restoreError) {
+      QTimer::singleShot(0, [&prompts, text = *restoreError] {
+        prompts.ShowError(palorin::ui::Editor::ErrorTitle(),
+                          QString::fromStdString(palorin::forms::ErrorBoxText(text)), nullptr);
+      });
+    }
     if (!files.isEmpty()) QTimer::singleShot(0, [&editor, files] { editor.OpenFiles(files); });
     return QApplication::exec();
   } catch (const std::exception& e) {

@@ -31,4 +31,17 @@ expect 1 "$no_display" --style=fusion -reverse -geometry 600x400 picture.pln
 # After -- every argument is a FILE.
 expect 1 "$no_display" -- --bogus
 expect 1 "$no_display" --restore
+expect 1 "$no_display" --restore 2
+
+# The list of kept pictures needs no display.
+state=$(mktemp -d)
+trap 'rm -rf "$state"' EXIT
+mkdir -p "$state/palorin/history"
+printf 'not a picture' >"$state/palorin/history/20261207T080000.000Z.pln"
+listed=$(env -u DISPLAY XDG_STATE_HOME="$state" QT_QPA_PLATFORM=xcb "$palorin" --restore --list) ||
+  { echo "FAIL: --restore --list: status $?" >&2; failures=$((failures + 1)); }
+if [[ $listed != *"  1  "*"history   cannot be read"*"20261207T080000.000Z.pln" ]]; then
+  echo "FAIL: --restore --list said: $listed" >&2
+  failures=$((failures + 1))
+fi
 exit $((failures > 0))
