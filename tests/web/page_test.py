@@ -112,7 +112,7 @@ class PageTest(unittest.TestCase):
 
     def canvas_rgb(self):
         data = self.js("""
-            const c = document.getElementById('Image1');
+            const c = document.getElementById('Form1-Image1');
             const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
             let s = '';
             for (let i = 0; i < d.length; i += 4) s += String.fromCharCode(d[i], d[i+1], d[i+2]);
@@ -122,7 +122,7 @@ class PageTest(unittest.TestCase):
     def press(self, x, y):
         # Pointer events at exact drawing-area pixels, through the input
         # pipeline as a mouse would send them.
-        rect = self.js("const r = document.getElementById('Image1').getBoundingClientRect();"
+        rect = self.js("const r = document.getElementById('Form1-Image1').getBoundingClientRect();"
                        "return [r.left, r.top];")
         for kind in ("mouseMoved", "mousePressed", "mouseReleased"):
             self.driver.execute_cdp_cmd("Input.dispatchMouseEvent", {
@@ -135,7 +135,7 @@ class PageTest(unittest.TestCase):
         box.send_keys(text)
 
     def panels(self):
-        return [self.el("Panel%d" % i).text for i in range(3)]
+        return [self.el("Form1-Panel%d" % i).text for i in range(3)]
 
     # --- The desktop's handlers, natively ---------------------------------
     def cli(self, *args, stdin=None):
@@ -164,7 +164,7 @@ class PageTest(unittest.TestCase):
     def tap(self, x, y):
         # A finger on the screen: touch points, which reach the drawing
         # area as pointer events of a touch.
-        rect = self.js("const r = document.getElementById('Image1').getBoundingClientRect();"
+        rect = self.js("const r = document.getElementById('Form1-Image1').getBoundingClientRect();"
                        "return [r.left, r.top];")
         point = {"x": rect[0] + x, "y": rect[1] + y}
         self.driver.execute_cdp_cmd("Input.dispatchTouchEvent",
@@ -176,8 +176,8 @@ class PageTest(unittest.TestCase):
         # By mouse and by touch: a tap places a block as a click does.
         self.open()
         from selenium.webdriver.support.select import Select
-        Select(self.el("Form1-ComboBox1").find_element("xpath", "../select")).select_by_index(2)
-        Select(self.el("Form1-ComboBox6").find_element("xpath", "../select")).select_by_index(4)
+        Select(self.el("Form1-ComboBox1-List")).select_by_index(2)
+        Select(self.el("Form1-ComboBox6-List")).select_by_index(4)
         points = [(100, 100), (124, 100), (250, 200)]
         for i, (x, y) in enumerate(points):
             (self.tap if i == 1 else self.press)(x, y)
@@ -215,11 +215,86 @@ class PageTest(unittest.TestCase):
             self.assertEqual(self.canvas_rgb(), expected, order)
             self.assertFalse(self.el("Form2").is_displayed(), order)
 
+    def errors_shown(self):
+        """Every error box the page shows, closed one after the other."""
+        texts = []
+        for _ in range(20):
+            self.wait(lambda: self.js("return document.getElementById('ErrorBox').open") or
+                      self.js("return window.palorin.errorsQueued()") == 0)
+            if not self.js("return document.getElementById('ErrorBox').open"):
+                return texts
+            texts.append(self.el("ErrorBoxText").text)
+            self.el("ErrorBoxOk").click()
+        self.fail("the error box keeps coming back")
+
+    def test_linked_files_load_on_past_files_that_fail(self):
+        # Each file that cannot be loaded shows its error box, one after the
+        # other, and the files after it still load: the whole series.
+        links = ("wide_1.txt", "missing_a.txt", "garbage.pln", "wide_2.txt")
+        with open(os.path.join(self.site, "garbage.pln"), "wb") as f:
+            f.write(b"[Var]:BRW_001\r\n[Count]:abcde\r\n")
+        self.open(*links)
+        shown = self.errors_shown()
+        result = self.cli("play", "--state", "-",
+                          stdin="".join("load %s\n" % f for f in links))
+        lines = result.stdout.splitlines()
+        self.assertEqual(["error: " + t for t in shown], [l for l in lines if l.startswith("error: ")])
+        self.assertEqual(len(shown), 2, shown)
+        self.assertEqual("state: " + self.js("return window.palorin.stateLine()"),
+                         [l for l in lines if l.startswith("state: ")][-1])
+        self.assertEqual(self.canvas_rgb(), self.cli_render("wide_1.txt", "wide_2.txt"))
+
+    def test_every_control_stands_where_the_layout_puts_it(self):
+        # Within its window's client area, or within its tabbed page: the
+        # place the table gives it, whatever the page's styles do.
+        self.open()
+        self.el("Form1-Button5").click()
+        layout = self.js("return window.palorin.layout()")
+        sheets = [c for c in layout["controls"] if c["kind"] == "sheet"]
+        checked = 0
+        for sheet in sheets:
+            self.el(sheet["id"] + "-Tab").click()
+            for c in layout["controls"]:
+                if c["window"] != sheet["window"] and sheet is not sheets[0]:
+                    continue  # the main window is measured once
+                if c["kind"] in ("sheet", "buffer"):
+                    continue
+                origin_id = self.origin_of(c, layout["controls"])
+                if origin_id.endswith(("TabSheet1", "TabSheet2")) and origin_id != sheet["id"]:
+                    continue  # on the page not shown
+                got = self.js("""
+                    const el = document.getElementById(arguments[0] + '-Frame') ||
+                               document.getElementById(arguments[0]);
+                    // From the origin's inside, within its frame.
+                    const origin = document.getElementById(arguments[1]);
+                    const o = origin.getBoundingClientRect();
+                    const r = el.getBoundingClientRect();
+                    return [r.left - o.left - origin.clientLeft, r.top - o.top - origin.clientTop,
+                            r.width, r.height].map(Math.round);
+                    """, c["id"], origin_id)
+                outer = c["outer"]
+                self.assertEqual(got, [outer["left"], outer["top"], outer["width"], outer["height"]],
+                                 c["id"])
+                checked += 1
+        self.assertGreater(checked, 50)
+
+    @staticmethod
+    def origin_of(control, controls):
+        """The element the table's outer rectangle of a control counts from:
+        its tabbed page, or its window's client area."""
+        by_name = {(c["window"], c["name"]): c for c in controls}
+        parent = by_name.get((control["window"], control["parent"]))
+        while parent is not None:
+            if parent["kind"] == "sheet":
+                return parent["id"]
+            parent = by_name.get((parent["window"], parent["parent"]))
+        return control["window"] + "-Client"
+
     def test_a_native_save_downloads_the_bytes_the_desktop_writes(self):
         self.open("wide_1.txt", "wide_2.txt")
         self.el("Form1-Button5").click()
-        self.el("TabSheet2Tab").click()
-        self.driver.find_element("css selector", "input[name=mode][value='1']").click()
+        self.el("Form2-TabSheet2-Tab").click()
+        self.driver.find_element("css selector", "#Form2-RadioGroup1Item1 input").click()
         self.el("Form2-Button1").click()
         self.assertTrue(self.js("return document.getElementById('SaveBox').open"))
         self.type_into("SaveBoxName", "saved\n")
@@ -240,7 +315,7 @@ class PageTest(unittest.TestCase):
         # A panel's text inside the panel; a box's text inside its field,
         # which ends where the list's arrow begins.
         room = self.js("""
-            const p = document.getElementById('Panel0');
+            const p = document.getElementById('Form1-Panel0');
             const t = p.firstChild.getBoundingClientRect(), r = p.getBoundingClientRect();
             return [t.right, r.right - 1];""")
         self.assertLessEqual(room[0], room[1])
