@@ -170,7 +170,15 @@ val PageEditor::State() {
         }
         break;
       case forms::ControlKind::Shape:
-        if (const forms::Shape* data = ShapeData(f2, row)) shapes.set(id, Css(data->Brush));
+        if (const forms::Shape* data = ShapeData(f2, row)) {
+          // What the bar's colour says, for those who cannot see it.
+          val shape = val::object();
+          shape.set("fill", Css(data->Brush));
+          shape.set("mark", data->Brush == forms::kDoneGreen     ? "done"
+                            : data->Brush == forms::kMissingRed ? "missing"
+                                                                : "");
+          shapes.set(id, shape);
+        }
         break;
       case forms::ControlKind::StatusPanel:
         if (row.item >= 0 && static_cast<std::size_t>(row.item) < f1.StatusBar1().Panels.size()) {

@@ -55,7 +55,8 @@ class PageEditor {
 
   // --- What both windows show ------------------------------------------
   // The forms' data as one object: every box, label colour, panel, the file
-  // window's page, mode, memo and indicators. A box's list is given only
+  // window's page, mode, memo and indicators (each bar's fill, and "done" or
+  // "missing" for a part's green or red). A box's list is given only
   // when it differs from the list this editor gave last.
   emscripten::val State();
   // The picture as RGBA bytes (a view into the module's memory, valid until

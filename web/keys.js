@@ -33,7 +33,7 @@ export function bindKeys(page) {
   document.addEventListener("keydown", (e) => {
     const keys = keysOf(e);
     const row = rows.get(keys);
-    if (!row || page.boxes.modalOpen()) return;
+    if (!row || e.defaultPrevented || page.boxes.modalOpen()) return;
     const focus = focusOf(e.target);
     if (focus === Focus.TextField && row.keysEditText) {
       // The text's own: the browser's undo, redo and copy (Ctrl+Y redoes

@@ -4,6 +4,8 @@
 // Nothing here decides what the windows show.
 
 const $ = (id) => document.getElementById(id);
+// The window's face as the editor's state names it.
+const kFace = "var(--face)";
 
 export function createView(page) {
   const canvas = $("Form1-Image1");
@@ -30,6 +32,7 @@ export function createView(page) {
     // The list is seen only through its arrow, and stays with no entry
     // selected, so that choosing the entry already shown is a choice too.
     box.select.selectedIndex = -1;
+    box.select.dataset.index = String(data.index);
     if (box.input.value !== data.text) box.input.value = data.text;
     box.select.disabled = box.input.disabled = !data.enabled;
     box.frame.classList.toggle("disabled", !data.enabled);
@@ -55,15 +58,27 @@ export function createView(page) {
       const el = $(id);
       setText(el, label.caption);
       el.style.color = label.colour;
+      // A text in the window's face cannot be seen: nor is it there to read.
+      el.style.visibility = label.colour === kFace ? "hidden" : "";
     }
-    for (const [id, fill] of Object.entries(s.shapes)) $(id).style.background = fill;
+    for (const [id, shape] of Object.entries(s.shapes)) {
+      const bar = $(id);
+      bar.style.background = shape.fill;
+      bar.setAttribute("aria-hidden", String(shape.mark === ""));
+      bar.setAttribute("aria-label", shape.mark === "missing" ? `${bar.dataset.name}: not yet`
+                                                            : bar.dataset.name);
+    }
     for (const [id, text] of Object.entries(s.panels)) setText($(id), text);
 
     $("Form2").hidden = !s.fileVisible;
     for (const sheet of document.querySelectorAll("#Form2 .sheet")) {
       const shown = Number(sheet.dataset.page) === s.page;
+      const tab = $(`${sheet.id}-Tab`);
       sheet.hidden = !shown;
-      $(`${sheet.id}-Tab`).classList.toggle("active", shown);
+      tab.classList.toggle("active", shown);
+      // The tabs are one stop for Tab, the arrows move between them.
+      tab.setAttribute("aria-selected", String(shown));
+      tab.tabIndex = shown ? 0 : -1;
     }
     for (const radio of document.querySelectorAll("#Form2 .radio input")) {
       radio.checked = Number(radio.value) === s.saveMode;
@@ -71,8 +86,22 @@ export function createView(page) {
     $("Form2-GroupBox1").disabled = !s.group1Enabled;
     const memo = $("Form2-Memo1");
     if (memo.value !== s.memo) memo.value = s.memo;
+    showCursor();
     page.kept.showEnded(s.ended);
     return s;
+  }
+
+  // The cell cursor over the picture, where a block placed by the keys
+  // would go (shown while the drawing area has the keyboard's focus).
+  const cursor = $(`${canvas.id}-Cursor`);
+  function showCursor() {
+    const c = page.editor.cursor();
+    Object.assign(cursor.style, {
+      left: `${parseFloat(canvas.style.left) + c.left}px`,
+      top: `${parseFloat(canvas.style.top) + c.top}px`,
+      width: `${c.width}px`,
+      height: `${c.height}px`,
+    });
   }
 
   // "File" brings the file window into view.

@@ -319,7 +319,7 @@ class Page:
         for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
                      "--no-first-run", "--disable-background-networking",
                      "--disable-component-update", "--disable-sync",
-                     "--user-data-dir=" + os.path.join(tmp, "profile"), "--window-size=1000,700"):
+                     "--user-data-dir=" + os.path.join(tmp, "profile"), "--window-size=1600,1200"):
             options.add_argument(flag)
         options.set_capability("unhandledPromptBehavior", "ignore")
         self.driver = webdriver.Chrome(service=Service(shutil.which("chromedriver")),
@@ -338,9 +338,6 @@ class Page:
             "return document.documentElement.dataset.palorin") == "ready", 30)
         # The plain file input as the open dialog, which the driver can fill.
         self.driver.execute_script("window.showOpenFilePicker = undefined")
-        self.area = self.driver.execute_script(
-            "const r = document.getElementById('Form1-Image1').getBoundingClientRect();"
-            "return [r.left, r.top];")
         self.saved = {}
 
     def close(self):
@@ -358,9 +355,14 @@ class Page:
         return self.driver.execute_script(PAGE_JS, *args)
 
     def mouse(self, kinds, x, y):
+        # The middle of drawing-area pixel (x, y), however large the page
+        # draws the area.
+        left, top, scale = self.driver.execute_script(
+            "const c = document.getElementById('Form1-Image1');"
+            "const r = c.getBoundingClientRect(); return [r.left, r.top, r.width / c.width];")
         for kind in kinds:
             self.driver.execute_cdp_cmd("Input.dispatchMouseEvent", {
-                "type": kind, "x": self.area[0] + x + 0.5, "y": self.area[1] + y + 0.5,
+                "type": kind, "x": left + (x + 0.5) * scale, "y": top + (y + 0.5) * scale,
                 "button": "left" if kind != "mouseMoved" else "none", "clickCount": 1})
 
     def keys(self, key, code, vk, modifiers):

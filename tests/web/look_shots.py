@@ -49,6 +49,8 @@ def main():
             if time.time() > end:
                 raise SystemExit("the page did not start")
             time.sleep(0.05)
+        # The desktop's size: the page one to one, not drawn larger.
+        driver.execute_script("document.documentElement.style.setProperty('--zoom', '1')")
         el = lambda i: driver.find_element("id", i)
         os.makedirs(args.out, exist_ok=True)
 
