@@ -41,7 +41,8 @@ async function linkedFiles() {
       url = null;
     }
     const usable = url !== null && name !== "" && !name.includes("/");
-    files.push(usable ? { name, bytes: await fetchOwn(url) } : { name: link || "file", bytes: null });
+    files.push(usable ? { name, bytes: await fetchOwn(url) }
+                      : { name: link || "file", bytes: null });
   }
   return files;
 }
@@ -133,7 +134,8 @@ function copyPicture(page, bytes, width, height) {
   const c = document.createElement("canvas");
   c.width = width;
   c.height = height;
-  c.getContext("2d").putImageData(new ImageData(new Uint8ClampedArray(bytes.buffer), width, height), 0, 0);
+  const picture = new ImageData(new Uint8ClampedArray(bytes.buffer), width, height);
+  c.getContext("2d").putImageData(picture, 0, 0);
   const refused = (e) => {
     if (e) console.warn("clipboard:", e.message);
     page.boxes.showError(page.M.clipRefusedText());

@@ -52,8 +52,7 @@ std::string Css(const forms::Color& c) {
     case forms::Color::Kind::Rgb:
       break;
   }
-  return "rgb(" + std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b) +
-         ")";
+  return "rgb(" + std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b) + ")";
 }
 
 // The number a control's name ends in ("Label7": 7), 0 for none.
@@ -142,8 +141,7 @@ PageEditor::PageEditor(val host) : shell_(std::move(host)), session_(shell_, &sh
 val PageEditor::State() {
   forms::TForm1& f1 = session_.form1();
   forms::TForm2& f2 = session_.form2();
-  val boxes = val::object(), labels = val::object(), shapes = val::object(),
-      panels = val::object();
+  val boxes = val::object(), labels = val::object(), shapes = val::object(), panels = val::object();
   for (const forms::ControlRow& row : forms::Controls()) {
     const std::string id = ElementId(row);
     switch (row.kind) {
@@ -174,7 +172,7 @@ val PageEditor::State() {
           // What the bar's colour says, for those who cannot see it.
           val shape = val::object();
           shape.set("fill", Css(data->Brush));
-          shape.set("mark", data->Brush == forms::kDoneGreen     ? "done"
+          shape.set("mark", data->Brush == forms::kDoneGreen    ? "done"
                             : data->Brush == forms::kMissingRed ? "missing"
                                                                 : "");
           shapes.set(id, shape);
@@ -245,7 +243,8 @@ bool PageEditor::RunAction(const std::string& verb) {
 val PageEditor::Answer(val name) {
   std::optional<std::string> chosen;
   if (name.isString()) chosen = name.as<std::string>();
-  const bool saving = session_.Asking() && session_.form2().Asking() == &session_.form2().SaveDialog1;
+  const bool saving =
+      session_.Asking() && session_.form2().Asking() == &session_.form2().SaveDialog1;
   session_.Answer(std::move(chosen));
   // Asking resets the last save, so a save now is this answer's.
   const auto& saved = session_.form2().LastSave();
@@ -288,7 +287,7 @@ bool PageEditor::UnpackTo(val bytes, const std::string& name) {
   return !session_.Run([&] {
     const std::string text = fileio::NativeTextOfPacked(packed.data(), packed.size());
     const std::unique_ptr<std::FILE, decltype(&std::fclose)> out(std::fopen(name.c_str(), "wb"),
-                                                                  &std::fclose);
+                                                                 &std::fclose);
     if (!out || std::fwrite(text.data(), 1, text.size(), out.get()) != text.size()) {
       throw Error(FormatMessage(messages::kCannotCreate, name));
     }

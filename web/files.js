@@ -79,7 +79,8 @@ export function createFiles(page) {
   }
 
   const bytesOf = async (files) =>
-    Promise.all([...files].map(async (f) => ({ name: f.name, bytes: new Uint8Array(await f.arrayBuffer()) })));
+    Promise.all([...files].map(async (f) =>
+      ({ name: f.name, bytes: new Uint8Array(await f.arrayBuffer()) })));
 
   // The open dialog's answer: the first file chosen answers it, the others
   // are opened by name after it.
@@ -125,7 +126,8 @@ export function createFiles(page) {
   function download(path) {
     ++counts.downloads;
     const a = document.createElement("a");
-    a.href = URL.createObjectURL(new Blob([M.FS.readFile(path)], { type: "application/octet-stream" }));
+    const bytes = new Blob([M.FS.readFile(path)], { type: "application/octet-stream" });
+    a.href = URL.createObjectURL(bytes);
     a.download = path.slice(path.lastIndexOf("/") + 1);
     document.body.append(a);
     a.click();

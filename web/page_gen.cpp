@@ -29,11 +29,20 @@ std::string Escape(std::string_view text) {
   std::string out;
   for (const char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -75,9 +84,8 @@ class Writer {
 
   void Window(const forms::WindowRow& w) {
     const std::string name(w.name);
-    out_ << "<div class=\"window\" id=\"" << name << "\" role=\"region\" lang=\"" << w.lang
-         << "\"" << Named(w.accessibleName) << (w.id == forms::WindowId::Main ? "" : " hidden")
-         << ">\n"
+    out_ << "<div class=\"window\" id=\"" << name << "\" role=\"region\" lang=\"" << w.lang << "\""
+         << Named(w.accessibleName) << (w.id == forms::WindowId::Main ? "" : " hidden") << ">\n"
          << "  <div class=\"caption\"><span id=\"" << name << "-Caption\">" << Escape(w.caption)
          << "</span><button type=\"button\" class=\"close\" id=\"" << name
          << "-Close\" title=\"Close\" aria-label=\"Close\" lang=\"en\">×</button></div>\n"
@@ -104,9 +112,9 @@ class Writer {
         const forms::ActionRow& action = forms::ActionOf(*c.action);
         // The tooltip says what the button does, or the English of its caption.
         const std::string tip = c.gloss.empty() ? " title=\"" + Escape(action.help) + "\"" : "";
-        Line(depth, "<button type=\"button\" " + id + " data-action=\"" +
-                        std::string(action.verb) + "\"" + tip + GlossAttributes(c) + style + ">" +
-                        Condensed(c.caption) + "</button>" + GlossSpan(c));
+        Line(depth, "<button type=\"button\" " + id + " data-action=\"" + std::string(action.verb) +
+                        "\"" + tip + GlossAttributes(c) + style + ">" + Condensed(c.caption) +
+                        "</button>" + GlossSpan(c));
         return;
       }
       case ControlKind::ComboBox:
@@ -118,7 +126,8 @@ class Writer {
                         "aria-hidden=\"true\"></select>" + "<input " + id + " data-box=\"" +
                         std::string(BoxName(*c.box)) + "\" role=\"combobox\" " +
                         "aria-expanded=\"false\" aria-autocomplete=\"none\"" +
-                        Named(c.accessibleName) + " autocomplete=\"off\" spellcheck=\"false\"></div>");
+                        Named(c.accessibleName) +
+                        " autocomplete=\"off\" spellcheck=\"false\"></div>");
         return;
       case ControlKind::Label:
         if (!c.labelFor.empty()) {
@@ -131,8 +140,8 @@ class Writer {
           Line(depth, "<span class=\"digit\" " + id + " aria-hidden=\"true\"" + style + ">" +
                           Condensed(c.caption) + "</span>");
         } else {
-          Line(depth, "<span class=\"readout\" " + id + style + ">" + Condensed(c.caption) +
-                          "</span>");
+          Line(depth,
+               "<span class=\"readout\" " + id + style + ">" + Condensed(c.caption) + "</span>");
         }
         return;
       case ControlKind::GroupBox:
@@ -145,12 +154,13 @@ class Writer {
         return;
       case ControlKind::RadioItem: {
         const ControlRow* group = forms::ControlOf(c.window, c.parent);
-        Line(depth, "<label class=\"radio\" " + id + style + (c.gloss.empty() ? "" : " title=\"" + Escape(c.gloss) + "\"") +
-                        "><input type=\"radio\" name=\"" +
-                        (group ? ElementId(*group) : std::string()) + "\" value=\"" +
-                        std::to_string(c.item) + "\"" +
-                        (c.gloss.empty() ? "" : " aria-describedby=\"" + ElementId(c) + "-Gloss\"") +
-                        ">" + Condensed(c.caption) + "</label>" + GlossSpan(c));
+        Line(depth,
+             "<label class=\"radio\" " + id + style +
+                 (c.gloss.empty() ? "" : " title=\"" + Escape(c.gloss) + "\"") +
+                 "><input type=\"radio\" name=\"" + (group ? ElementId(*group) : std::string()) +
+                 "\" value=\"" + std::to_string(c.item) + "\"" +
+                 (c.gloss.empty() ? "" : " aria-describedby=\"" + ElementId(c) + "-Gloss\"") + ">" +
+                 Condensed(c.caption) + "</label>" + GlossSpan(c));
         return;
       }
       case ControlKind::DrawingArea:
