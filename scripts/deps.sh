@@ -25,6 +25,9 @@ package=(dpkg-dev file lintian)
 # acorn) and headless Chromium driven by selenium for its tests.
 extra=(clang-14 libclang-rt-14-dev xvfb xauth xdotool imagemagick xclip openbox
   emscripten node-acorn chromium chromium-driver python3-selenium)
+# The page's tests install axe-core with npm; a node that ships its own npm
+# needs no Debian one.
+command -v npm >/dev/null || extra+=(npm)
 
 #   (no option)  the editor and the test suite
 #   --editor     the editor only

@@ -1,154 +1,151 @@
-// The page as an app: it installs and starts with no network (sw.js), opens
-// the files the system hands it, and carries a whole picture in a link.
-// What it opens goes through the page's own open path (page.js), so the
-// windows' handlers load it as they load a chosen file.
-"use strict";
+// The page's start: the editor compiled to WebAssembly, bound to the windows
+// the build wrote into the page; then what the page was opened with (linked
+// files, a link's picture, the kept copy); and the page as an app that
+// installs, starts with no network (sw.js) and opens the files the system
+// hands it.
+import { loadModule, newEditor } from "./api.js";
+import { createBoxes } from "./boxes.js";
+import { bindControls } from "./controls.js";
+import { useFormFace } from "./face.js";
+import { createFiles } from "./files.js";
+import { createHistory } from "./history.js";
+import { createKept } from "./kept.js";
+import { bindKeys } from "./keys.js";
+import { bindShare, openLink } from "./link.js";
+import { createView } from "./view.js";
 
-(() => {
-  // A link's fragment: this prefix, then the packed picture compressed with
-  // raw deflate, in base64url without padding. palorin-cli link writes the
-  // same.
-  const PREFIX = "p1.";
-  // Far above the largest packed picture (three bytes for each of 10001
-  // entries and a few of header): a fragment that inflates past it holds
-  // no picture, however much it would inflate to.
-  const MAX_PACKED = 1 << 16;
-
-  const ALPHABET = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
-
-  function toBase64Url(bytes) {
-    let out = "";
-    for (let i = 0; i < bytes.length; i += 3) {
-      const n = (bytes[i] << 16) | ((bytes[i + 1] || 0) << 8) | (bytes[i + 2] || 0);
-      const chars = Math.min(4, Math.ceil(((bytes.length - i) * 8) / 6));
-      for (let c = 0; c < chars; ++c) out += ALPHABET[(n >> (18 - 6 * c)) & 63];
-    }
-    return out;
+// The bytes of a file the page's own folder holds, or null when it cannot
+// be fetched (the load then reports it as any missing file).
+async function fetchOwn(url) {
+  if (url.origin !== location.origin) return null;
+  try {
+    const r = await fetch(url);
+    return r.ok ? new Uint8Array(await r.arrayBuffer()) : null;
+  } catch (e) {
+    console.warn("fetch:", e.message);
+    return null;
   }
+}
 
-  // The bytes, or null for a text that is not base64url without padding.
-  function fromBase64Url(text) {
-    if (!/^[A-Za-z0-9_-]*$/.test(text) || text.length % 4 === 1) return null;
-    const out = new Uint8Array(Math.floor((text.length * 6) / 8));
-    let buffer = 0, bits = 0, at = 0;
-    for (const ch of text) {
-      buffer = ((buffer << 6) | ALPHABET.indexOf(ch)) & 0xffffff;
-      bits += 6;
-      if (bits >= 8) {
-        bits -= 8;
-        out[at++] = (buffer >> bits) & 0xff;
-      }
-    }
-    return out;
-  }
-
-  async function deflate(bytes) {
-    const stream = new Blob([bytes]).stream().pipeThrough(new CompressionStream("deflate-raw"));
-    return new Uint8Array(await new Response(stream).arrayBuffer());
-  }
-
-  // The inflated bytes, or null for data that is not one whole raw-deflate
-  // stream or inflates past MAX_PACKED.
-  async function inflate(bytes) {
-    const reader = new Blob([bytes]).stream()
-      .pipeThrough(new DecompressionStream("deflate-raw")).getReader();
-    const chunks = [];
-    let size = 0;
+// The files a `?file=` link names. A name the page cannot take as a file of
+// its own folder (bad percent-encoding, a folder in it) reaches the load as
+// a file that cannot be opened, under the name as the link writes it.
+async function linkedFiles() {
+  const files = [];
+  for (const link of new URLSearchParams(location.search).getAll("file")) {
+    let url = null, name = "";
     try {
-      for (;;) {
-        const { done, value } = await reader.read();
-        if (done) break;
-        size += value.length;
-        if (size > MAX_PACKED) {
-          reader.cancel().catch(() => {});
-          return null;
-        }
-        chunks.push(value);
-      }
+      url = new URL(link, location.href);
+      name = decodeURIComponent(url.pathname.slice(url.pathname.lastIndexOf("/") + 1));
     } catch (e) {
-      return null;  // cut short, or not deflate at all
+      url = null;
     }
-    const out = new Uint8Array(size);
-    let at = 0;
-    for (const c of chunks) {
-      out.set(c, at);
-      at += c.length;
-    }
-    return out;
+    const usable = url !== null && name !== "" && !name.includes("/");
+    files.push(usable ? { name, bytes: await fetchOwn(url) }
+                      : { name: link || "file", bytes: null });
+  }
+  return files;
+}
+
+async function start() {
+  const M = await loadModule();
+  const page = { M, editor: null, actions: M.actions() };
+  page.boxes = createBoxes(page);
+  page.view = createView(page);
+  page.history = createHistory(page);
+  page.kept = createKept(page);
+  page.files = createFiles(page);
+
+  // The editor's shell: what the session asks of the page.
+  const host = {
+    refresh: () => page.view.show(),
+    showError: (text) => page.boxes.showError(text),
+    copyRgba: (bytes, width, height) => copyPicture(page, bytes.slice(), width, height),
+    raiseFileWindow: () => page.view.raiseFileWindow(),
+    ended: () => page.kept.ended(),
+    askFileName: (ask) => page.files.askFileName(ask),
+    startRecoveryTimer: (ms) => page.kept.startTimer(ms),
+    keepCopy: (text) => page.kept.keep(text),
+  };
+  // A new editor in place of the one there is, as the page starts.
+  page.newEditor = () => {
+    page.kept.stopTimer();
+    if (page.editor) page.editor.delete();
+    page.editor = newEditor(M, host);
+    page.view.show();
+  };
+
+  useFormFace(M);
+  bindControls(page);
+  bindKeys(page);
+  bindShare(page);
+  page.newEditor();
+
+  // For programs that drive the page (the tests): everything both windows
+  // hold, as the desktop and palorin-cli print it; files opened by name and
+  // bytes (null bytes: a file that cannot be read), and the open dialog
+  // answered with such files; what became of saves; the error box's queue.
+  window.palorin = {
+    stateLine: () => page.editor.stateLine(),
+    openFiles: (files) => page.files.openNamed(files),
+    answerOpen: (files) => page.files.answerChosen(files),
+    asking: () => page.editor.asking(),
+    downloads: () => page.files.counts.downloads,
+    writtenBack: () => page.files.counts.writtenBack,
+    opened: () => page.files.counts.opened,
+    errorsQueued: () => page.boxes.queued(),
+    layout: () => M.layout(),
+    cursor: () => page.editor.cursor(),
+  };
+
+  const files = await linkedFiles();
+  if (files.length > 0) {
+    page.kept.forgetEnd();
+    page.files.openNamed(files);
+  }
+  const fragment = location.hash.slice(1);
+  if (fragment !== "") {
+    await openLink(page, fragment);
+  } else if (files.length === 0) {
+    page.kept.startFromCopy();
   }
 
-  // The page's own address, which every link it makes starts with.
-  const base = () => location.href.split(/[?#]/)[0];
-
-  function start(page) {
-    const M = page.module;
-    const $ = (id) => document.getElementById(id);
-
-    async function makeLink() {
-      const ptr = M._palorin_pack_picture();
-      const packed = M.HEAPU8.slice(ptr, ptr + M._palorin_packed_size());
-      return base() + "#" + PREFIX + toBase64Url(await deflate(packed));
-    }
-
-    // Opens the picture a link's fragment holds as the native file it packs.
-    // A fragment that holds none reaches the editor as no bytes at all, so
-    // that the error box says what the editor says of any broken link, and
-    // the picture stays empty.
-    async function openLink(fragment) {
-      let packed = null;
-      if (fragment.startsWith(PREFIX)) {
-        const deflated = fromBase64Url(fragment.slice(PREFIX.length));
-        if (deflated !== null) packed = await inflate(deflated);
-      }
-      packed = packed || new Uint8Array(0);
-      const path = page.place("link.pln", null);
-      const data = packed.length > 0 ? M._palorin_alloc(packed.length) : 0;
-      if (packed.length > 0 && data === 0) throw new Error("the link does not fit in the page's memory");
-      if (data !== 0) M.HEAPU8.set(packed, data);
-      const { ok } = page.run(() => M.UTF8ToString(
-        M._palorin_unpack_to(data, packed.length, page.text(path))));
-      if (ok) {
-        page.loadAll([path]);
-      } else {
-        M.FS.rmdir(path.slice(0, path.lastIndexOf("/")));
-      }
-    }
-
-    const shareLink = $("ShareLink");
-    $("Share").addEventListener("click", async () => {
-      const link = await makeLink();
-      shareLink.value = link;
-      shareLink.select();
-      // Where the browser refuses the clipboard the link is still in the
-      // field, selected, for the user to copy.
-      try {
-        await navigator.clipboard.writeText(link);
-      } catch (e) {
-        console.warn("clipboard:", e.message);
-      }
+  // A link pasted into the address bar of an open page changes only the
+  // fragment: it opens as a link does, in a fresh editor.
+  window.addEventListener("hashchange", () => location.reload());
+  // Files the system opened with the installed app go the way dropped files go.
+  if ("launchQueue" in window) {
+    window.launchQueue.setConsumer(async (params) => {
+      if (!params.files || params.files.length === 0) return;
+      const handed = await Promise.all(params.files.map((handle) => handle.getFile()));
+      page.files.openNamed(await page.files.bytesOf(handed));
     });
-
-    // A link pasted into the address bar of an open page changes only the
-    // fragment: it opens as a link does, in a fresh editor.
-    window.addEventListener("hashchange", () => location.reload());
-
-    // Files the system opened with the installed app go the way chosen files go.
-    if ("launchQueue" in window) {
-      window.launchQueue.setConsumer(async (params) => {
-        if (!params.files || params.files.length === 0) return;
-        const files = await Promise.all(params.files.map((handle) => handle.getFile()));
-        await page.openFiles(files);
-      });
-    }
-
-    if ("serviceWorker" in navigator) {
-      navigator.serviceWorker.register("sw.js").catch((e) =>
-        console.warn("service worker:", e.message));
-    }
-
-    const fragment = location.hash.slice(1);
-    return fragment !== "" ? openLink(fragment) : Promise.resolve();
   }
+  if ("serviceWorker" in navigator) {
+    navigator.serviceWorker.register("sw.js").catch((e) =>
+      console.warn("service worker:", e.message));
+  }
+}
 
-  window.palorinApp = { start };
-})();
+// The picture to the clipboard. A browser without the clipboard, or one
+// that refuses it (no permission, the page not focused), gets the error
+// box: a copy that silently did not happen would look like one that did.
+function copyPicture(page, bytes, width, height) {
+  const c = document.createElement("canvas");
+  c.width = width;
+  c.height = height;
+  const picture = new ImageData(new Uint8ClampedArray(bytes.buffer), width, height);
+  c.getContext("2d").putImageData(picture, 0, 0);
+  const refused = (e) => {
+    if (e) console.warn("clipboard:", e.message);
+    page.boxes.showError(page.M.clipRefusedText());
+  };
+  c.toBlob((png) => {
+    if (!png || !navigator.clipboard || typeof ClipboardItem === "undefined") return refused();
+    navigator.clipboard.write([new ClipboardItem({ "image/png": png })]).catch(refused);
+  }, "image/png");
+}
+
+start()
+  .catch((e) => console.error("the page did not start:", e))
+  .finally(() => (document.documentElement.dataset.palorin = "ready"));

@@ -283,41 +283,63 @@ class Quiet(http.server.SimpleHTTPRequestHandler):
 PAGE_JS = r"""
 const [kind, arg, arg2] = arguments;
 const $ = (id) => document.getElementById(id);
-const combo = (form, box) => document.querySelector(`.combo[data-form="${form}"][data-box="${box}"]`);
 switch (kind) {
   case "click": $(arg).click(); break;
   case "choose": {
-    const sel = combo(1, arg).querySelector("select");
+    const sel = $(`Form1-ComboBox${arg}-List`);
     sel.selectedIndex = arg2;
     sel.dispatchEvent(new Event("change"));
     break;
   }
   case "type": {
-    const input = combo(arg[0], arg[1]).querySelector("input");
+    const input = $(`Form${arg[0]}-ComboBox${arg[1]}`);
     input.focus();
     input.value = arg2;
     input.dispatchEvent(new Event("input"));
     break;
   }
-  case "radio": document.querySelector(`input[name=mode][value="${arg}"]`).click(); break;
+  case "radio": document.querySelector(`#Form2-RadioGroup1Item${arg} input`).click(); break;
   case "blur": if (document.activeElement) document.activeElement.blur(); break;
-  case "missing": window.palorin.openFiles([{ name: arg, bytes: null }]); break;
+  case "focus": $(arg).focus(); break;
+  case "missing": window.palorin.answerOpen([{ name: arg, bytes: null }]); break;
+  case "open": {
+    // Files given by name and bytes (base64; null: not there). All there:
+    // dropped on the page; else opened by name as a drop opens them.
+    const files = arg.map(([name, b64]) => ({
+      name, bytes: b64 === null ? null : Uint8Array.from(atob(b64), (c) => c.charCodeAt(0)) }));
+    if (files.every((f) => f.bytes !== null)) {
+      const dt = new DataTransfer();
+      for (const f of files) dt.items.add(new File([f.bytes], f.name));
+      document.body.dispatchEvent(new DragEvent("drop", { dataTransfer: dt, bubbles: true, cancelable: true }));
+    } else {
+      window.palorin.openFiles(files);
+    }
+    break;
+  }
 }
 """
 
 COLLECT_JS = r"""
 const done = arguments[arguments.length - 1];
+const box = document.getElementById("ErrorBox");
+const errors = [];
+// Every error box of the input, one after the other as the page queues them.
+const collect = () => {
+  if (box.open) {
+    errors.push(document.getElementById("ErrorBoxText").textContent);
+    box.close();
+  } else if (window.palorin.errorsQueued() === 0) {
+    done([errors, window.palorin.stateLine(), window.palorin.downloads()]);
+    return;
+  }
+  setTimeout(collect);
+};
 // Pointer moves reach the page with the next frame.
-requestAnimationFrame(() => setTimeout(() => {
-  const box = document.getElementById("ErrorBox");
-  const error = box.open ? document.getElementById("ErrorBoxText").textContent : null;
-  if (box.open) box.close();
-  done([error, window.palorin.stateLine(), window.palorin.downloads()]);
-}));
+requestAnimationFrame(() => setTimeout(collect));
 """
 
 PICTURE_JS = r"""
-const c = document.getElementById("Image1");
+const c = document.getElementById("Form1-Image1");
 const d = c.getContext("2d").getImageData(0, 0, c.width, c.height).data;
 let h = 0xcbf29ce484222325n;
 const m = 0xffffffffffffffffn, p = 0x100000001b3n;
@@ -328,13 +350,17 @@ return h.toString(16).padStart(16, "0");
 """
 
 KEY_CODES = {"Z": 90, "Y": 89, "C": 67, "O": 79, "S": 83, "Q": 81}
+# The drawing area's keys: (key, code, virtual key code).
+AREA_KEYS = {"Left": ("ArrowLeft", "ArrowLeft", 37), "Up": ("ArrowUp", "ArrowUp", 38),
+             "Right": ("ArrowRight", "ArrowRight", 39), "Down": ("ArrowDown", "ArrowDown", 40),
+             "Space": (" ", "Space", 32), "Return": ("Enter", "Enter", 13)}
 
 
 class Page:
-    def __init__(self, site, tmp, indir):
+    def __init__(self, site, tmp, folder):
         from selenium import webdriver
         from selenium.webdriver.chrome.service import Service
-        self.indir = indir
+        self.folder = folder  # the script's folder: names in lines are relative to it
         self.downloads = os.path.join(tmp, "downloads")
         os.mkdir(self.downloads)
         handler = functools.partial(Quiet, directory=site)
@@ -345,36 +371,60 @@ class Page:
         for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
                      "--no-first-run", "--disable-background-networking",
                      "--disable-component-update", "--disable-sync",
-                     "--user-data-dir=" + os.path.join(tmp, "profile"), "--window-size=1000,700"):
+                     "--user-data-dir=" + os.path.join(tmp, "profile"), "--window-size=1600,1200"):
             options.add_argument(flag)
         options.set_capability("unhandledPromptBehavior", "ignore")
         self.driver = webdriver.Chrome(service=Service(shutil.which("chromedriver")),
                                        options=options)
         self.driver.execute_cdp_cmd("Browser.setDownloadBehavior",
                                     {"behavior": "allow", "downloadPath": self.downloads})
-        self.driver.get("http://127.0.0.1:%d/index.html" % self.server.server_address[1])
-        end = time.time() + 30
-        while self.driver.execute_script("return document.documentElement.dataset.palorin") != "ready":
-            if time.time() > end:
-                raise SystemExit("the page did not start")
-            time.sleep(0.05)
-        self.area = self.driver.execute_script(
-            "const r = document.getElementById('Image1').getBoundingClientRect();"
-            "return [r.left, r.top];")
+        # A file chooser the page opens comes to the driver, which fills the
+        # page's file input itself.
+        self.driver.execute_cdp_cmd("Page.setInterceptFileChooserDialog", {"enabled": True})
+        origin = "http://127.0.0.1:%d" % self.server.server_address[1]
+        # "Clip" copies as it does on the desktop, where nothing can refuse it.
+        self.driver.execute_cdp_cmd("Browser.grantPermissions", {
+            "origin": origin, "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
+        self.driver.get(origin + "/index.html")
+        self.wait_for("the page did not start", lambda: self.driver.execute_script(
+            "return document.documentElement.dataset.palorin") == "ready", 30)
+        # The plain file input as the open dialog, which the driver can fill.
+        self.driver.execute_script("window.showOpenFilePicker = undefined")
         self.saved = {}
 
     def close(self):
         self.driver.quit()
         self.server.shutdown()
 
+    def wait_for(self, what, condition, seconds=20):
+        end = time.time() + seconds
+        while not condition():
+            if time.time() > end:
+                raise SystemExit(what)
+            time.sleep(0.01)
+
     def js(self, *args):
         return self.driver.execute_script(PAGE_JS, *args)
 
     def mouse(self, kinds, x, y):
+        # The middle of drawing-area pixel (x, y), however large the page
+        # draws the area.
+        left, top, scale = self.driver.execute_script(
+            "const c = document.getElementById('Form1-Image1');"
+            "const r = c.getBoundingClientRect(); return [r.left, r.top, r.width / c.width];")
         for kind in kinds:
             self.driver.execute_cdp_cmd("Input.dispatchMouseEvent", {
-                "type": kind, "x": self.area[0] + x + 0.5, "y": self.area[1] + y + 0.5,
+                "type": kind, "x": left + (x + 0.5) * scale, "y": top + (y + 0.5) * scale,
                 "button": "left" if kind != "mouseMoved" else "none", "clickCount": 1})
+
+    def keys(self, key, code, vk, modifiers):
+        for kind in ("rawKeyDown", "keyUp"):
+            self.driver.execute_cdp_cmd("Input.dispatchKeyEvent", {
+                "type": kind, "modifiers": modifiers, "key": key, "code": code,
+                "windowsVirtualKeyCode": vk, "nativeVirtualKeyCode": vk})
+
+    def opened(self):
+        return self.driver.execute_script("return window.palorin.opened()")
 
     def execute(self, page, answer):
         """Execute on `page` as a user gets there: "File" when the window is
@@ -383,43 +433,52 @@ class Page:
         if self.js_state()["file"].startswith("hidden"):
             self.js("click", "Form1-Button5")
         if (" page%d " % page) not in self.js_state()["file"] + " ":
-            self.js("click", "TabSheet%dTab" % (page + 1))
-        button = self.driver.find_element("id", "Form2-Button1")
+            self.js("click", "Form2-TabSheet%d-Tab" % (page + 1))
         if page == 0:
+            self.js("click", "Form2-Button1")
+            path = os.path.join(self.folder, answer) if answer is not None else None
             if answer is None:
                 # The picker cancelled.
                 self.driver.execute_script(
                     "document.getElementById('OpenDialog1').dispatchEvent(new Event('cancel'))")
-            elif os.path.exists(os.path.join(self.indir, os.path.basename(answer))):
-                before = self.driver.execute_script("return window.palorin.opened()")
+            elif os.path.exists(path):
+                before = self.opened()
                 picker = self.driver.find_element("id", "OpenDialog1")
-                # 実行 empties the picker before it opens, as page.js does.
                 self.driver.execute_script("arguments[0].value = ''", picker)
-                picker.send_keys(os.path.join(self.indir, os.path.basename(answer)))
-                # The picker's files are read before they reach execute.
-                end = time.time() + 20
-                while self.driver.execute_script("return window.palorin.opened()") == before:
-                    if time.time() > end:
-                        raise SystemExit("the chosen file never reached the load")
-                    time.sleep(0.01)
+                picker.send_keys(os.path.abspath(path))
+                # The picker's files are read before they answer the dialog.
+                self.wait_for("the chosen file never reached the load",
+                              lambda: self.opened() != before)
             else:
                 self.js("missing", os.path.basename(answer))
             return
-        button.click()
+        self.driver.find_element("id", "Form2-Button1").click()
         # The page asks the name in its own save dialog.
-        end = time.time() + 20
-        while not self.driver.execute_script("return document.getElementById('SaveBox').open"):
-            if time.time() > end:
-                raise SystemExit("the save dialog never opened")
-            time.sleep(0.01)
+        self.wait_for("the save dialog never opened", lambda: self.driver.execute_script(
+            "return document.getElementById('SaveBox').open"))
         if answer is None:
             self.driver.find_element("id", "SaveBoxCancel").click()
         else:
             self.driver.execute_script("document.getElementById('SaveBoxName').value = arguments[0]",
                                        os.path.basename(answer))
             self.driver.find_element("id", "SaveBoxOk").click()
-        # The save finishes once the dialog's close has been handled.
-        self.driver.execute_async_script("setTimeout(arguments[0], 0)")
+        # The save is done once the dialog's answer has reached the editor.
+        self.wait_for("the save dialog's answer never arrived",
+                      lambda: not self.driver.execute_script("return window.palorin.asking()"))
+
+    def open(self, names):
+        """Files opened by name in one go, as a drop opens them."""
+        files = []
+        for name in names:
+            path = os.path.join(self.folder, name)
+            data = None
+            if os.path.isfile(path):
+                with open(path, "rb") as f:
+                    data = base64.b64encode(f.read()).decode("ascii")
+            files.append([os.path.basename(name), data])
+        before = self.opened()
+        self.js("open", files)
+        self.wait_for("the files never reached the load", lambda: self.opened() != before)
 
     def js_state(self):
         return fields(self.driver.execute_script("return window.palorin.stateLine()"))
@@ -453,7 +512,7 @@ class Page:
             buttons = ["undo", "redo", "reset", "clip", "file", "end"]
             self.js("click", "Form1-Button%d" % (buttons.index(word) + 1))
         elif word == "page":
-            self.js("click", "TabSheet1Tab" if rest == "load" else "TabSheet2Tab")
+            self.js("click", "Form2-TabSheet1-Tab" if rest == "load" else "Form2-TabSheet2-Tab")
         elif word == "save-mode":
             self.js("radio", ["compat", "native", "bmp"].index(rest))
         elif word == "cancel":
@@ -466,23 +525,25 @@ class Page:
             self.execute(1, rest)
         elif word == "save-cancel":
             self.execute(1, None)
+        elif word == "open":
+            self.open(rest.split(";"))
         elif word == "key":
             self.js("blur")
             parts = rest.split("+")
-            mods = 2 | (8 if "Shift" in parts else 0)
             letter = parts[-1]
-            for kind in ("rawKeyDown", "keyUp"):
-                self.driver.execute_cdp_cmd("Input.dispatchKeyEvent", {
-                    "type": kind, "modifiers": mods,
-                    "key": letter if "Shift" in parts else letter.lower(),
-                    "code": "Key" + letter, "windowsVirtualKeyCode": KEY_CODES[letter],
-                    "nativeVirtualKeyCode": KEY_CODES[letter]})
+            self.keys(letter if "Shift" in parts else letter.lower(), "Key" + letter,
+                      KEY_CODES[letter], 2 | (8 if "Shift" in parts else 0))
+        elif word == "area-key":
+            # The drawing area takes the focus as by the keyboard, no pointer.
+            self.js("focus", "Form1-Image1")
+            parts = rest.split("+")
+            self.keys(*AREA_KEYS[parts[-1]], 8 if "Shift" in parts else 0)
         else:
             raise SystemExit("the page driver does not know %r" % line)
-        error, state, downloads = self.driver.execute_async_script(COLLECT_JS)
+        errors, state, downloads = self.driver.execute_async_script(COLLECT_JS)
         if downloads > before:
             self.collect_download()
-        return ([error] if error else []), state
+        return errors, state
 
     def collect_download(self):
         end = time.time() + 20
@@ -553,11 +614,7 @@ def agree(kind, seed, events, args, tmp):
             shown["page"] = page.do(line)
         for who, (got_errors, got_state) in shown.items():
             got_errors = [normalized(e) for e in got_errors]
-            if who == "page":
-                # The page shows one error box at a time: the last one.
-                want = want_errors[-1:]
-            else:
-                want = want_errors
+            want = want_errors
             if got_state != state or got_errors != want:
                 failures += 1
                 print("event %d (%s): the %s disagree with play" % (i, line, who))

@@ -49,6 +49,8 @@ def main():
             if time.time() > end:
                 raise SystemExit("the page did not start")
             time.sleep(0.05)
+        # The desktop's size: the page one to one, not drawn larger.
+        driver.execute_script("document.documentElement.style.setProperty('--zoom', '1')")
         el = lambda i: driver.find_element("id", i)
         os.makedirs(args.out, exist_ok=True)
 
@@ -63,7 +65,7 @@ def main():
                             "+repage", os.path.join(args.out, name + ".png")], check=True)
 
         rect = driver.execute_script(
-            "const r = document.getElementById('Image1').getBoundingClientRect();"
+            "const r = document.getElementById('Form1-Image1').getBoundingClientRect();"
             "return [r.left, r.top];")
         for x, y in PRESSES:
             for kind in ("mouseMoved", "mousePressed", "mouseReleased"):
@@ -72,9 +74,9 @@ def main():
                     "button": "none" if kind == "mouseMoved" else "left", "clickCount": 1})
         shot("Form1", "main")
         el("Form1-Button5").click()
-        el("TabSheet1Tab").click()
+        el("Form2-TabSheet1-Tab").click()
         shot("Form2", "file-load")
-        el("TabSheet2Tab").click()
+        el("Form2-TabSheet2-Tab").click()
         shot("Form2", "file-save")
         box = el("Form1-ComboBox5")
         box.clear()

@@ -23,6 +23,9 @@ import unittest
 import urllib.parse
 
 DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "cli", "data")
+# axe-core, as `npm ci` at the top of the tree installs it (package-lock.json).
+AXE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "node_modules",
+                   "axe-core", "axe.min.js")
 ARGS = None
 
 
@@ -65,7 +68,7 @@ class PageTest(unittest.TestCase):
                      "--no-first-run", "--disable-background-networking",
                      "--disable-component-update", "--disable-sync",
                      "--user-data-dir=" + os.path.join(cls.tmp, "profile"),
-                     "--window-size=1000,700"):
+                     "--window-size=1600,1200"):
             options.add_argument(flag)
         options.add_experimental_option("prefs", {
             "download.default_directory": cls.downloads,
@@ -112,21 +115,28 @@ class PageTest(unittest.TestCase):
 
     def canvas_rgb(self):
         data = self.js("""
-            const c = document.getElementById('Image1');
+            const c = document.getElementById('Form1-Image1');
             const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
             let s = '';
             for (let i = 0; i < d.length; i += 4) s += String.fromCharCode(d[i], d[i+1], d[i+2]);
             return btoa(s);""")
         return base64.b64decode(data)
 
+    def area_point(self, x, y):
+        """Where drawing-area pixel (x, y) is on the screen, however large
+        the page draws the area."""
+        rect = self.js("const c = document.getElementById('Form1-Image1');"
+                       "const r = c.getBoundingClientRect();"
+                       "return [r.left, r.top, r.width / c.width];")
+        return rect[0] + (x + 0.5) * rect[2], rect[1] + (y + 0.5) * rect[2]
+
     def press(self, x, y):
         # Pointer events at exact drawing-area pixels, through the input
         # pipeline as a mouse would send them.
-        rect = self.js("const r = document.getElementById('Image1').getBoundingClientRect();"
-                       "return [r.left, r.top];")
+        px, py = self.area_point(x, y)
         for kind in ("mouseMoved", "mousePressed", "mouseReleased"):
             self.driver.execute_cdp_cmd("Input.dispatchMouseEvent", {
-                "type": kind, "x": rect[0] + x, "y": rect[1] + y,
+                "type": kind, "x": px, "y": py,
                 "button": "none" if kind == "mouseMoved" else "left", "clickCount": 1})
 
     def type_into(self, element_id, text):
@@ -135,7 +145,7 @@ class PageTest(unittest.TestCase):
         box.send_keys(text)
 
     def panels(self):
-        return [self.el("Panel%d" % i).text for i in range(3)]
+        return [self.el("Form1-Panel%d" % i).text for i in range(3)]
 
     # --- The desktop's handlers, natively ---------------------------------
     def cli(self, *args, stdin=None):
@@ -164,9 +174,8 @@ class PageTest(unittest.TestCase):
     def tap(self, x, y):
         # A finger on the screen: touch points, which reach the drawing
         # area as pointer events of a touch.
-        rect = self.js("const r = document.getElementById('Image1').getBoundingClientRect();"
-                       "return [r.left, r.top];")
-        point = {"x": rect[0] + x, "y": rect[1] + y}
+        px, py = self.area_point(x, y)
+        point = {"x": px, "y": py}
         self.driver.execute_cdp_cmd("Input.dispatchTouchEvent",
                                     {"type": "touchStart", "touchPoints": [point]})
         self.driver.execute_cdp_cmd("Input.dispatchTouchEvent",
@@ -176,8 +185,8 @@ class PageTest(unittest.TestCase):
         # By mouse and by touch: a tap places a block as a click does.
         self.open()
         from selenium.webdriver.support.select import Select
-        Select(self.el("Form1-ComboBox1").find_element("xpath", "../select")).select_by_index(2)
-        Select(self.el("Form1-ComboBox6").find_element("xpath", "../select")).select_by_index(4)
+        Select(self.el("Form1-ComboBox1-List")).select_by_index(2)
+        Select(self.el("Form1-ComboBox6-List")).select_by_index(4)
         points = [(100, 100), (124, 100), (250, 200)]
         for i, (x, y) in enumerate(points):
             (self.tap if i == 1 else self.press)(x, y)
@@ -215,11 +224,156 @@ class PageTest(unittest.TestCase):
             self.assertEqual(self.canvas_rgb(), expected, order)
             self.assertFalse(self.el("Form2").is_displayed(), order)
 
+    def errors_shown(self):
+        """Every error box the page shows, closed one after the other."""
+        texts = []
+        for _ in range(20):
+            self.wait(lambda: self.js("return document.getElementById('ErrorBox').open") or
+                      self.js("return window.palorin.errorsQueued()") == 0)
+            if not self.js("return document.getElementById('ErrorBox').open"):
+                return texts
+            texts.append(self.el("ErrorBoxText").text)
+            self.el("ErrorBoxOk").click()
+        self.fail("the error box keeps coming back")
+
+    def test_linked_files_load_on_past_files_that_fail(self):
+        # Each file that cannot be loaded shows its error box, one after the
+        # other, and the files after it still load: the whole series.
+        links = ("wide_1.txt", "missing_a.txt", "garbage.pln", "wide_2.txt")
+        with open(os.path.join(self.site, "garbage.pln"), "wb") as f:
+            f.write(b"[Var]:BRW_001\r\n[Count]:abcde\r\n")
+        self.open(*links)
+        shown = self.errors_shown()
+        result = self.cli("play", "--state", "-",
+                          stdin="".join("load %s\n" % f for f in links))
+        lines = result.stdout.splitlines()
+        self.assertEqual(["error: " + t for t in shown], [l for l in lines if l.startswith("error: ")])
+        self.assertEqual(len(shown), 2, shown)
+        self.assertEqual("state: " + self.js("return window.palorin.stateLine()"),
+                         [l for l in lines if l.startswith("state: ")][-1])
+        self.assertEqual(self.canvas_rgb(), self.cli_render("wide_1.txt", "wide_2.txt"))
+
+    def test_every_control_stands_where_the_layout_puts_it(self):
+        # Within its window's client area, or within its tabbed page: the
+        # place the table gives it, whatever the page's styles do.
+        self.open()
+        self.el("Form1-Button5").click()
+        layout = self.js("return window.palorin.layout()")
+        sheets = [c for c in layout["controls"] if c["kind"] == "sheet"]
+        checked = 0
+        for sheet in sheets:
+            self.el(sheet["id"] + "-Tab").click()
+            for c in layout["controls"]:
+                if c["window"] != sheet["window"] and sheet is not sheets[0]:
+                    continue  # the main window is measured once
+                if c["kind"] in ("sheet", "buffer"):
+                    continue
+                origin_id = self.origin_of(c, layout["controls"])
+                if origin_id.endswith(("TabSheet1", "TabSheet2")) and origin_id != sheet["id"]:
+                    continue  # on the page not shown
+                got = self.js("""
+                    const el = document.getElementById(arguments[0] + '-Frame') ||
+                               document.getElementById(arguments[0]);
+                    // From the origin's inside, within its frame, in the
+                    // page's own pixels however large the page is drawn.
+                    const area = document.getElementById('Form1-Image1');
+                    const z = area.getBoundingClientRect().width / area.width;
+                    const origin = document.getElementById(arguments[1]);
+                    const o = origin.getBoundingClientRect();
+                    const r = el.getBoundingClientRect();
+                    return [(r.left - o.left) / z - origin.clientLeft,
+                            (r.top - o.top) / z - origin.clientTop,
+                            r.width / z, r.height / z].map(Math.round);
+                    """, c["id"], origin_id)
+                outer = c["outer"]
+                self.assertEqual(got, [outer["left"], outer["top"], outer["width"], outer["height"]],
+                                 c["id"])
+                checked += 1
+        self.assertGreater(checked, 50)
+
+    # --- Accessibility -------------------------------------------------------
+    def axe_violations(self):
+        """axe-core's violations of the WCAG 2.0 to 2.2 A and AA rules on
+        the page as it stands, one line each with the elements concerned."""
+        with open(AXE, encoding="utf-8") as f:
+            self.js(f.read())
+        self.driver.set_script_timeout(60)
+        found = self.driver.execute_async_script("""
+            const done = arguments[0];
+            const tags = ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'wcag22a', 'wcag22aa'];
+            axe.run(document, {runOnly: {type: 'tag', values: tags}}).then(
+                (r) => done(r.violations.map((v) => v.id + ': ' +
+                    v.nodes.map((n) => n.target.join(' ')).join(', '))),
+                (e) => done(['axe failed: ' + e]));""")
+        return found
+
+    def test_no_wcag_rule_is_broken_in_either_window(self):
+        # A loaded part series, so that digits, bars and the part read show.
+        self.open("wide_1.txt")
+        self.assertEqual(self.errors_shown(), [])
+        self.el("Form2-Button2").click()
+        self.assertEqual(self.axe_violations(), [], "the main window alone")
+        self.el("Form1-Button5").click()
+        for tab in ("Form2-TabSheet1-Tab", "Form2-TabSheet2-Tab"):
+            self.el(tab).click()
+            self.assertEqual(self.axe_violations(), [], tab)
+
+    def keys(self, *keys):
+        from selenium.webdriver.common.action_chains import ActionChains
+        ActionChains(self.driver).send_keys(*keys).perform()
+
+    def tab_to(self, element_id):
+        from selenium.webdriver.common.keys import Keys
+        for _ in range(40):
+            if self.js("return document.activeElement.id") == element_id:
+                return
+            self.keys(Keys.TAB)
+        self.fail("Tab never reached " + element_id)
+
+    def test_the_keyboard_alone_chooses_and_places(self):
+        # Tab to the colour box, step its closed list down, Tab on to the
+        # drawing area, Enter places a block at the cell cursor, the arrows
+        # move it, Space places another: as a press at a cursor cell's
+        # centre (6x + 6, 3y + 3) does.
+        from selenium.webdriver.common.keys import Keys
+        self.open()
+        self.tab_to("Form1-ComboBox1")
+        self.keys(Keys.ARROW_DOWN)
+        self.tab_to("Form1-Image1")
+        start = self.js("return window.palorin.cursor()")
+        self.assertTrue(self.js("return getComputedStyle(document.getElementById("
+                                "'Form1-Image1-Cursor')).display !== 'none'"),
+                        "the cell cursor shows while the area has the focus")
+        self.keys(Keys.ENTER, Keys.ARROW_RIGHT, Keys.ARROW_RIGHT, Keys.ARROW_DOWN, Keys.SPACE)
+        end = self.js("return window.palorin.cursor()")
+        self.assertEqual((end["x"], end["y"]), (start["x"] + 4, start["y"] + 2))
+        centre = lambda c: (6 * c["x"] + 6, 3 * c["y"] + 3)
+        script = "colour green\npress %d %d\n" % centre(start)
+        script += "move %d %d\n" % centre({"x": start["x"] + 2, "y": start["y"]})
+        script += "move %d %d\n" % centre({"x": end["x"], "y": start["y"]})
+        script += "move %d %d\npress %d %d\n" % (centre(end) + centre(end))
+        result = self.cli("play", "--state", "-", stdin=script)
+        last = [l for l in result.stdout.splitlines() if l.startswith("state: ")][-1]
+        self.assertEqual("state: " + self.js("return window.palorin.stateLine()"), last)
+        self.assertIn("Count:1", self.panels()[0])
+
+    @staticmethod
+    def origin_of(control, controls):
+        """The element the table's outer rectangle of a control counts from:
+        its tabbed page, or its window's client area."""
+        by_name = {(c["window"], c["name"]): c for c in controls}
+        parent = by_name.get((control["window"], control["parent"]))
+        while parent is not None:
+            if parent["kind"] == "sheet":
+                return parent["id"]
+            parent = by_name.get((parent["window"], parent["parent"]))
+        return control["window"] + "-Client"
+
     def test_a_native_save_downloads_the_bytes_the_desktop_writes(self):
         self.open("wide_1.txt", "wide_2.txt")
         self.el("Form1-Button5").click()
-        self.el("TabSheet2Tab").click()
-        self.driver.find_element("css selector", "input[name=mode][value='1']").click()
+        self.el("Form2-TabSheet2-Tab").click()
+        self.driver.find_element("css selector", "#Form2-RadioGroup1Item1 input").click()
         self.el("Form2-Button1").click()
         self.assertTrue(self.js("return document.getElementById('SaveBox').open"))
         self.type_into("SaveBoxName", "saved\n")
@@ -240,7 +394,7 @@ class PageTest(unittest.TestCase):
         # A panel's text inside the panel; a box's text inside its field,
         # which ends where the list's arrow begins.
         room = self.js("""
-            const p = document.getElementById('Panel0');
+            const p = document.getElementById('Form1-Panel0');
             const t = p.firstChild.getBoundingClientRect(), r = p.getBoundingClientRect();
             return [t.right, r.right - 1];""")
         self.assertLessEqual(room[0], room[1])
@@ -486,6 +640,10 @@ def main():
         missing.append("python3-selenium")
     if missing:
         print("page tests cannot run: missing " + ", ".join(missing) + " (scripts/deps.sh --all)",
+              file=sys.stderr)
+        return 1
+    if not os.path.exists(AXE):
+        print("page tests cannot run: missing axe-core (npm ci at the top of the tree)",
               file=sys.stderr)
         return 1
     result = unittest.main(argv=[sys.argv[0], *rest], exit=False, verbosity=2).result
