@@ -33,17 +33,16 @@ void DrawingArea::paintEvent(QPaintEvent* event) {
   painter.drawImage(dirty.topLeft(), image, dirty);
 }
 
-// The pointer reports presses and moves on the drawing area only: a drag
-// that leaves the area still sends its moves here, with positions outside,
-// which no front end turns into a cell.
+// A drag that leaves the area still sends its moves here, with positions
+// outside, which the session turns into no cell.
 void DrawingArea::mousePressEvent(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
-  if (onPress && rect().contains(p)) onPress(event->button(), event->modifiers(), p.x(), p.y());
+  if (onPress) onPress(p.x(), p.y());
 }
 
 void DrawingArea::mouseMoveEvent(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
-  if (onMove && rect().contains(p)) onMove(event->modifiers(), p.x(), p.y());
+  if (onMove) onMove(p.x(), p.y());
 }
 
 }  // namespace palorin::ui

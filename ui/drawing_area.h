@@ -24,10 +24,11 @@ class DrawingArea : public QWidget {
  public:
   DrawingArea(const render::Raster& raster, QWidget* parent);
 
-  // Pointer position in drawing-area pixels; may lie outside the area while
-  // a button held since a press inside it drags beyond its edge.
-  std::function<void(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)> onPress;
-  std::function<void(Qt::KeyboardModifiers shift, int x, int y)> onMove;
+  // Pointer position in drawing-area pixels, whichever button; may lie
+  // outside the area while a button held since a press inside it drags
+  // beyond its edge.
+  std::function<void(int x, int y)> onPress;
+  std::function<void(int x, int y)> onMove;
 
   // Paint events served so far, to check that each operation repaints once.
   std::uint64_t PaintCount() const { return paints_; }

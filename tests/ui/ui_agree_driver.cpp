@@ -7,8 +7,12 @@
 // test compares the two outputs (and the page's) line by line.
 //
 // usage: ui_agree_driver SCRIPT DIR
-//   Names in load and save lines are taken relative to DIR, as play takes
-//   them relative to its folder. Two comment lines are understood:
+//   Names in load, save and open lines are taken relative to DIR, as play
+//   takes them relative to its folder. Besides play's own lines, two lines
+//   of the agreement protocol are read here: "area-key KEYS" (the keys
+//   pressed with the focus given to the drawing area by the program, no
+//   pointer involved) and "open NAME;NAME;..." (the files opened by name in
+//   one go, as `palorin A B C` opens them). Two comment lines are understood:
 //   "# outside press X Y" / "# outside move X Y" send the pointer event to
 //   the drawing area at a position outside it (as a drag leaving the area
 //   does), and "# checkpoint" prints "picture: " and the digest of what the
@@ -23,15 +27,17 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "cli/script.h"
 #include "forms/state_line.h"
-#include "ui_test_support.h"
 #include "ui/combo_box.h"
 #include "ui/drawing_area.h"
 #include "ui/file_window.h"
 #include "ui/main_window.h"
+#include "ui_test_support.h"
 
 namespace palorin::test {
 namespace {
@@ -70,6 +76,14 @@ class Driver {
       }
       return Report();
     }
+    if (const auto keys = After(line, "area-key ")) {
+      AreaKey(*keys);
+      return Report();
+    }
+    if (const auto names = After(line, "open ")) {
+      Open(*names);
+      return Report();
+    }
     const cli::ParsedLine parsed = cli::ParseLine(line);
     if (!parsed.error.empty()) {
       Fail(parsed.error);
@@ -83,6 +97,15 @@ class Driver {
   [[noreturn]] static void Fail(const std::string& why) {
     std::fprintf(stderr, "ui_agree_driver: %s\n", why.c_str());
     std::exit(1);
+  }
+
+  // The rest of `line` after `keyword`, without a trailing CR; nullopt for
+  // a line of another keyword.
+  static std::optional<std::string> After(const std::string& line, std::string_view keyword) {
+    if (line.rfind(keyword, 0) != 0) return std::nullopt;
+    std::string rest = line.substr(keyword.size());
+    if (!rest.empty() && rest.back() == '\r') rest.pop_back();
+    return rest;
   }
 
   ui::MainWindow& Main() { return faked_.editor.Window1(); }
@@ -135,8 +158,9 @@ class Driver {
     Click(File(), "Button1");
   }
 
-  // A key pressed in the window that is active, with the focus moved off a
-  // text field first (to a button, which a key does not click).
+  // A key pressed in the window that is active, with the focus on no
+  // control: neither a text field nor the drawing area, whose keys are
+  // their own, nor a button, which Space would click.
   void Key(const std::string& keys) {
     QWidget* window = QApplication::activeWindow();
     if ((window != &Main() && window != &File()) || !window->isVisible()) {
@@ -144,19 +168,45 @@ class Driver {
       if (!QTest::qWaitForWindowActive(&Main())) Fail("no window of the editor is active");
       window = &Main();
     }
-    QWidget* focus = QApplication::focusWidget();
-    if (focus == nullptr || focus->window() != window || qobject_cast<QLineEdit*>(focus) ||
-        qobject_cast<QComboBox*>(focus) || qobject_cast<QPlainTextEdit*>(focus)) {
-      focus = Child<QPushButton>(*window, window == &Main() ? "Button3" : "Button2");
-      focus->setFocus();
-    }
     const QKeySequence sequence(QString::fromStdString(keys), QKeySequence::PortableText);
     const QKeyCombination combination = sequence[0];
     // Through the window, as the system delivers a key: the shortcut map
-    // then sees the focus where the window system has it.
+    // then sees the focus where the window system has it. (Activating a
+    // window gives the focus back to a control, so it is taken after.)
     window->activateWindow();
     if (!QTest::qWaitForWindowActive(window)) Fail("the window did not become active");
+    // The key goes to the window's own focus widget, which may remain
+    // after the application's focus is cleared (a box's line edit behind
+    // its box), so that is cleared too.
+    if (QWidget* focus = QApplication::focusWidget()) focus->clearFocus();
+    for (int tries = 0; window->focusWidget() != nullptr; ++tries) {
+      if (tries == 3)
+        Fail("the focus stays on " + window->focusWidget()->objectName().toStdString());
+      window->focusWidget()->clearFocus();
+    }
     QTest::keyClick(window->windowHandle(), combination.key(), combination.keyboardModifiers());
+  }
+
+  // Keys pressed while the drawing area has the focus, given to it as a
+  // program (or a screen reader) gives it: no pointer event.
+  void AreaKey(const std::string& keys) {
+    Main().activateWindow();
+    if (!QTest::qWaitForWindowActive(&Main())) Fail("the main window did not become active");
+    Main().Image1().setFocus(Qt::OtherFocusReason);
+    if (!Main().Image1().hasFocus()) Fail("the drawing area took no focus");
+    const QKeySequence sequence(QString::fromStdString(keys), QKeySequence::PortableText);
+    if (sequence.isEmpty()) Fail("no key in '" + keys + "'");
+    const QKeyCombination combination = sequence[0];
+    QTest::keyClick(Main().windowHandle(), combination.key(), combination.keyboardModifiers());
+  }
+
+  // Files opened by name in one go, as named on the command line.
+  void Open(const std::string& names) {
+    QStringList files;
+    for (const QString& name : QString::fromStdString(names).split(QLatin1Char(';'))) {
+      files.append(QString::fromStdString(InDir(name.toStdString())));
+    }
+    faked_.editor.OpenFiles(files);
   }
 
   void Do(const cli::Action& a) {
@@ -208,7 +258,8 @@ class Driver {
         return ClickTab(a.entry);
       case Kind::SaveMode:
         QTest::mouseClick(
-            Child<QRadioButton>(File(), ("RadioGroup1Item" + QByteArray::number(a.entry)).constData()),
+            Child<QRadioButton>(File(),
+                                ("RadioGroup1Item" + QByteArray::number(a.entry)).constData()),
             Qt::LeftButton);
         return;
       case Kind::Cancel:
@@ -227,6 +278,9 @@ class Driver {
         return Execute(forms::TForm2::kSavePage);
       case Kind::Key:
         return Key(a.text);
+      default:
+        // A line play reads that this driver was never taught.
+        Fail("no way to play action " + std::to_string(static_cast<int>(a.kind)));
     }
   }
 

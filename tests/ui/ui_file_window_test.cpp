@@ -20,9 +20,9 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSet>
+#include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QStyle>
 #include <QTemporaryDir>
 #include <QTime>
 #include <QTimer>
@@ -107,7 +107,6 @@ class FileWindowTest : public QObject {
  private slots:
   void windowFrame() {
     Program p;
-    CheckFixedFrame(p.window, QStringLiteral("Palorin-File"), QSize(208, 210), QPoint(557, 106));
     QVERIFY(!p.window.isVisible());
   }
 
@@ -183,33 +182,30 @@ class FileWindowTest : public QObject {
     QCOMPARE(ui::PlaceBeside(main, controls, QSize(210, 231), room), expected);
   }
 
-  void controlPlaces_data() {
-    AddControlPlaces({
-        {"pages", "PageControl1", "", {0, 0, 209, 177}},
-        {"header info", "GroupBox3", "ヘッダ情報", {8, 8, 185, 137}},
-        {"memo", "Memo1", "", {8, 16, 169, 57}},
-        {"load info", "GroupBox4", "Sertafo形式読込情報", {8, 80, 169, 49}},
-        {"part read", "Label11", "", {16, 24, 17, 17}},
-        {"load digit 1", "Label6", "１", {54, 16, 9, 17}},
-        {"load digit 5", "Label10", "５", {150, 16, 9, 17}},
-        {"load bar 1", "Shape6", "", {49, 33, 17, 8}},
-        {"load bar 4", "Shape9", "", {121, 33, 17, 8}},
-        {"write settings", "RadioGroup1", "書き込み設定", {8, 8, 185, 81}},
-        {"compatible settings", "GroupBox1", "Sertafo互換モード設定", {8, 96, 185, 49}},
-        {"part box", "ComboBox1", "1", {16, 21, 33, 20}},
-        {"save digit 1", "Label1", "１", {62, 16, 9, 17}},
-        {"save digit 3", "Label3", "３", {110, 16, 9, 17}},
-        {"save bar 1", "Shape1", "", {57, 33, 17, 8}},
-        {"save bar 5", "Shape5", "", {153, 33, 17, 8}},
-        {"execute", "Button1", "実行", {16, 184, 81, 25}},
-        {"cancel", "Button2", "キャンセル", {112, 184, 81, 25}},
-        {"text buffer", "RichEdit1", "", {224, 8, 185, 89}},
-    });
+  void controlsStandAsTheTableSays() {
+    Program p;
+    CheckAgainstTable(p.window, forms::WindowId::File);
+    // The radio items are one group, their items numbered as the save modes.
+    auto* group = Child<QRadioButton>(p.window, "RadioGroup1Item0")->group();
+    QVERIFY(group != nullptr);
+    for (const forms::ControlRow& row : forms::Controls()) {
+      if (row.window != forms::WindowId::File || row.kind != forms::ControlKind::RadioItem)
+        continue;
+      QCOMPARE(group->id(Child<QAbstractButton>(p.window, std::string(row.name).c_str())),
+               row.item);
+    }
   }
 
-  void controlPlaces() {
+  void tabFollowsTheTable() {
     Program p;
-    CheckControlPlace(p.window);
+    p.ShowFileWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(&p.window));
+    for (int page : {forms::TForm2::kLoadPage, forms::TForm2::kSavePage}) {
+      p.ClickTab(page);
+      const QStringList visited = TabVisits(p.window, forms::WindowId::File);
+      QCOMPARE(visited, ReachableTabChain(p.window, forms::WindowId::File));
+      QVERIFY(!visited.contains(QStringLiteral("RichEdit1")));
+    }
   }
 
   void startState() {

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <cmath>
 
+#include "core/modes.h"
 #include "core/pick.h"
 #include "core/placement_log.h"
 #include "render/sprites.h"
@@ -66,7 +67,6 @@ class MainWindowTest : public QObject {
  private slots:
   void windowFrame() {
     Program p;
-    CheckFixedFrame(p.window, QStringLiteral("Palorin Ver 1.2"), QSize(500, 376), QPoint(192, 107));
     QVERIFY(p.window.windowFlags().testFlag(Qt::WindowSystemMenuHint));
     QCOMPARE(p.window.windowIcon().availableSizes().value(0), QSize(32, 32));
     // Created, not yet shown: the file window too.
@@ -74,35 +74,17 @@ class MainWindowTest : public QObject {
     QVERIFY(!p.editor.Window2().isVisible());
   }
 
-  void controlPlaces_data() {
-    AddControlPlaces({
-        {"File", "Button5", "File", {0, 0, 41, 20}},
-        {"Clip", "Button4", "Clip", {48, 0, 41, 20}},
-        {"ReSet", "Button3", "ReSet", {96, 0, 49, 20}},
-        {"URCount", "GroupBox1", "URCount", {296, 0, 161, 41}},
-        {"step box", "ComboBox5", "1", {8, 16, 49, 20}},
-        {"UnDo", "Button1", "UnDo", {64, 16, 41, 20}},
-        {"ReDo", "Button2", "ReDo", {112, 16, 41, 20}},
-        {"End", "Button6", "End", {464, 8, 33, 25}},
-        {"mode box", "ComboBox6", "Single", {0, 24, 57, 20}},
-        {"colour box", "ComboBox1", "blue", {64, 24, 57, 20}},
-        {"X", "Label1", "X", {120, 24, 17, 20}},
-        {"size X", "ComboBox2", "1", {136, 24, 41, 20}},
-        {"Y", "Label2", "Y", {176, 24, 17, 20}},
-        {"size Y", "ComboBox3", "1", {192, 24, 41, 20}},
-        {"Z", "Label3", "Z", {232, 24, 17, 20}},
-        {"size Z", "ComboBox4", "1", {248, 24, 41, 20}},
-        {"drawing area", "Image1", "", {0, 48, 500, 308}},
-        {"status bar", "StatusBar1", "", {0, 357, 500, 19}},
-        {"panel 0", "Panel0", "Count:none", {0, 0, 70, 19}},
-        {"panel 1", "Panel1", "X:", {70, 0, 35, 19}},
-        {"panel 2", "Panel2", "Y:", {105, 0, 35, 19}},
-    });
-  }
-
-  void controlPlaces() {
+  void controlsStandAsTheTableSays() {
     Program p;
-    CheckControlPlace(p.window);
+    CheckAgainstTable(p.window, forms::WindowId::Main);
+    // The boxes show their start texts, the panels theirs.
+    QCOMPARE(p.Box("ComboBox1")->currentText(), QStringLiteral("blue"));
+    QCOMPARE(p.Box("ComboBox6")->currentText(), QStringLiteral("Single"));
+    for (const char* name : {"ComboBox2", "ComboBox3", "ComboBox4", "ComboBox5"}) {
+      QCOMPARE(p.Box(name)->currentText(), QStringLiteral("1"));
+    }
+    QCOMPARE(QStringList({p.Panel(0), p.Panel(1), p.Panel(2)}),
+             QStringList({"Count:none", "X:", "Y:"}));
   }
 
   void startState() {
@@ -138,25 +120,17 @@ class MainWindowTest : public QObject {
     QCOMPARE(shown, black);
   }
 
-  void tabOrder() {
+  void tabFollowsTheTable() {
     Program p;
-    // Enabled controls in the order Tab visits them, from "ReSet" on; the
-    // disabled size boxes are skipped.
-    QStringList visited;
-    QWidget* w = p.Button("Button3");
-    do {
-      QWidget* control = w;
-      if (qobject_cast<QLineEdit*>(w) && qobject_cast<QComboBox*>(w->parentWidget())) {
-        control = w->parentWidget();
-      }
-      if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && !control->objectName().isEmpty() &&
-          !visited.contains(control->objectName())) {
-        visited.append(control->objectName());
-      }
-      w = w->nextInFocusChain();
-    } while (w != p.Button("Button3"));
-    QCOMPARE(visited, QStringList({"Button3", "Button4", "ComboBox1", "Button5", "Button6",
-                                   "Button1", "Button2", "ComboBox5", "ComboBox6"}));
+    // The disabled size boxes are skipped, and so is every box a mode
+    // leaves disabled.
+    const QStringList visited = TabVisits(p.window, forms::WindowId::Main);
+    QVERIFY(!visited.contains(QStringLiteral("ComboBox2")));
+    QCOMPARE(visited, ReachableTabChain(p.window, forms::WindowId::Main));
+    QVERIFY(p.ShowAndWait());
+    QVERIFY(ChooseFromList(*p.Box("ComboBox6"), 7));
+    QCOMPARE(TabVisits(p.window, forms::WindowId::Main),
+             ReachableTabChain(p.window, forms::WindowId::Main));
   }
 
   void fontsHaveEveryGlyph() {
@@ -309,24 +283,15 @@ class MainWindowTest : public QObject {
 
   void modeRules_data() {
     QTest::addColumn<int>("mode");
-    QTest::addColumn<bool>("x");
-    QTest::addColumn<bool>("y");
-    QTest::addColumn<bool>("z");
-    QTest::newRow("Single") << 0 << false << false << false;
-    QTest::newRow("X") << 1 << true << false << false;
-    QTest::newRow("Y") << 2 << false << true << false;
-    QTest::newRow("Z") << 3 << false << false << true;
-    QTest::newRow("XY") << 4 << true << true << false;
-    QTest::newRow("XZ") << 5 << true << false << true;
-    QTest::newRow("YZ") << 6 << false << true << true;
-    QTest::newRow("XYZ") << 7 << true << true << true;
+    for (std::size_t mode = 0; mode < core::kModeNames.size(); ++mode) {
+      QTest::newRow(std::string(core::kModeNames[mode]).c_str()) << static_cast<int>(mode);
+    }
   }
 
   void modeRules() {
     QFETCH(int, mode);
-    QFETCH(bool, x);
-    QFETCH(bool, y);
-    QFETCH(bool, z);
+    const auto rule = core::ModeRuleFor(mode);
+    QVERIFY(rule.has_value());
     Program p;
     QVERIFY(p.ShowAndWait());
     QComboBox* modeBox = p.Box("ComboBox6");
@@ -342,7 +307,7 @@ class MainWindowTest : public QObject {
     // … to the mode of the row.
     QVERIFY(ChooseFromList(*modeBox, mode));
     QCOMPARE(modeBox->currentIndex(), mode);
-    const std::array<bool, 3> enabled{x, y, z};
+    const std::array<bool, 3> enabled = rule->enabled;
     const std::array<const char*, 3> labels{"Label1", "Label2", "Label3"};
     for (std::size_t axis = 0; axis < 3; ++axis) {
       QComboBox* box = p.Box(boxes[axis]);
