@@ -11,8 +11,10 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <utility>
 
+#include "ui/accessibility.h"
 #include "ui/combo_box.h"
 #include "ui/look.h"
 
@@ -91,6 +93,13 @@ FileWindow::FileWindow(forms::Session& session, QWidget* beside)
     return !session_.form2().Visible;
   };
   forms::TForm2& form = session_.form2();
+  // The indicator of each part, by the group it stands in and its part.
+  std::map<std::pair<std::string_view, int>, std::size_t> indicatorAt;
+  const auto indicator = [this, &indicatorAt](const forms::ControlRow& row) -> Indicator& {
+    const auto [at, added] = indicatorAt.try_emplace({row.parent, row.item}, indicators_.size());
+    if (added) indicators_.emplace_back();
+    return indicators_[at->second];
+  };
   for (const Built& built : BuiltControls()) {
     const forms::ControlRow& row = *built.row;
     const forms::ControlRow* sheet = SheetOf(row);
@@ -113,15 +122,19 @@ FileWindow::FileWindow(forms::Session& session, QWidget* beside)
       case forms::ControlKind::Label:
         if (!isPart) {
           label11_ = static_cast<QLabel*>(built.widget);
+          label11Name_ = FromUtf8(row.accessibleName);
         } else {
-          digits_.emplace_back(static_cast<QLabel*>(built.widget),
-                               onLoadPage ? &form.LoadLabels[part] : &form.SaveLabels[part]);
+          Indicator& i = indicator(row);
+          i.digit = static_cast<QLabel*>(built.widget);
+          i.digitData = onLoadPage ? &form.LoadLabels[part] : &form.SaveLabels[part];
         }
         break;
       case forms::ControlKind::Shape:
         if (isPart) {
-          bars_.emplace_back(static_cast<ShapeView*>(built.widget),
-                             onLoadPage ? &form.LoadBars[part] : &form.SaveBars[part]);
+          Indicator& i = indicator(row);
+          i.bar = static_cast<ShapeView*>(built.widget);
+          i.barData = onLoadPage ? &form.LoadBars[part] : &form.SaveBars[part];
+          i.markedName = row.accessibleName;
         }
         break;
       default:
@@ -215,10 +228,30 @@ void FileWindow::ShowData() {
     }
   }
   const QString caption = QString::fromStdString(form.Label11.Caption);
-  if (label11_->text() != caption) label11_->setText(caption);
+  if (label11_->text() != caption) {
+    label11_->setText(caption);
+    label11_->setAccessibleName(caption.isEmpty() ? label11Name_
+                                                  : label11Name_ + QStringLiteral(": ") + caption);
+  }
   SetTextColor(*label11_, form.Label11.FontColor);
-  for (const auto& [label, data] : digits_) SetTextColor(*label, data->FontColor);
-  for (const auto& [bar, data] : bars_) bar->SetBrush(data->Brush);
+  for (const Indicator& i : indicators_) {
+    if (i.digit != nullptr) SetTextColor(*i.digit, i.digitData->FontColor);
+    if (i.bar != nullptr) i.bar->SetBrush(i.barData->Brush);
+    // A part beyond the series is drawn in the button face, which hides it
+    // on the page: hidden, a screen reader passes it by too. The others are
+    // named by whether the part is in.
+    const forms::Color bar = i.barData != nullptr ? i.barData->Brush : forms::Color::ButtonFace();
+    const PartState state = bar == forms::kDoneGreen            ? PartState::Marked
+                            : bar == forms::Color::ButtonFace() ? PartState::Unused
+                                                                : PartState::Missing;
+    const QString name = PartStateName(i.markedName, state);
+    const bool shown = state != PartState::Unused;
+    for (QWidget* w : {static_cast<QWidget*>(i.digit), static_cast<QWidget*>(i.bar)}) {
+      if (w == nullptr) continue;
+      if (w->accessibleName() != name) w->setAccessibleName(name);
+      if (w->isHidden() == shown) w->setVisible(shown);
+    }
+  }
   if (form.Visible != isVisible()) setVisible(form.Visible);
 }
 

@@ -4,6 +4,7 @@
 #include <QRect>
 #include <QSize>
 #include <QWidget>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -68,9 +69,17 @@ class FileWindow : public FormWindow {
   QLabel* label11_ = nullptr;
   QButtonGroup* radioGroup1_ = nullptr;
   QWidget* partGroup_ = nullptr;  // GroupBox1, which holds the part-number box
-  // The part digits and bars with the data each shows.
-  std::vector<std::pair<QLabel*, const forms::Label*>> digits_;
-  std::vector<std::pair<ShapeView*, const forms::Shape*>> bars_;
+  // A part indicator: its digit over its bar, the data each shows, and the
+  // indicator's name for a marked part ("part 2 saved").
+  struct Indicator {
+    QLabel* digit = nullptr;
+    ShapeView* bar = nullptr;
+    const forms::Label* digitData = nullptr;
+    const forms::Shape* barData = nullptr;
+    std::string_view markedName;
+  };
+  std::vector<Indicator> indicators_;
+  QString label11Name_;  // what Label11 is
 };
 
 }  // namespace palorin::ui

@@ -11,6 +11,7 @@
 #include <QTabWidget>
 
 #include "forms/input.h"
+#include "ui/accessibility.h"
 #include "ui/combo_box.h"
 #include "ui/drawing_area.h"
 #include "ui/look.h"
@@ -55,17 +56,60 @@ FormWindow::FormWindow(forms::Session& session, forms::WindowId window)
   setFont(FormFont(12));
   setFixedSize(row_.clientWidth, row_.clientHeight);
   move(row_.firstLeft, row_.firstTop);
+  InstallAccessibleRoles();
+  setAccessibleName(FromUtf8(row_.accessibleName));
   // Rows come parent first, so each parent exists when its children do.
   for (const forms::ControlRow& row : forms::Controls()) {
     if (row.window != window) continue;
     QWidget* parent = row.parent.empty() ? this : Control(row.parent);
     QWidget* widget = Build(row, parent);
+    if (widget == nullptr) continue;
     widget->setObjectName(Latin1(row.name));
     if (row.kind != Kind::TabSheet) widget->setGeometry(ToQRect(row.rect));
+    Describe(row, *widget);
     built_.push_back({&row, widget});
     byName_[row.name] = widget;
   }
+  // A label names the control it captions, for screen readers and for its
+  // mnemonic; that control comes after it.
+  for (const Built& built : built_) {
+    auto* label = qobject_cast<QLabel*>(built.widget);
+    if (label != nullptr && !built.row->labelFor.empty()) {
+      label->setBuddy(Control(built.row->labelFor));
+    }
+  }
   ChainTabs();
+}
+
+void FormWindow::Describe(const forms::ControlRow& row, QWidget& widget) {
+  if (!row.accessibleName.empty()) {
+    widget.setAccessibleName(FromUtf8(row.accessibleName));
+  } else if (row.kind == Kind::GroupBox || row.kind == Kind::RadioGroup) {
+    // A group is named by its own caption, not by one around it.
+    widget.setAccessibleName(FromUtf8(row.caption));
+  }
+
+  // A Japanese caption keeps its text; its English shows as the tooltip and
+  // is the description screen readers give.
+  QString tip = FromUtf8(row.gloss);
+  if (row.action) {
+    // A button says what it does and which keys do it too.
+    const forms::ActionRow& action = forms::ActionOf(*row.action);
+    const QString help = FromUtf8(action.help);
+    tip = tip.isEmpty() ? help : tip + QStringLiteral(": ") + help;
+    const std::string keys = forms::KeysText(action);
+    if (!keys.empty()) tip += QStringLiteral(" (%1)").arg(FromUtf8(keys));
+  }
+  if (tip.isEmpty()) return;
+  widget.setAccessibleDescription(tip);
+  if (row.kind == Kind::TabSheet) {
+    // The tab is what the pointer rests on.
+    if (auto* pages = qobject_cast<QTabWidget*>(Control(row.parent))) {
+      pages->setTabToolTip(row.item, tip);
+    }
+    return;
+  }
+  widget.setToolTip(tip);
 }
 
 QWidget* FormWindow::Control(std::string_view name) const {
@@ -85,9 +129,6 @@ QWidget* FormWindow::Build(const forms::ControlRow& row, QWidget* parent) {
       auto* button = new QPushButton(caption, parent);
       button->setAutoDefault(false);
       if (row.action) {
-        const std::string keys = forms::KeysText(forms::ActionOf(*row.action));
-        if (!keys.empty())
-          button->setToolTip(caption + QStringLiteral(" (%1)").arg(FromUtf8(keys)));
         connect(button, &QPushButton::clicked, this,
                 [this, action = *row.action] { session_.RunAction(action); });
       }
@@ -135,7 +176,7 @@ QWidget* FormWindow::Build(const forms::ControlRow& row, QWidget* parent) {
       return area;
     }
     case Kind::StatusBar:
-      return new QFrame(parent);
+      return new StatusBarView(parent);
     case Kind::StatusPanel: {
       auto* panel = new QLabel(parent);
       panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -166,21 +207,19 @@ QWidget* FormWindow::Build(const forms::ControlRow& row, QWidget* parent) {
     case Kind::Memo: {
       auto* memo = new QPlainTextEdit(parent);
       memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+      // Tab leaves the memo: a tab is no character of a header.
+      memo->setTabChangesFocus(true);
       connect(memo, &QPlainTextEdit::textChanged, this,
               [this, memo] { session_.EditMemo(memo->toPlainText().toStdString()); });
       return memo;
     }
     case Kind::Shape:
       return new ShapeView(parent);
-    case Kind::TextBuffer: {
-      // Lies right of the client area and is never seen: the form's text
-      // buffer is what loads and saves go through.
-      auto* buffer = new QPlainTextEdit(parent);
-      buffer->setLineWrapMode(QPlainTextEdit::NoWrap);
-      buffer->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-      buffer->hide();
-      return buffer;
-    }
+    case Kind::TextBuffer:
+      // The form's text buffer is what loads and saves go through; its
+      // control is never seen and never reached, so no widget stands for
+      // it, not even for a screen reader.
+      return nullptr;
   }
   return new QWidget(parent);
 }

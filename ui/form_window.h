@@ -57,6 +57,9 @@ class FormWindow : public QWidget {
   // Creates the widget of one row in its parent, at its rectangle, with its
   // caption, bound to the session.
   QWidget* Build(const forms::ControlRow& row, QWidget* parent);
+  // The row's accessible name, and its English, help and keys as tooltip
+  // and accessible description.
+  void Describe(const forms::ControlRow& row, QWidget& widget);
   // Tab visits the controls in the table's order.
   void ChainTabs();
 

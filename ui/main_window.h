@@ -38,12 +38,20 @@ class MainWindow : public FormWindow {
 
  private:
   void AcceptFileDrops();
+  // What a screen reader says of the drawing area: the blocks the picture
+  // holds and the cell under the cursor.
+  QString PictureDescription() const;
 
   DrawingArea* image1_ = nullptr;
   // The size boxes' captions with the label data they show.
   std::vector<std::pair<QLabel*, const forms::Label*>> axisLabels_;
-  // The status bar's panels with the panel each shows.
-  std::vector<std::pair<QLabel*, std::size_t>> panels_;
+  // The status bar's panels: the widget, the panel it shows and what it is.
+  struct Panel {
+    QLabel* label;
+    std::size_t index;
+    QString name;
+  };
+  std::vector<Panel> panels_;
 };
 
 }  // namespace palorin::ui

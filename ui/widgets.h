@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFrame>
 #include <QLabel>
 #include <QWidget>
 
@@ -23,6 +24,15 @@ class ColourLabel : public QLabel {
 
 // Gives a label its font and alignment, and no margin or indent.
 void StyleLabel(QLabel& label, const QFont& font, Qt::Alignment alignment);
+
+// The status bar: a frame holding the panels, which screen readers know as
+// a status bar.
+class StatusBarView : public QFrame {
+  Q_OBJECT
+
+ public:
+  explicit StatusBarView(QWidget* parent) : QFrame(parent) {}
+};
 
 // A filled rectangle (the part bars): fill in the brush colour, a one-pixel
 // outline in the button-face colour.
