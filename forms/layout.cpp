@@ -91,30 +91,35 @@ void AddIndicators(std::vector<ControlRow>& rows, std::string_view parent, int f
 std::vector<ControlRow> MakeControls() {
   std::vector<ControlRow> rows{
       // The main window, in creation order.
-      Button(M, "Button5", "", {0, 0, 41, 20}, ActionId::File, 3),
-      Button(M, "Button4", "", {48, 0, 41, 20}, ActionId::Clip, 1),
-      Button(M, "Button3", "", {96, 0, 49, 20}, ActionId::ReSet, 0),
-      Control(M, "GroupBox1", "", K::GroupBox, {296, 0, 161, 41}, "URCount", {}, 9),
+      // The drawing area comes first in the tab order: it has the focus at
+      // start, so that keys draw and a Space meant for it clicks no button.
+      // The window's other controls keep their order after it.
+      Button(M, "Button5", "", {0, 0, 41, 20}, ActionId::File, 4),
+      Button(M, "Button4", "", {48, 0, 41, 20}, ActionId::Clip, 2),
+      Button(M, "Button3", "", {96, 0, 49, 20}, ActionId::ReSet, 1),
+      Control(M, "GroupBox1", "", K::GroupBox, {296, 0, 161, 41}, "URCount", {}, 10),
       Box(M, "ComboBox5", "GroupBox1", {8, 16, 49, 20}, BoxId::Step, 2, "Step"),
       Button(M, "Button1", "GroupBox1", {64, 16, 41, 20}, ActionId::UnDo, 0),
       Button(M, "Button2", "GroupBox1", {112, 16, 41, 20}, ActionId::ReDo, 1),
-      Button(M, "Button6", "", {464, 8, 33, 25}, ActionId::End, 5),
-      Box(M, "ComboBox6", "", {0, 24, 57, 20}, BoxId::Mode, 10, "Mode"),
-      Box(M, "ComboBox1", "", {64, 24, 57, 20}, BoxId::Colour, 2, "Colour"),
+      Button(M, "Button6", "", {464, 8, 33, 25}, ActionId::End, 6),
+      Box(M, "ComboBox6", "", {0, 24, 57, 20}, BoxId::Mode, 11, "Mode"),
+      Box(M, "ComboBox1", "", {64, 24, 57, 20}, BoxId::Colour, 3, "Colour"),
       AxisLabel("Label1", {120, 24, 17, 20}, kAxisNames[0], "ComboBox2"),
-      Box(M, "ComboBox2", "", {136, 24, 41, 20}, BoxId::SizeX, 6, "Size X"),
+      Box(M, "ComboBox2", "", {136, 24, 41, 20}, BoxId::SizeX, 7, "Size X"),
       AxisLabel("Label2", {176, 24, 17, 20}, kAxisNames[1], "ComboBox3"),
-      Box(M, "ComboBox3", "", {192, 24, 41, 20}, BoxId::SizeY, 7, "Size Y"),
+      Box(M, "ComboBox3", "", {192, 24, 41, 20}, BoxId::SizeY, 8, "Size Y"),
       AxisLabel("Label3", {232, 24, 17, 20}, kAxisNames[2], "ComboBox4"),
-      Box(M, "ComboBox4", "", {248, 24, 41, 20}, BoxId::SizeZ, 8, "Size Z"),
-      Item(Control(M, "Image1", "", K::DrawingArea, {0, 48, 500, 308}), -1, "Drawing area"),
+      Box(M, "ComboBox4", "", {248, 24, 41, 20}, BoxId::SizeZ, 9, "Size Z"),
+      Item(Control(M, "Image1", "", K::DrawingArea, {0, 48, 500, 308}, {}, {}, 0), -1,
+           "Drawing area"),
       Item(Control(M, "StatusBar1", "", K::StatusBar, {0, 357, 500, 19}), -1, "Status"),
       Item(Control(M, "Panel0", "StatusBar1", K::StatusPanel, {0, 0, 70, 19}), 0, "Count"),
       Item(Control(M, "Panel1", "StatusBar1", K::StatusPanel, {70, 0, 35, 19}), 1, "Cell X"),
       Item(Control(M, "Panel2", "StatusBar1", K::StatusPanel, {105, 0, 35, 19}), 2, "Cell Y"),
 
       // The file window.
-      Control(F, "PageControl1", "", K::PageControl, {0, 0, 209, 177}, {}, {}, 0),
+      Item(Control(F, "PageControl1", "", K::PageControl, {0, 0, 209, 177}, {}, {}, 0), -1,
+           "Load and save pages"),
       Item(Control(F, "TabSheet1", "PageControl1", K::TabSheet, {}, "読込", "Load"),
            TForm2::kLoadPage),
       Control(F, "GroupBox3", "TabSheet1", K::GroupBox, {8, 8, 185, 137}, "ヘッダ情報",

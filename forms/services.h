@@ -12,6 +12,7 @@ namespace palorin::forms {
 // filter entry last chosen in it and offers them again next time.
 struct FileDialog {
   std::string Title;       // empty: the system's default title
+  std::string TitleGloss;  // the English of a Japanese title; empty otherwise
   std::string DefaultExt;  // added to a typed name without an extension
   // Filter entries as (description, patterns), patterns separated by ';'.
   std::vector<std::pair<std::string, std::string>> Filter;

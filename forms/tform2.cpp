@@ -15,14 +15,17 @@ namespace {
 struct SaveDialogSettings {
   std::string_view defaultExt;
   std::string_view title;
+  std::string_view titleGloss;
   std::string_view filterName;
   std::string_view filterPatterns;
 };
 
 constexpr SaveDialogSettings kSaveDialogSettings[] = {
-    {"txt", "Sertafo形式データをtxtファイルで保存する", "Text files (*.txt)", "*.txt"},
-    {"pln", "Palorin形式ファイルを保存する", "Palorin files (*.pln)", "*.pln"},
-    {"bmp", "BMP形式画像を保存する", "Windows BitMap (*.bmp)", "*.bmp"},
+    {"txt", "Sertafo形式データをtxtファイルで保存する", "Save Sertafo-format data as a txt file",
+     "Text files (*.txt)", "*.txt"},
+    {"pln", "Palorin形式ファイルを保存する", "Save a Palorin-format file", "Palorin files (*.pln)",
+     "*.pln"},
+    {"bmp", "BMP形式画像を保存する", "Save a BMP-format image", "Windows BitMap (*.bmp)", "*.bmp"},
 };
 
 constexpr std::string_view kPartDigits[] = {"１", "２", "３", "４", "５"};
@@ -120,6 +123,7 @@ void TForm2::SetSaveDialog(int mode) {
   const SaveDialogSettings& s = kSaveDialogSettings[mode];
   SaveDialog1.DefaultExt = s.defaultExt;
   SaveDialog1.Title = s.title;
+  SaveDialog1.TitleGloss = s.titleGloss;
   SaveDialog1.Filter = {{std::string(s.filterName), std::string(s.filterPatterns)}};
 }
 

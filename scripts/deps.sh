@@ -21,9 +21,12 @@ tests=(
 # The Debian package: dpkg-shlibdeps (dpkg-dev, file) and lintian.
 package=(dpkg-dev file lintian)
 # Extra tools: the fuzz target (clang), the window scripts (a real window
-# under Xvfb), and the page: emscripten (whose JavaScript optimizer needs
-# acorn) and headless Chromium driven by selenium for its tests.
+# under Xvfb), the accessibility test (the AT-SPI buses, read with pyatspi,
+# on a D-Bus session of its own), and the page: emscripten (whose JavaScript
+# optimizer needs acorn) and headless Chromium driven by selenium for its
+# tests.
 extra=(clang-14 libclang-rt-14-dev xvfb xauth xdotool imagemagick xclip openbox
+  at-spi2-core python3-pyatspi dbus-x11
   emscripten node-acorn chromium chromium-driver python3-selenium)
 # The page's tests install axe-core with npm; a node that ships its own npm
 # needs no Debian one.

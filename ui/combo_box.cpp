@@ -73,20 +73,4 @@ void ComboBoxView::ShowData() {
   if (isEnabled() != data_.Enabled) setEnabled(data_.Enabled);
 }
 
-void BindInput(ComboBoxView& view, QWidget& window, const RunHandler& run, forms::TForm1& form1,
-               forms::TForm2& form2, forms::BoxId box) {
-  QObject::connect(&view, &ComboBoxView::chosen, &window,
-                   [&window, run, &form1, &form2, box](int index) {
-                     run(&window, [&form1, &form2, box, index] {
-                       forms::ChooseEntry(form1, form2, box, index);
-                     });
-                   });
-  QObject::connect(&view, &ComboBoxView::edited, &window,
-                   [&window, run, &form1, &form2, box](const QString& text) {
-                     run(&window, [&form1, &form2, box, typed = text.toStdString()] {
-                       forms::TypeText(form1, form2, box, typed);
-                     });
-                   });
-}
-
 }  // namespace palorin::ui

@@ -5,16 +5,14 @@
 #include <vector>
 
 #include "forms/controls.h"
-#include "forms/input.h"
-#include "ui/widgets.h"
 
 namespace palorin::ui {
 
 // An editable drop-down box that shows one forms::ComboBox. The user's input
 // is reported, not applied: chosen() for a choice from the list (also of the
-// entry already shown), edited() for every edit of the text; the window runs
-// forms::ChooseEntry or forms::TypeText with it, which change the data and
-// run the box's handler. The box never inserts typed text as an item and
+// entry already shown), edited() for every edit of the text; the window hands
+// it to the session (Choose, Type), which changes the data and runs the box's
+// handler. The box never inserts typed text as an item and
 // never selects an entry by itself.
 class ComboBoxView : public QComboBox {
   Q_OBJECT
@@ -40,11 +38,5 @@ class ComboBoxView : public QComboBox {
   // step box has 1000) when nothing changed.
   std::vector<std::string> shownItems_;
 };
-
-// Routes the user's input to `view` into the forms: a choice runs
-// forms::ChooseEntry, an edit forms::TypeText for `box`, each as one handler
-// run through `run` with `window` as the origin of its error box.
-void BindInput(ComboBoxView& view, QWidget& window, const RunHandler& run, forms::TForm1& form1,
-               forms::TForm2& form2, forms::BoxId box);
 
 }  // namespace palorin::ui

@@ -1,15 +1,14 @@
 #include "ui/editor.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
-#include <cstdio>
+#include <vector>
 
-#include "base/error.h"
 #include "forms/dispatch.h"
-#include "forms/keys.h"
 #include "ui/drawing_area.h"
 #include "ui/file_window.h"
 #include "ui/key_bindings.h"
@@ -18,56 +17,42 @@
 
 namespace palorin::ui {
 
-// A change is in the recovery copy at most this long after it was made.
-constexpr int kRecoveryDelayMs = 2000;
-
 Editor::Editor(Prompts& prompts, std::string recoveryPath)
-    : prompts_(prompts), form1_(*this), form2_(form1_, *this), recovery_(std::move(recoveryPath)) {
-  const RunHandler run = [this](QWidget* origin, const std::function<void()>& handler) {
-    Run(origin, handler);
-  };
-  window1_ = std::make_unique<MainWindow>(form1_, form2_, run);
+    : prompts_(prompts),
+      recovery_(std::move(recoveryPath)),
+      session_(*this, recovery_.Path().empty() ? nullptr : &recovery_) {
+  window1_ = std::make_unique<MainWindow>(session_);
   // A refresh of the drawing area schedules one repaint from the raster;
   // refreshes within one event coalesce into that one paint.
-  form1_.scene.canvas.SetRefreshHandler([area = &window1_->Image1()] { area->update(); });
+  Form1().scene.canvas.SetRefreshHandler([area = &window1_->Image1()] { area->update(); });
   window1_->onDropFiles = [this](const QStringList& fileNames) { OpenFiles(fileNames); };
   window1_->onClose = [this] {
-    // The file window goes with the main window; the program then ends.
-    form2_.Visible = false;
-    window2_->hide();
-    WriteRecovery();
+    session_.CloseMainWindow();
+    return true;
   };
-  form1_.FormCreate();
-  recovery_.Start(form1_.log());
+  window2_ = std::make_unique<FileWindow>(session_, window1_.get());
+  BindKeys(*window1_, *window2_, session_);
   recoveryTimer_.setSingleShot(true);
-  recoveryTimer_.setInterval(kRecoveryDelayMs);
-  QObject::connect(&recoveryTimer_, &QTimer::timeout, [this] { WriteRecovery(); });
-
-  window2_ = std::make_unique<FileWindow>(form2_, run, window1_.get());
-  form2_.FormCreate();
-  BindKeys(*window1_, *window2_, [this](forms::KeyAction action) {
-    Run(window1_.get(), [this, action] { forms::RunKeyAction(action, form1_, form2_); });
-  });
+  QObject::connect(&recoveryTimer_, &QTimer::timeout, [this] { session_.RecoveryDue(); });
   ShowData();
 }
 
 Editor::~Editor() {
   // The canvas outlives the drawing area it would otherwise still update.
-  form1_.scene.canvas.SetRefreshHandler(nullptr);
+  Form1().scene.canvas.SetRefreshHandler(nullptr);
 }
 
 void Editor::Show() { window1_->show(); }
 
 void Editor::OpenFiles(const QStringList& fileNames) {
-  const forms::HandlerRunner run = [this](const std::function<void()>& handler) {
-    Run(window2_.get(), handler);
-  };
+  std::vector<std::string> names;
+  names.reserve(static_cast<std::size_t>(fileNames.size()));
+  // The open dialog gives a full name; a name typed on the command line is
+  // taken from the current folder, and the messages show it whole.
   for (const QString& fileName : fileNames) {
-    // The open dialog gives a full name; a name typed on the command line
-    // is taken from the current folder, and the messages show it whole.
-    const std::string name = QFileInfo(fileName).absoluteFilePath().toStdString();
-    forms::LoadByName(form1_, form2_, answer_, name, run);
+    names.push_back(QFileInfo(fileName).absoluteFilePath().toStdString());
   }
+  session_.OpenFiles(names);
 }
 
 QString Editor::ErrorTitle() {
@@ -75,19 +60,26 @@ QString Editor::ErrorTitle() {
       forms::ErrorBoxTitle(QCoreApplication::applicationFilePath().toStdString()));
 }
 
-void Editor::Run(QWidget* origin, const std::function<void()>& handler) {
-  const auto error = forms::Dispatch(handler);
-  // Armed by the first change and not pushed back by later ones, so that no
-  // change waits more than the delay however busy the user is.
-  if (recovery_.Notice(form1_.log()) && !recoveryTimer_.isActive()) recoveryTimer_.start();
-  // What the handler changed before an error stays changed, and shows.
-  ShowData();
-  if (error) prompts_.ShowError(ErrorTitle(), QString::fromStdString(*error), origin);
-}
-
 void Editor::ShowData() {
   window1_->ShowData();
   window2_->ShowData();
+}
+
+void Editor::Refresh() {
+  // The session may ask before both windows exist (never during start-up
+  // today, but a refresh then has nothing to show).
+  if (window1_ && window2_) ShowData();
+}
+
+QWidget* Editor::Origin() const {
+  QWidget* active = QApplication::activeWindow();
+  if (active == window2_.get() && window2_->isVisible()) return window2_.get();
+  if (active != window1_.get() && window2_ && window2_->isVisible()) return window2_.get();
+  return window1_.get();
+}
+
+void Editor::ShowError(const std::string& text) {
+  prompts_.ShowError(ErrorTitle(), QString::fromStdString(text), Origin());
 }
 
 void Editor::CopyToClipboard(const render::Raster& raster) {
@@ -95,30 +87,32 @@ void Editor::CopyToClipboard(const render::Raster& raster) {
   QGuiApplication::clipboard()->setImage(RasterImage(raster).copy(), QClipboard::Clipboard);
 }
 
-void Editor::ShowFileWindow() {
-  form2_.Visible = true;
+void Editor::RaiseFileWindow() {
   window2_->show();
   window2_->raise();
 }
 
-void Editor::CloseMainWindow() { window1_->close(); }
-
-void Editor::WriteRecovery() {
+void Editor::Ended() {
+  // The file window goes with the main window; closing the main window
+  // ends the program. Reached from the main window's own close too.
+  if (ending_) return;
+  ending_ = true;
   recoveryTimer_.stop();
-  try {
-    recovery_.Write();
-  } catch (const Error& e) {
-    std::fprintf(stderr, "palorin: recovery copy: %s\n", e.message().c_str());
-  }
+  window2_->hide();
+  window1_->close();
 }
 
-std::optional<std::string> Editor::RunOpenDialog(forms::FileDialog& dialog) {
-  if (answer_.Armed()) return answer_.Take(dialog);
-  return prompts_.Open(dialog, window2_.get());
+void Editor::AskFileName(const forms::FileDialog& dialog, bool save) {
+  // The desktop's dialogs remember the name and filter entry chosen in them:
+  // they are the form's own dialog settings.
+  forms::TForm2& form = Form2();
+  forms::FileDialog& settings =
+      &dialog == &form.SaveDialog1 || save ? form.SaveDialog1 : form.OpenDialog1;
+  std::optional<std::string> name =
+      save ? prompts_.Save(settings, window2_.get()) : prompts_.Open(settings, window2_.get());
+  session_.Answer(std::move(name));
 }
 
-std::optional<std::string> Editor::RunSaveDialog(forms::FileDialog& dialog) {
-  return prompts_.Save(dialog, window2_.get());
-}
+void Editor::StartRecoveryTimer(int ms) { recoveryTimer_.start(ms); }
 
 }  // namespace palorin::ui

@@ -3,14 +3,11 @@
 #include <QString>
 #include <QStringList>
 #include <QTimer>
-#include <functional>
 #include <memory>
+#include <string>
 
-#include "forms/named_file.h"
 #include "forms/recovery.h"
-#include "forms/services.h"
-#include "forms/tform1.h"
-#include "forms/tform2.h"
+#include "forms/session.h"
 
 class QWidget;
 
@@ -20,16 +17,18 @@ class FileWindow;
 class MainWindow;
 class Prompts;
 
-// The program on the desktop: both forms, both windows, and what the forms
-// ask of the platform (clipboard, showing the file window, ending, dialogs).
-// Construction is the start-up: the main window is created and its
-// FormCreate runs, then the file window is created hidden and its FormCreate
-// runs. Show() shows the main window.
+// The program on the desktop: one editor session (forms::Session) shown in
+// both windows, and what the session asks of the platform — showing, the
+// error box, the clipboard, the file dialogs, the recovery timer, the end.
+// Construction is the start-up: the session creates both forms (the main
+// window's FormCreate, then the file window's), then both windows are built
+// from the layout table, the file window hidden. Show() shows the main
+// window.
 //
-// The editor keeps a recovery copy of the picture at `recoveryPath` (none
-// when empty): every handler run is noticed, and a change arms a two-second
-// timer whose end writes the copy; closing the main window writes it too.
-class Editor final : private forms::Services {
+// The session keeps a recovery copy of the picture at `recoveryPath` (none
+// when empty) at most two seconds after a change, and when the main window
+// closes.
+class Editor final : private forms::Shell {
  public:
   explicit Editor(Prompts& prompts, std::string recoveryPath = forms::RecoveryPath());
   ~Editor() override;
@@ -44,15 +43,12 @@ class Editor final : private forms::Services {
   // in the error box, and the next file is still loaded.
   void OpenFiles(const QStringList& fileNames);
 
-  forms::TForm1& Form1() { return form1_; }
-  forms::TForm2& Form2() { return form2_; }
+  forms::Session& Session() { return session_; }
+  forms::TForm1& Form1() { return session_.form1(); }
+  forms::TForm2& Form2() { return session_.form2(); }
   MainWindow& Window1() { return *window1_; }
   FileWindow& Window2() { return *window2_; }
 
-  // Runs one handler of either window through the shared dispatch; both
-  // windows then show their data, and a raised error appears in the error
-  // box over `origin`.
-  void Run(QWidget* origin, const std::function<void()>& handler);
   // Both windows show their forms' data.
   void ShowData();
 
@@ -61,23 +57,26 @@ class Editor final : private forms::Services {
   static QString ErrorTitle();
 
  private:
+  // What the session asks of the desktop.
+  void Refresh() override;
+  void ShowError(const std::string& text) override;
   void CopyToClipboard(const render::Raster& raster) override;
-  void ShowFileWindow() override;
-  void CloseMainWindow() override;
-  std::optional<std::string> RunOpenDialog(forms::FileDialog& dialog) override;
-  std::optional<std::string> RunSaveDialog(forms::FileDialog& dialog) override;
-  // Writes the recovery copy if a change is pending; a failure is reported
-  // on the standard error, not in an error box: the user asked for nothing.
-  void WriteRecovery();
+  void RaiseFileWindow() override;
+  void Ended() override;
+  void AskFileName(const forms::FileDialog& dialog, bool save) override;
+  void StartRecoveryTimer(int ms) override;
+
+  // The window an error box or a dialog stands over: the one of the two in
+  // use.
+  QWidget* Origin() const;
 
   Prompts& prompts_;
-  forms::DialogAnswer answer_;  // the open dialog's answer while OpenFiles runs
-  forms::TForm1 form1_;
-  forms::TForm2 form2_;
+  forms::RecoveryCopy recovery_;
+  forms::Session session_;
   std::unique_ptr<MainWindow> window1_;
   std::unique_ptr<FileWindow> window2_;
-  forms::RecoveryCopy recovery_;
   QTimer recoveryTimer_;
+  bool ending_ = false;
 };
 
 }  // namespace palorin::ui

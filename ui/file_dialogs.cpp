@@ -139,6 +139,10 @@ void Configure(QFileDialog& qtDialog, const forms::FileDialog& dialog,
   qtDialog.setAcceptMode(mode);
   qtDialog.setFileMode(QFileDialog::AnyFile);
   if (!dialog.Title.empty()) qtDialog.setWindowTitle(QString::fromStdString(dialog.Title));
+  // A Japanese title keeps its text; a screen reader gives its English too.
+  if (!dialog.TitleGloss.empty()) {
+    qtDialog.setAccessibleDescription(QString::fromStdString(dialog.TitleGloss));
+  }
   const QStringList filter = QtFilter(dialog);
   if (!filter.isEmpty()) {
     qtDialog.setNameFilters(filter);

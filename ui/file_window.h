@@ -4,16 +4,15 @@
 #include <QRect>
 #include <QSize>
 #include <QWidget>
-#include <array>
-#include <functional>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "forms/tform2.h"
-#include "ui/combo_box.h"
 #include "ui/form_window.h"
 #include "ui/widgets.h"
 
 class QButtonGroup;
-class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
 class QTabWidget;
@@ -28,18 +27,17 @@ namespace palorin::ui {
 // that covers the least of `controls` (the main window's title bar, buttons
 // and boxes), and of those the least of the main window. Returns the
 // frame's top-left.
-QPoint PlaceBeside(const QRect& mainFrame, const QRect& controls, QSize frame,
-                  const QRect& room);
+QPoint PlaceBeside(const QRect& mainFrame, const QRect& controls, QSize frame, const QRect& room);
 
-// TForm2 on the desktop: "Palorin-File", a fixed client area of 208 x 210
-// with the load and save pages. Closing it only hides it; its form keeps
-// every state for the next showing.
-class FileWindow : public FormWindow<forms::TForm2> {
+// TForm2 on the desktop: "Palorin-File", a fixed client area with the load
+// and save pages, every control at its place in the layout table. Closing
+// it only hides it; its form keeps every state for the next showing.
+class FileWindow : public FormWindow {
   Q_OBJECT
 
  public:
   // `beside` is the main window: the file window first shows beside it.
-  FileWindow(forms::TForm2& form, RunHandler run, QWidget* beside = nullptr);
+  explicit FileWindow(forms::Session& session, QWidget* beside = nullptr);
 
   // Pushes the form's data into the widgets (signals blocked), including
   // whether the window is shown.
@@ -70,12 +68,18 @@ class FileWindow : public FormWindow<forms::TForm2> {
   QPlainTextEdit* memo1_ = nullptr;
   QLabel* label11_ = nullptr;
   QButtonGroup* radioGroup1_ = nullptr;
-  QGroupBox* groupBox1_ = nullptr;
-  ComboBoxView* comboBox1_ = nullptr;
-  std::array<QLabel*, 5> saveLabels_{};   // Label1 … Label5
-  std::array<ShapeView*, 5> saveBars_{};  // Shape1 … Shape5
-  std::array<QLabel*, 5> loadLabels_{};   // Label6 … Label10
-  std::array<ShapeView*, 5> loadBars_{};  // Shape6 … Shape10
+  QWidget* partGroup_ = nullptr;  // GroupBox1, which holds the part-number box
+  // A part indicator: its digit over its bar, the data each shows, and the
+  // indicator's name for a marked part ("part 2 saved").
+  struct Indicator {
+    QLabel* digit = nullptr;
+    ShapeView* bar = nullptr;
+    const forms::Label* digitData = nullptr;
+    const forms::Shape* barData = nullptr;
+    std::string_view markedName;
+  };
+  std::vector<Indicator> indicators_;
+  QString label11Name_;  // what Label11 is
 };
 
 }  // namespace palorin::ui

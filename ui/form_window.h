@@ -1,68 +1,76 @@
 #pragma once
 
 #include <QCloseEvent>
-#include <QPoint>
-#include <QPushButton>
-#include <QSize>
-#include <QString>
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <string_view>
+#include <vector>
 
-#include "ui/look.h"
-#include "ui/widgets.h"
+#include "forms/layout.h"
+#include "forms/session.h"
+
+class QButtonGroup;
 
 namespace palorin::ui {
 
+class ComboBoxView;
+
 // What both windows share: a fixed-size top-level window with a single
 // border, the system menu and minimise only, the form font and the program
-// icon, bound to one form whose handlers run through `run`.
-template <typename Form>
+// icon, its controls built from the window's rows of the layout table
+// (forms/layout.h), every input of theirs going to the session.
 class FormWindow : public QWidget {
  public:
-  // Runs when the window closes (its close box, or the program closing it),
-  // before it hides.
-  std::function<void()> onClose;
+  // Runs when the window's close box (or the program) closes it; the window
+  // closes when it returns true.
+  std::function<bool()> onClose;
 
-  // Pushes the form's data into the widgets, their signals blocked, so that
+  // Pushes the forms' data into the widgets, their signals blocked, so that
   // showing never counts as the user's input.
   virtual void ShowData() = 0;
 
+  // The widget built for the control `name` of this window, or null.
+  QWidget* Control(std::string_view name) const;
+
  protected:
-  FormWindow(Form& form, RunHandler run, const char* objectName, std::string_view caption,
-             QSize client, QPoint at)
-      : QWidget(nullptr, kFixedWindowFlags), form_(form), run_(std::move(run)) {
-    setObjectName(QString::fromLatin1(objectName));
-    setWindowTitle(FromUtf8(caption));
-    setWindowIcon(WindowIcon());
-    setFont(FormFont(12));
-    setFixedSize(client);
-    move(at);
-  }
+  FormWindow(forms::Session& session, forms::WindowId window);
 
-  // A click on `button` runs the form's `handler`.
-  void Bind(QPushButton* button, void (Form::*handler)()) {
-    connect(button, &QPushButton::clicked, this,
-            [this, handler] { run_(this, [form = &form_, handler] { (form->*handler)(); }); });
-  }
+  void closeEvent(QCloseEvent* event) override;
 
-  void closeEvent(QCloseEvent* event) override {
-    if (onClose) onClose();
-    event->accept();
-  }
+  // The rows of this window that were built, in creation order, each with
+  // its widget.
+  struct Built {
+    const forms::ControlRow* row;
+    QWidget* widget;
+  };
+  const std::vector<Built>& BuiltControls() const { return built_; }
+  // The combo boxes, each showing its box's data.
+  const std::vector<ComboBoxView*>& Boxes() const { return boxes_; }
+  // The radio group built for the RadioGroup row `name`, or null.
+  QButtonGroup* RadioGroup(std::string_view name) const;
 
-  Form& form_;
-  RunHandler run_;
+  forms::Session& session_;
+  const forms::WindowRow& row_;
 
  private:
-  // No maximise button: the window manager is told so three ways, by the
-  // Motif hints these flags give (no maximise function or decoration), by
-  // the equal minimum and maximum size, and so by its own list of allowed
-  // actions. (Openbox 3.6 still draws its maximise slot, inert, whenever a
-  // minimise button stands between it and the title; no hint removes that.)
-  static constexpr Qt::WindowFlags kFixedWindowFlags =
-      Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-      Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+  // Creates the widget of one row in its parent, at its rectangle, with its
+  // caption, bound to the session.
+  QWidget* Build(const forms::ControlRow& row, QWidget* parent);
+  // The row's accessible name, and its English, help and keys as tooltip
+  // and accessible description.
+  void Describe(const forms::ControlRow& row, QWidget& widget);
+  // Tab visits the controls in the table's order.
+  void ChainTabs();
+
+  std::vector<Built> built_;
+  std::map<std::string_view, QWidget*> byName_;
+  std::map<std::string_view, QButtonGroup*> radioGroups_;
+  std::vector<ComboBoxView*> boxes_;
 };
+
+// The tabbed page a control of the file window lies on (its TabSheet row),
+// or null for one outside the pages.
+const forms::ControlRow* SheetOf(const forms::ControlRow& control);
 
 }  // namespace palorin::ui

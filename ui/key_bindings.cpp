@@ -1,30 +1,64 @@
 #include "ui/key_bindings.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QShortcut>
 #include <QWidget>
+#include <string>
 
+#include "forms/actions.h"
+#include "forms/session.h"
+#include "ui/file_window.h"
 #include "ui/look.h"
+#include "ui/main_window.h"
 
 namespace palorin::ui {
 
 namespace {
 
-QKeySequence Sequence(const forms::KeyBinding& binding) {
-  return QKeySequence(FromUtf8(binding.keys), QKeySequence::PortableText);
+QKeySequence Sequence(std::string_view keys) {
+  return QKeySequence(FromUtf8(keys), QKeySequence::PortableText);
+}
+
+// The action whose keys the event's key is, and those keys' text, or null.
+const forms::ActionRow* ActionForEvent(const QKeyEvent& event, std::string_view& keys) {
+  const QKeySequence pressed(event.keyCombination());
+  for (const forms::ActionRow& row : forms::Actions()) {
+    for (const std::string_view k : row.keys) {
+      if (!k.empty() && Sequence(k) == pressed) {
+        keys = k;
+        return &row;
+      }
+    }
+  }
+  return nullptr;
+}
+
+bool IsTextField(const QWidget* widget) {
+  if (qobject_cast<const QLineEdit*>(widget) != nullptr) return true;
+  if (qobject_cast<const QPlainTextEdit*>(widget) != nullptr) return true;
+  const auto* box = qobject_cast<const QComboBox*>(widget);
+  return box != nullptr && box->isEditable();
+}
+
+// Where the keyboard focus is, as the session tells keys apart.
+forms::Focus FocusNow(const QWidget& drawingArea) {
+  const QWidget* focus = QApplication::focusWidget();
+  if (focus == &drawingArea) return forms::Focus::DrawingArea;
+  return IsTextField(focus) ? forms::Focus::TextField : forms::Focus::Other;
 }
 
 // Hands every text-editing key to the text field it watches: accepting the
 // shortcut override gives the key to the field instead of the window. The
-// fields know Ctrl+Z, Ctrl+Shift+Z and Ctrl+C themselves; Ctrl+Y, the other
-// redo key, is their redo here. An editable box gets the keys itself and
-// passes them to its line edit, so the box is watched, not the line edit.
+// fields know their undo, redo and copy keys themselves, all but Ctrl+Y,
+// the other redo key, which is their redo here. An editable box gets the
+// keys itself and passes them to its line edit, so the box is watched, not
+// the line edit.
 class TextKeysStayInField : public QObject {
  public:
   using QObject::QObject;
@@ -35,17 +69,17 @@ class TextKeysStayInField : public QObject {
     if (!override && event->type() != QEvent::KeyPress) {
       return QObject::eventFilter(watched, event);
     }
-    const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
-    for (const forms::KeyBinding& binding : forms::kKeyBindings) {
-      if (!binding.editsText || Sequence(binding) != pressed) continue;
-      if (override) {
-        event->accept();
-        return true;
-      }
-      if (pressed == QKeySequence(Qt::ControlModifier | Qt::Key_Y)) {
-        Redo(watched);
-        return true;
-      }
+    auto* key = static_cast<QKeyEvent*>(event);
+    std::string_view keys;
+    const forms::ActionRow* action = ActionForEvent(*key, keys);
+    if (action == nullptr || !action->keysEditText) return QObject::eventFilter(watched, event);
+    if (override) {
+      event->accept();
+      return true;
+    }
+    if (action->id == forms::ActionId::ReDo && !key->matches(QKeySequence::Redo)) {
+      Redo(watched);
+      return true;
     }
     return QObject::eventFilter(watched, event);
   }
@@ -58,35 +92,31 @@ class TextKeysStayInField : public QObject {
   }
 };
 
-void NameKeysInTips(QWidget& mainWindow) {
-  using forms::KeyAction;
-  using forms::KeysOf;
-  const auto tip = [&mainWindow](const char* button, const QString& text) {
-    if (auto* b = mainWindow.findChild<QPushButton*>(QString::fromLatin1(button))) {
-      b->setToolTip(text);
-    }
-  };
-  const auto keys = [](KeyAction action) { return FromUtf8(KeysOf(action)); };
-  tip("Button1", QStringLiteral("UnDo (%1)").arg(keys(KeyAction::UnDo)));
-  tip("Button2", QStringLiteral("ReDo (%1)").arg(keys(KeyAction::ReDo)));
-  tip("Button4", QStringLiteral("Clip (%1)").arg(keys(KeyAction::Clip)));
-  tip("Button5", QStringLiteral("File (load page %1, save page %2)")
-                     .arg(keys(KeyAction::LoadPage), keys(KeyAction::SavePage)));
-  tip("Button6", QStringLiteral("End (%1)").arg(keys(KeyAction::End)));
-}
-
 }  // namespace
 
-void BindKeys(QWidget& mainWindow, QWidget& fileWindow,
-              const std::function<void(forms::KeyAction)>& run) {
-  for (QWidget* window : {&mainWindow, &fileWindow}) {
-    for (const forms::KeyBinding& binding : forms::kKeyBindings) {
-      auto* shortcut = new QShortcut(Sequence(binding), window);
-      shortcut->setContext(Qt::WindowShortcut);
-      shortcut->setAutoRepeat(false);
-      QObject::connect(shortcut, &QShortcut::activated, window,
-                       [run, action = binding.action] { run(action); });
+void BindKeys(MainWindow& mainWindow, FileWindow& fileWindow, forms::Session& session) {
+  DrawingArea& area = mainWindow.Image1();
+  for (const forms::ActionRow& row : forms::Actions()) {
+    for (const std::string_view keys : row.keys) {
+      if (keys.empty()) continue;
+      const auto bind = [&session, &area, keys](QWidget& on, Qt::ShortcutContext context,
+                                                bool repeat) {
+        auto* shortcut = new QShortcut(Sequence(keys), &on);
+        shortcut->setContext(context);
+        shortcut->setAutoRepeat(repeat);
+        QObject::connect(shortcut, &QShortcut::activated, &on,
+                         [&session, &area, keys] { session.Key(keys, FocusNow(area)); });
+      };
+      if (row.keysOnDrawingArea) {
+        // A held arrow keeps moving the cursor; a held Space places once.
+        bind(area, Qt::WidgetShortcut, row.id != forms::ActionId::Place);
+      } else {
+        bind(mainWindow, Qt::WindowShortcut, false);
+        bind(fileWindow, Qt::WindowShortcut, false);
+      }
     }
+  }
+  for (QWidget* window : {static_cast<QWidget*>(&mainWindow), static_cast<QWidget*>(&fileWindow)}) {
     auto* guard = new TextKeysStayInField(window);
     for (QComboBox* box : window->findChildren<QComboBox*>()) box->installEventFilter(guard);
     for (QLineEdit* field : window->findChildren<QLineEdit*>()) field->installEventFilter(guard);
@@ -94,7 +124,6 @@ void BindKeys(QWidget& mainWindow, QWidget& fileWindow,
       field->installEventFilter(guard);
     }
   }
-  NameKeysInTips(mainWindow);
 }
 
 }  // namespace palorin::ui

@@ -1,30 +1,27 @@
 #pragma once
 
 #include <QStringList>
-#include <QWidget>
 #include <array>
 #include <functional>
+#include <utility>
+#include <vector>
 
-#include "forms/tform1.h"
-#include "forms/tform2.h"
-#include "ui/combo_box.h"
+#include "forms/session.h"
 #include "ui/drawing_area.h"
 #include "ui/form_window.h"
-#include "ui/widgets.h"
 
 class QLabel;
-class QPushButton;
 
 namespace palorin::ui {
 
-// TForm1 on the desktop: "Palorin Ver" and the version, a fixed client area of
-// 500 x 376 with every control at its place. User input goes into the form,
-// the handler runs through `run`, and ShowData() shows the form again.
-class MainWindow : public FormWindow<forms::TForm1> {
+// TForm1 on the desktop: "Palorin Ver" and the version, a fixed client area
+// with every control at its place in the layout table. User input goes to
+// the session, and ShowData() shows the form again.
+class MainWindow : public FormWindow {
   Q_OBJECT
 
  public:
-  MainWindow(forms::TForm1& form, forms::TForm2& fileForm, RunHandler run);
+  explicit MainWindow(forms::Session& session);
 
   // Pushes the form's data into the widgets (signals blocked). The drawing
   // area is not repainted here: the raster shows at its refresh.
@@ -41,11 +38,20 @@ class MainWindow : public FormWindow<forms::TForm1> {
 
  private:
   void AcceptFileDrops();
+  // What a screen reader says of the drawing area: the blocks the picture
+  // holds and the cell under the cursor.
+  QString PictureDescription() const;
 
   DrawingArea* image1_ = nullptr;
-  std::array<ComboBoxView*, 6> boxes_{};  // ComboBox1 … ComboBox6
-  std::array<QLabel*, 3> sizeLabels_{};   // Label1 … Label3
-  std::array<QLabel*, 3> panels_{};       // StatusBar1's panels 0 … 2
+  // The size boxes' captions with the label data they show.
+  std::vector<std::pair<QLabel*, const forms::Label*>> axisLabels_;
+  // The status bar's panels: the widget, the panel it shows and what it is.
+  struct Panel {
+    QLabel* label;
+    std::size_t index;
+    QString name;
+  };
+  std::vector<Panel> panels_;
 };
 
 }  // namespace palorin::ui

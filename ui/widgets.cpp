@@ -7,22 +7,13 @@
 
 namespace palorin::ui {
 
-QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
-  auto* button = Place(new QPushButton(caption, parent), name, geometry);
-  button->setAutoDefault(false);
-  return button;
-}
-
-QLabel* AddLabel(QWidget* parent, const char* name, const QString& caption, QRect geometry,
-                 const QFont& font, Qt::Alignment alignment) {
-  auto* label = Place(new ColourLabel(caption, parent), name, geometry);
+void StyleLabel(QLabel& label, const QFont& font, Qt::Alignment alignment) {
   // Always the text colour of SetTextColor, whatever background it sits on.
-  label->setForegroundRole(QPalette::WindowText);
-  label->setFont(font);
-  label->setAlignment(alignment);
-  label->setMargin(0);
-  label->setIndent(0);
-  return label;
+  label.setForegroundRole(QPalette::WindowText);
+  label.setFont(font);
+  label.setAlignment(alignment);
+  label.setMargin(0);
+  label.setIndent(0);
 }
 
 void ColourLabel::paintEvent(QPaintEvent*) {

@@ -1,28 +1,12 @@
 #pragma once
 
+#include <QFrame>
 #include <QLabel>
-#include <QPushButton>
-#include <QRect>
 #include <QWidget>
-#include <functional>
 
 #include "forms/controls.h"
 
 namespace palorin::ui {
-
-// Runs one event handler of either window: through the shared dispatch, with
-// the error box for a raised error (over `origin`), after which both windows
-// show their forms' data again.
-using RunHandler = std::function<void(QWidget* origin, const std::function<void()>& handler)>;
-
-// Places a child at its left/top/width/height inside `parent` and names it
-// after its control, so tests and the focus chain can find it by that name.
-template <typename W>
-W* Place(W* widget, const char* name, QRect geometry) {
-  widget->setObjectName(QString::fromLatin1(name));
-  widget->setGeometry(geometry);
-  return widget;
-}
 
 // A label whose font colour is its whole state: it draws its text in that
 // colour also inside a disabled group box, where the style would otherwise
@@ -38,9 +22,17 @@ class ColourLabel : public QLabel {
   void paintEvent(QPaintEvent* event) override;
 };
 
-QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption, QRect geometry);
-QLabel* AddLabel(QWidget* parent, const char* name, const QString& caption, QRect geometry,
-                 const QFont& font, Qt::Alignment alignment);
+// Gives a label its font and alignment, and no margin or indent.
+void StyleLabel(QLabel& label, const QFont& font, Qt::Alignment alignment);
+
+// The status bar: a frame holding the panels, which screen readers know as
+// a status bar.
+class StatusBarView : public QFrame {
+  Q_OBJECT
+
+ public:
+  explicit StatusBarView(QWidget* parent) : QFrame(parent) {}
+};
 
 // A filled rectangle (the part bars): fill in the brush colour, a one-pixel
 // outline in the button-face colour.

@@ -1,13 +1,13 @@
 # shellcheck shell=bash disable=SC2034  # the names are for the scripts that source this
 # Where the editor's controls are, for the scripts that click on the real
 # windows. Rectangles are "left top width height" in client coordinates of
-# their window, as the controls are placed in ui/main_window.cpp and
-# ui/file_window.cpp (a control inside a group box adds the box's corner).
+# their window, as the layout table places the controls (forms/layout.cpp;
+# a control inside a group box adds the box's corner).
 # Usage: source scripts/lib/layout.sh; then e.g.
 #   xdotool mousemove --window "$main" $(centre_of File) click 1
 
 declare -A palorin_rect=(
-  # Main window (ui/main_window.cpp).
+  # Main window.
   [File]="0 0 41 20"           # Button5
   [Clip]="48 0 41 20"          # Button4
   [ReSet]="96 0 49 20"         # Button3
@@ -21,7 +21,7 @@ declare -A palorin_rect=(
   [sizeY]="192 24 41 20"       # ComboBox3
   [sizeZ]="248 24 41 20"       # ComboBox4
   [drawing]="0 48 500 308"     # Image1
-  # File window (ui/file_window.cpp).
+  # File window.
   [execute]="16 184 81 25"     # Button1 "実行"
   [cancel]="112 184 81 25"     # Button2 "キャンセル"
 )

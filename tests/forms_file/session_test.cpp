@@ -210,9 +210,9 @@ TEST(Layout, TabVisitsTheControlsInTheWindowsOrder) {
     return out;
   };
   EXPECT_EQ(names(WindowId::Main),
-            (std::vector<std::string_view>{"Button3", "Button4", "ComboBox1", "Button5", "Button6",
-                                           "ComboBox2", "ComboBox3", "ComboBox4", "Button1",
-                                           "Button2", "ComboBox5", "ComboBox6"}));
+            (std::vector<std::string_view>{"Image1", "Button3", "Button4", "ComboBox1", "Button5",
+                                           "Button6", "ComboBox2", "ComboBox3", "ComboBox4",
+                                           "Button1", "Button2", "ComboBox5", "ComboBox6"}));
   EXPECT_EQ(names(WindowId::File),
             (std::vector<std::string_view>{"PageControl1", "Memo1", "RadioGroup1", "ComboBox1",
                                            "Button1", "Button2"}));

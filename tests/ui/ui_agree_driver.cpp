@@ -7,8 +7,12 @@
 // test compares the two outputs (and the page's) line by line.
 //
 // usage: ui_agree_driver SCRIPT DIR
-//   Names in load and save lines are taken relative to DIR, as play takes
-//   them relative to its folder. Two comment lines are understood:
+//   Names in load, save and open lines are taken relative to DIR, as play
+//   takes them relative to its folder. Besides play's own lines, two lines
+//   of the agreement protocol are read here: "area-key KEYS" (the keys
+//   pressed with the focus given to the drawing area by the program, no
+//   pointer involved) and "open NAME;NAME;..." (the files opened by name in
+//   one go, as `palorin A B C` opens them). Two comment lines are understood:
 //   "# outside press X Y" / "# outside move X Y" send the pointer event to
 //   the drawing area at a position outside it (as a drag leaving the area
 //   does), and "# checkpoint" prints "picture: " and the digest of what the
@@ -23,16 +27,18 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "cli/script.h"
 #include "forms/layout.h"
 #include "forms/state_line.h"
-#include "ui_test_support.h"
 #include "ui/combo_box.h"
 #include "ui/drawing_area.h"
 #include "ui/file_window.h"
 #include "ui/main_window.h"
+#include "ui_test_support.h"
 
 namespace palorin::test {
 namespace {
@@ -51,7 +57,13 @@ class Driver {
   // Runs one script line; false once the main window is closed.
   bool Line(const std::string& line) {
     if (line.rfind("# checkpoint", 0) == 0) {
-      const QImage shown = Main().Image1().grab().toImage().convertToFormat(QImage::Format_RGB32);
+      // The picture without the cell cursor, which the drawing area draws
+      // over it while it has the focus.
+      ui::DrawingArea& area = Main().Image1();
+      const bool focused = area.hasFocus();
+      if (focused) area.clearFocus();
+      const QImage shown = area.grab().toImage().convertToFormat(QImage::Format_RGB32);
+      if (focused) area.setFocus(Qt::OtherFocusReason);
       render::Raster raster;
       for (int y = 0; y < render::kRasterHeight && y < shown.height(); ++y) {
         std::memcpy(raster.Row(y), shown.constScanLine(y),
@@ -136,8 +148,10 @@ class Driver {
     Click(File(), "Button1");
   }
 
-  // A key pressed in the window that is active, with the focus moved off a
-  // text field first (to a button, which a key does not click).
+  // A key pressed in the window that is active, with the focus on none of
+  // the controls whose keys are their own (a text field, the drawing area)
+  // but on a button. (A button takes Space and Return, which scripts send
+  // with area-key; the editor's other keys it leaves to the window.)
   void Key(const std::string& keys) {
     QWidget* window = QApplication::activeWindow();
     if ((window != &Main() && window != &File()) || !window->isVisible()) {
@@ -146,8 +160,9 @@ class Driver {
       window = &Main();
     }
     QWidget* focus = QApplication::focusWidget();
-    if (focus == nullptr || focus->window() != window || qobject_cast<QLineEdit*>(focus) ||
-        qobject_cast<QComboBox*>(focus) || qobject_cast<QPlainTextEdit*>(focus)) {
+    if (focus == nullptr || focus->window() != window || focus == &Main().Image1() ||
+        qobject_cast<QLineEdit*>(focus) || qobject_cast<QComboBox*>(focus) ||
+        qobject_cast<QPlainTextEdit*>(focus)) {
       focus = Child<QPushButton>(*window, window == &Main() ? "Button3" : "Button2");
       focus->setFocus();
     }
@@ -168,6 +183,26 @@ class Driver {
       return Click(window, std::string(row.name).c_str());
     }
     Fail("the windows do not play \"" + std::string(forms::ActionOf(id).verb) + "\" yet");
+  }
+
+  // Keys pressed while the drawing area has the focus, given to it as a
+  // program (or a screen reader) gives it: no pointer event.
+  void AreaKey(const std::string& keys) {
+    Main().activateWindow();
+    if (!QTest::qWaitForWindowActive(&Main())) Fail("the main window did not become active");
+    Main().Image1().setFocus(Qt::OtherFocusReason);
+    if (!Main().Image1().hasFocus()) Fail("the drawing area took no focus");
+    const QKeySequence sequence(QString::fromStdString(keys), QKeySequence::PortableText);
+    if (sequence.isEmpty()) Fail("no key in '" + keys + "'");
+    const QKeyCombination combination = sequence[0];
+    QTest::keyClick(Main().windowHandle(), combination.key(), combination.keyboardModifiers());
+  }
+
+  // Files opened by name in one go, as named on the command line.
+  void Open(const std::vector<std::string>& names) {
+    QStringList files;
+    for (const std::string& name : names) files.append(QString::fromStdString(InDir(name)));
+    faked_.editor.OpenFiles(files);
   }
 
   void Do(const cli::Action& a) {
@@ -209,7 +244,8 @@ class Driver {
         return ClickTab(a.entry);
       case Kind::SaveMode:
         QTest::mouseClick(
-            Child<QRadioButton>(File(), ("RadioGroup1Item" + QByteArray::number(a.entry)).constData()),
+            Child<QRadioButton>(File(),
+                                ("RadioGroup1Item" + QByteArray::number(a.entry)).constData()),
             Qt::LeftButton);
         return;
       case Kind::Load:
@@ -227,8 +263,9 @@ class Driver {
       case Kind::Key:
         return Key(a.text);
       case Kind::AreaKey:
+        return AreaKey(a.text);
       case Kind::Open:
-        Fail("the windows do not play this line yet: " + a.text);
+        return Open(a.names);
     }
   }
 

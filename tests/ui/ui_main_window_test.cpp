@@ -1,5 +1,6 @@
 // The main window as the widgets show it: start state, presses and moves on
 // the drawing area, the boxes, the error box, the clipboard and the end.
+#include <QAccessible>
 #include <QClipboard>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -13,6 +14,7 @@
 #include <QTimer>
 #include <cmath>
 
+#include "core/modes.h"
 #include "core/pick.h"
 #include "core/placement_log.h"
 #include "render/sprites.h"
@@ -41,6 +43,12 @@ struct Program : FakedEditor {
     return QTest::qWaitForWindowExposed(&window);
   }
   void Press(QPoint pixel) { QTest::mouseClick(&window.Image1(), Qt::LeftButton, {}, pixel); }
+  // The cell cursor shows over the picture while the drawing area has the
+  // focus; with the focus elsewhere the area shows the raster alone.
+  void FocusElsewhere() {
+    Button("Button3")->setFocus();
+    QCoreApplication::processEvents();
+  }
 };
 
 const QColor kGray(128, 128, 128);
@@ -66,7 +74,6 @@ class MainWindowTest : public QObject {
  private slots:
   void windowFrame() {
     Program p;
-    CheckFixedFrame(p.window, QStringLiteral("Palorin Ver 1.2"), QSize(500, 376), QPoint(192, 107));
     QVERIFY(p.window.windowFlags().testFlag(Qt::WindowSystemMenuHint));
     QCOMPARE(p.window.windowIcon().availableSizes().value(0), QSize(32, 32));
     // Created, not yet shown: the file window too.
@@ -74,35 +81,17 @@ class MainWindowTest : public QObject {
     QVERIFY(!p.editor.Window2().isVisible());
   }
 
-  void controlPlaces_data() {
-    AddControlPlaces({
-        {"File", "Button5", "File", {0, 0, 41, 20}},
-        {"Clip", "Button4", "Clip", {48, 0, 41, 20}},
-        {"ReSet", "Button3", "ReSet", {96, 0, 49, 20}},
-        {"URCount", "GroupBox1", "URCount", {296, 0, 161, 41}},
-        {"step box", "ComboBox5", "1", {8, 16, 49, 20}},
-        {"UnDo", "Button1", "UnDo", {64, 16, 41, 20}},
-        {"ReDo", "Button2", "ReDo", {112, 16, 41, 20}},
-        {"End", "Button6", "End", {464, 8, 33, 25}},
-        {"mode box", "ComboBox6", "Single", {0, 24, 57, 20}},
-        {"colour box", "ComboBox1", "blue", {64, 24, 57, 20}},
-        {"X", "Label1", "X", {120, 24, 17, 20}},
-        {"size X", "ComboBox2", "1", {136, 24, 41, 20}},
-        {"Y", "Label2", "Y", {176, 24, 17, 20}},
-        {"size Y", "ComboBox3", "1", {192, 24, 41, 20}},
-        {"Z", "Label3", "Z", {232, 24, 17, 20}},
-        {"size Z", "ComboBox4", "1", {248, 24, 41, 20}},
-        {"drawing area", "Image1", "", {0, 48, 500, 308}},
-        {"status bar", "StatusBar1", "", {0, 357, 500, 19}},
-        {"panel 0", "Panel0", "Count:none", {0, 0, 70, 19}},
-        {"panel 1", "Panel1", "X:", {70, 0, 35, 19}},
-        {"panel 2", "Panel2", "Y:", {105, 0, 35, 19}},
-    });
-  }
-
-  void controlPlaces() {
+  void controlsStandAsTheTableSays() {
     Program p;
-    CheckControlPlace(p.window);
+    CheckAgainstTable(p.window, forms::WindowId::Main);
+    // The boxes show their start texts, the panels theirs.
+    QCOMPARE(p.Box("ComboBox1")->currentText(), QStringLiteral("blue"));
+    QCOMPARE(p.Box("ComboBox6")->currentText(), QStringLiteral("Single"));
+    for (const char* name : {"ComboBox2", "ComboBox3", "ComboBox4", "ComboBox5"}) {
+      QCOMPARE(p.Box(name)->currentText(), QStringLiteral("1"));
+    }
+    QCOMPARE(QStringList({p.Panel(0), p.Panel(1), p.Panel(2)}),
+             QStringList({"Count:none", "X:", "Y:"}));
   }
 
   void startState() {
@@ -132,31 +121,24 @@ class MainWindowTest : public QObject {
     }
     QCOMPARE(p.window.font().pixelSize(), 12);
     QVERIFY(p.ShowAndWait());
+    p.FocusElsewhere();
     const QImage shown = p.window.Image1().grab().toImage().convertToFormat(QImage::Format_RGB32);
     QImage black(500, 308, QImage::Format_RGB32);
     black.fill(Qt::black);
     QCOMPARE(shown, black);
   }
 
-  void tabOrder() {
+  void tabFollowsTheTable() {
     Program p;
-    // Enabled controls in the order Tab visits them, from "ReSet" on; the
-    // disabled size boxes are skipped.
-    QStringList visited;
-    QWidget* w = p.Button("Button3");
-    do {
-      QWidget* control = w;
-      if (qobject_cast<QLineEdit*>(w) && qobject_cast<QComboBox*>(w->parentWidget())) {
-        control = w->parentWidget();
-      }
-      if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && !control->objectName().isEmpty() &&
-          !visited.contains(control->objectName())) {
-        visited.append(control->objectName());
-      }
-      w = w->nextInFocusChain();
-    } while (w != p.Button("Button3"));
-    QCOMPARE(visited, QStringList({"Button3", "Button4", "ComboBox1", "Button5", "Button6",
-                                   "Button1", "Button2", "ComboBox5", "ComboBox6"}));
+    // The disabled size boxes are skipped, and so is every box a mode
+    // leaves disabled.
+    const QStringList visited = TabVisits(p.window, forms::WindowId::Main);
+    QVERIFY(!visited.contains(QStringLiteral("ComboBox2")));
+    QCOMPARE(visited, ReachableTabChain(p.window, forms::WindowId::Main));
+    QVERIFY(p.ShowAndWait());
+    QVERIFY(ChooseFromList(*p.Box("ComboBox6"), 7));
+    QCOMPARE(TabVisits(p.window, forms::WindowId::Main),
+             ReachableTabChain(p.window, forms::WindowId::Main));
   }
 
   void fontsHaveEveryGlyph() {
@@ -234,6 +216,7 @@ class MainWindowTest : public QObject {
   void drawingAreaCrispAtAnyScale() {
     Program p;
     QVERIFY(p.ShowAndWait());
+    p.FocusElsewhere();
     ui::DrawingArea& area = p.window.Image1();
     for (const QPoint pixel : {QPoint(100, 60), QPoint(107, 64), QPoint(250, 150)}) {
       const auto cell = core::Pick({pixel.x(), pixel.y()});
@@ -267,6 +250,7 @@ class MainWindowTest : public QObject {
   void pressPlacesBlockAndRepaintsOnce() {
     Program p;
     QVERIFY(p.ShowAndWait());
+    p.FocusElsewhere();
     ui::DrawingArea& area = p.window.Image1();
     QTRY_VERIFY(area.PaintCount() > 0);
     QCoreApplication::processEvents();
@@ -309,24 +293,15 @@ class MainWindowTest : public QObject {
 
   void modeRules_data() {
     QTest::addColumn<int>("mode");
-    QTest::addColumn<bool>("x");
-    QTest::addColumn<bool>("y");
-    QTest::addColumn<bool>("z");
-    QTest::newRow("Single") << 0 << false << false << false;
-    QTest::newRow("X") << 1 << true << false << false;
-    QTest::newRow("Y") << 2 << false << true << false;
-    QTest::newRow("Z") << 3 << false << false << true;
-    QTest::newRow("XY") << 4 << true << true << false;
-    QTest::newRow("XZ") << 5 << true << false << true;
-    QTest::newRow("YZ") << 6 << false << true << true;
-    QTest::newRow("XYZ") << 7 << true << true << true;
+    for (std::size_t mode = 0; mode < core::kModeNames.size(); ++mode) {
+      QTest::newRow(std::string(core::kModeNames[mode]).c_str()) << static_cast<int>(mode);
+    }
   }
 
   void modeRules() {
     QFETCH(int, mode);
-    QFETCH(bool, x);
-    QFETCH(bool, y);
-    QFETCH(bool, z);
+    const auto rule = core::ModeRuleFor(mode);
+    QVERIFY(rule.has_value());
     Program p;
     QVERIFY(p.ShowAndWait());
     QComboBox* modeBox = p.Box("ComboBox6");
@@ -342,7 +317,7 @@ class MainWindowTest : public QObject {
     // … to the mode of the row.
     QVERIFY(ChooseFromList(*modeBox, mode));
     QCOMPARE(modeBox->currentIndex(), mode);
-    const std::array<bool, 3> enabled{x, y, z};
+    const std::array<bool, 3> enabled = rule->enabled;
     const std::array<const char*, 3> labels{"Label1", "Label2", "Label3"};
     for (std::size_t axis = 0; axis < 3; ++axis) {
       QComboBox* box = p.Box(boxes[axis]);
@@ -473,6 +448,8 @@ class MainWindowTest : public QObject {
       QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
       QCOMPARE(box->windowModality(), Qt::ApplicationModal);
       QVERIFY(!box->windowFlags().testAnyFlags(Qt::WindowMinMaxButtonsHint));
+      // A screen reader is told at once: an alert.
+      QCOMPARE(QAccessible::queryAccessibleInterface(box)->role(), QAccessible::AlertMessage);
       box->button(QMessageBox::Ok)->click();
     });
     prompts.ShowError(QStringLiteral("palorin"), QStringLiteral("'a' は整数ではありません."),
@@ -494,6 +471,141 @@ class MainWindowTest : public QObject {
     p.Press({300, 200});
     QVERIFY(RasterImage(p.editor.Form1().raster()) != atClip);
     QCOMPARE(clipboard->image().convertToFormat(QImage::Format_RGB32), atClip);
+  }
+
+  void drawingAreaDrawsWithKeys() {
+    Program p;
+    QVERIFY(p.ShowAndWait());
+    p.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&p.window));
+    ui::DrawingArea& area = p.window.Image1();
+    const auto key = [&p](Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+      QTest::keyClick(p.window.windowHandle(), k, m);
+    };
+    // The drawing area has the focus at start: a Space places a block, it
+    // clicks no button.
+    QTRY_VERIFY(area.hasFocus());
+    p.Press({100, 60});
+    key(Qt::Key_Space);
+    QCOMPARE(p.Panel(0), QStringLiteral("Count:1"));
+    const core::Cell start = p.editor.Session().Cursor();
+    key(Qt::Key_Right);
+    key(Qt::Key_Right);
+    key(Qt::Key_Down, Qt::ShiftModifier);
+    const core::Cell moved = p.editor.Session().Cursor();
+    QVERIFY(moved.x > start.x && moved.y > start.y);
+    QCOMPARE(p.Panel(1), QStringLiteral("X:%1").arg(moved.x));
+    QCOMPARE(p.Panel(2), QStringLiteral("Y:%1").arg(moved.y));
+    key(Qt::Key_Return);
+    QCOMPARE(p.Panel(0), QStringLiteral("Count:2"));
+    const core::PlacementLog& log = p.editor.Form1().log();
+    QCOMPARE(std::pair(int{log.LogX[2]}, int{log.LogY[2]}), std::pair(moved.x, moved.y));
+
+    // The cursor is drawn over the picture, never into it: only pixels of
+    // its ring differ from the raster, and they do.
+    QCoreApplication::processEvents();
+    const QImage raster = RasterImage(p.editor.Form1().raster());
+    const QImage shown = area.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRect ring = ui::DrawingArea::CursorRect(moved);
+    int differing = 0;
+    for (int y = 0; y < raster.height(); ++y) {
+      for (int x = 0; x < raster.width(); ++x) {
+        if (shown.pixel(x, y) == raster.pixel(x, y)) continue;
+        QVERIFY2(ring.contains(x, y), qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+        ++differing;
+      }
+    }
+    QVERIFY(differing > 0);
+
+    // Elsewhere the arrows, Space and Return are the controls' own
+    // (a button's arrows move the focus), and the cursor is not drawn.
+    p.FocusElsewhere();
+    QCOMPARE(area.grab().toImage().convertToFormat(QImage::Format_RGB32), raster);
+    key(Qt::Key_Left);
+    QCOMPARE(p.editor.Session().Cursor(), moved);
+    // Tab comes round to the drawing area again.
+    for (int i = 0; i < 30 && !area.hasFocus(); ++i) key(Qt::Key_Tab);
+    QVERIFY(area.hasFocus());
+  }
+
+  void screenReadersHearTheTablesNames() {
+    Program p;
+    QVERIFY(p.ShowAndWait());
+    const forms::WindowRow& windowRow = forms::WindowOf(forms::WindowId::Main);
+    QCOMPARE(p.window.accessibleName(), FromView(windowRow.accessibleName));
+    const auto accessible = [](QWidget* w) { return QAccessible::queryAccessibleInterface(w); };
+    QSet<QString> boxNames;
+    for (const forms::ControlRow& row : forms::Controls()) {
+      if (row.window != forms::WindowId::Main) continue;
+      QWidget* widget = Child(p.window, std::string(row.name).c_str());
+      if (row.box) {
+        // Named by what the box is; its text is its value.
+        const QString name = accessible(widget)->text(QAccessible::Name);
+        QCOMPARE(name, FromView(row.accessibleName));
+        QVERIFY(name != qobject_cast<QComboBox*>(widget)->currentText());
+        boxNames.insert(name);
+      }
+      if (!row.labelFor.empty()) {
+        QCOMPARE(qobject_cast<QLabel*>(widget)->buddy(),
+                 Child(p.window, std::string(row.labelFor).c_str()));
+      }
+    }
+    QCOMPARE(boxNames.size(), 6);
+
+    // The drawing area: a canvas, focusable, named, described by its
+    // blocks and the cursor's cell, and told again after a change.
+    QAccessibleInterface* area = accessible(&p.window.Image1());
+    QCOMPARE(area->role(), QAccessible::Canvas);
+    QVERIFY(area->state().focusable);
+    QCOMPARE(area->text(QAccessible::Name), QStringLiteral("Drawing area"));
+    const core::Cell at = p.editor.Session().Cursor();
+    QCOMPARE(area->text(QAccessible::Description),
+             QStringLiteral("0 blocks; cell cursor at X %1, Y %2: empty").arg(at.x).arg(at.y));
+    p.editor.Session().PressAtCursor();
+    QCOMPARE(area->text(QAccessible::Description),
+             QStringLiteral("1 block; cell cursor at X %1, Y %2: blue block").arg(at.x).arg(at.y));
+
+    // A status panel is named by what it is and its value.
+    QCOMPARE(accessible(Child(p.window, "StatusBar1"))->role(), QAccessible::StatusBar);
+    QCOMPARE(accessible(Child(p.window, "Panel0"))->text(QAccessible::Name),
+             QStringLiteral("Count: 0"));
+    QCOMPARE(accessible(Child(p.window, "Panel1"))->text(QAccessible::Name),
+             QStringLiteral("Cell X: %1").arg(at.x));
+  }
+
+  void tooltipsExplain() {
+    Program p;
+    for (QWidget* window :
+         {static_cast<QWidget*>(&p.window), static_cast<QWidget*>(&p.editor.Window2())}) {
+      const auto id = window == &p.window ? forms::WindowId::Main : forms::WindowId::File;
+      for (const forms::ControlRow& row : forms::Controls()) {
+        if (row.window != id || (row.gloss.empty() && !row.action)) continue;
+        QWidget* widget = Child(*window, std::string(row.name).c_str());
+        // A Japanese caption's English; a button's help and its keys.
+        QString tip = FromView(row.gloss);
+        if (row.action) {
+          const forms::ActionRow& action = forms::ActionOf(*row.action);
+          if (!tip.isEmpty()) tip += QStringLiteral(": ");
+          tip += FromView(action.help);
+          if (!forms::KeysText(action).empty()) {
+            tip += QStringLiteral(" (%1)").arg(FromView(forms::KeysText(action)));
+          }
+        }
+        const QString name = FromView(row.name);
+        QCOMPARE(widget->accessibleDescription(), tip);
+        if (row.kind == forms::ControlKind::TabSheet) {
+          auto* pages = Child<QTabWidget>(*window, "PageControl1");
+          QCOMPARE(pages->tabToolTip(row.item), tip);
+        } else {
+          QCOMPARE(widget->toolTip(), tip);
+        }
+      }
+    }
+    QCOMPARE(p.Button("Button2")->toolTip(),
+             QStringLiteral("Show undone entries again, as many as the step box says "
+                            "(Ctrl+Y, Ctrl+Shift+Z)"));
+    QCOMPARE(Child(p.editor.Window2(), "Button1")->toolTip(),
+             QStringLiteral("Execute: Load or save, by the page shown"));
   }
 
   void keysRunTheButtonsHandlers() {
@@ -550,8 +662,6 @@ class MainWindowTest : public QObject {
     key(step->lineEdit(), Qt::Key_O);
     QCOMPARE(pages->currentIndex(), 0);
 
-    QCOMPARE(p.Button("Button2")->toolTip(), QStringLiteral("ReDo (Ctrl+Y, Ctrl+Shift+Z)"));
-    QCOMPARE(p.Button("Button6")->toolTip(), QStringLiteral("End (Ctrl+Q)"));
     key(reset, Qt::Key_Q);
     QVERIFY(!p.window.isVisible());
     QVERIFY(!p.editor.Window2().isVisible());

@@ -9,13 +9,15 @@
 #include <QPushButton>
 #include <QRect>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTest>
-#include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "forms/layout.h"
 #include "render/raster.h"
 #include "tests/support/dialog_answers.h"
 #include "ui/editor.h"
@@ -60,7 +62,7 @@ W* Child(QWidget& window, const char* name) {
 // The text a control shows: a button's or label's text, a combo box's
 // current text, a group box's title; empty for anything else.
 inline QString ShownText(QWidget& widget) {
-  if (auto* button = qobject_cast<QPushButton*>(&widget)) return button->text();
+  if (auto* button = qobject_cast<QAbstractButton*>(&widget)) return button->text();
   if (auto* box = qobject_cast<QComboBox*>(&widget)) return box->currentText();
   if (auto* label = qobject_cast<QLabel*>(&widget)) return label->text();
   if (auto* group = qobject_cast<QGroupBox*>(&widget)) return group->title();
@@ -86,34 +88,90 @@ inline void CheckFixedFrame(QWidget& window, const QString& title, QSize size, Q
   QVERIFY(!window.windowIcon().isNull());
 }
 
-// A control's place in its window and the text it shows: a row of a
-// controlPlaces test.
-struct ControlPlace {
-  const char* row;
-  const char* name;  // the control's object name
-  const char* text;  // as ShownText gives it
-  QRect geometry;
-};
+inline QString FromView(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
-// The data of a controlPlaces test.
-inline void AddControlPlaces(std::initializer_list<ControlPlace> places) {
-  QTest::addColumn<QString>("name");
-  QTest::addColumn<QString>("text");
-  QTest::addColumn<QRect>("geometry");
-  for (const ControlPlace& place : places) {
-    QTest::newRow(place.row) << QString::fromUtf8(place.name) << QString::fromUtf8(place.text)
-                             << place.geometry;
+// The window as the layout table has it: its frame, and every control of it
+// at its rectangle with its caption (a tab sheet: its tab's place and text),
+// except the text buffer, which has no widget.
+inline void CheckAgainstTable(QWidget& window, forms::WindowId id) {
+  const forms::WindowRow& w = forms::WindowOf(id);
+  CheckFixedFrame(window, FromView(w.caption), QSize(w.clientWidth, w.clientHeight),
+                  QPoint(w.firstLeft, w.firstTop));
+  for (const forms::ControlRow& row : forms::Controls()) {
+    if (row.window != id) continue;
+    const QString name = FromView(row.name);
+    auto* widget = window.findChild<QWidget*>(name);
+    if (row.kind == forms::ControlKind::TextBuffer) {
+      // Never seen, never reached: no widget at all, so that no screen
+      // reader finds it either.
+      QVERIFY2(widget == nullptr, qPrintable(name));
+      continue;
+    }
+    QVERIFY2(widget != nullptr, qPrintable(name));
+    if (row.kind == forms::ControlKind::TabSheet) {
+      QTabWidget* pages = nullptr;
+      for (QWidget* p = widget->parentWidget(); p != nullptr && pages == nullptr;
+           p = p->parentWidget()) {
+        pages = qobject_cast<QTabWidget*>(p);
+      }
+      QVERIFY2(pages != nullptr, qPrintable(name));
+      QCOMPARE(pages->indexOf(widget), row.item);
+      QCOMPARE(pages->tabText(row.item), FromView(row.caption));
+      continue;
+    }
+    const forms::Rect& r = row.rect;
+    QVERIFY2(widget->geometry() == QRect(r.left, r.top, r.width, r.height), qPrintable(name));
+    if (!row.caption.empty()) QCOMPARE(ShownText(*widget), FromView(row.caption));
   }
 }
 
-// Checks the current row of AddControlPlaces against `window`.
-inline void CheckControlPlace(QWidget& window) {
-  QFETCH(QString, name);
-  QFETCH(QString, text);
-  QFETCH(QRect, geometry);
-  auto* widget = Child(window, name.toLatin1().constData());
-  QCOMPARE(widget->geometry(), geometry);
-  QCOMPARE(ShownText(*widget), text);
+// The controls Tab visits in `window`, by their rows' names, from the first
+// of the table's chain on: only enabled controls that can be seen with the
+// window; a line edit counts as its box, a radio item as its group.
+inline QStringList TabVisits(QWidget& window, forms::WindowId id) {
+  const auto rowOf = [id, &window](QWidget* w) -> const forms::ControlRow* {
+    for (; w != nullptr && w != &window; w = w->parentWidget()) {
+      const forms::ControlRow* row = forms::ControlOf(id, w->objectName().toStdString());
+      if (row == nullptr) continue;
+      if (row->kind == forms::ControlKind::RadioItem) row = forms::ControlOf(id, row->parent);
+      return row;
+    }
+    return nullptr;
+  };
+  QStringList visited;
+  QWidget* w = &window;
+  do {
+    w = w->nextInFocusChain();
+    if (!(w->focusPolicy() & Qt::TabFocus) || !w->isEnabled() || !w->isVisibleTo(&window)) {
+      continue;
+    }
+    const forms::ControlRow* row = rowOf(w);
+    if (row == nullptr) continue;
+    const QString name = FromView(row->name);
+    if (visited.isEmpty() || visited.back() != name) visited.append(name);
+  } while (w != &window);
+  const auto chain = forms::TabChain(id);
+  if (!chain.empty()) {
+    const auto first = visited.indexOf(FromView(chain.front()->name));
+    if (first > 0) visited = visited.mid(first) + visited.mid(0, first);
+  }
+  return visited;
+}
+
+// The table's tab chain of `window`, less the controls Tab cannot reach now
+// (disabled, or on a page not shown).
+inline QStringList ReachableTabChain(QWidget& window, forms::WindowId id) {
+  QStringList names;
+  for (const forms::ControlRow* row : forms::TabChain(id)) {
+    const QString name = FromView(row->name);
+    auto* widget = window.findChild<QWidget*>(name);
+    if (widget != nullptr && widget->isEnabled() && widget->isVisibleTo(&window)) {
+      names.append(name);
+    }
+  }
+  return names;
 }
 
 // Chooses entry `index` the way a user does: opens the drop-down list and
