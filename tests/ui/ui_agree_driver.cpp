@@ -190,8 +190,14 @@ class Driver {
   void AreaKey(const std::string& keys) {
     Main().activateWindow();
     if (!QTest::qWaitForWindowActive(&Main())) Fail("the main window did not become active");
-    Main().Image1().setFocus(Qt::OtherFocusReason);
-    if (!Main().Image1().hasFocus()) Fail("the drawing area took no focus");
+    // After a popup list or a window that hid, the activation reaches the
+    // window system a few events later: ask again until the focus is there.
+    QWidget& area = Main().Image1();
+    const bool focused = QTest::qWaitFor([&area] {
+      area.setFocus(Qt::OtherFocusReason);
+      return area.hasFocus();
+    });
+    if (!focused) Fail("the drawing area took no focus");
     const QKeySequence sequence(QString::fromStdString(keys), QKeySequence::PortableText);
     if (sequence.isEmpty()) Fail("no key in '" + keys + "'");
     const QKeyCombination combination = sequence[0];
