@@ -55,9 +55,4 @@ bool TypeText(TForm1& form1, TForm2& form2, BoxId box, std::string_view text) {
   return true;
 }
 
-void OpenFilePage(TForm1& form1, TForm2& form2, int page, const HandlerRunner& run) {
-  run([&form1] { form1.Button5Click(); });
-  run([&form2, page] { form2.TakePage(page); });
-}
-
 }  // namespace palorin::forms

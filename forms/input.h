@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string_view>
 
 #include "forms/controls.h"
@@ -41,18 +40,5 @@ bool ChooseEntry(TForm1& form1, TForm2& form2, BoxId box, int index);
 // selected and the change handler runs. Returns false, changing nothing, for
 // a box out of reach.
 bool TypeText(TForm1& form1, TForm2& form2, BoxId box, std::string_view text);
-
-// Runs one handler the way the front end runs every handler: through the
-// shared dispatch, its error shown (or recorded) as that front end shows one.
-using HandlerRunner = std::function<void(const std::function<void()>&)>;
-
-// A runner for a caller that is itself one handler run: the steps run
-// directly, and the first error ends them all.
-inline void RunDirectly(const std::function<void()>& handler) { handler(); }
-
-// The file window's `page`, reached as a user reaches it: "File" (which
-// shows the window and raises it), then that page's tab. Taking the page
-// already shown runs nothing; each step is its own handler run.
-void OpenFilePage(TForm1& form1, TForm2& form2, int page, const HandlerRunner& run);
 
 }  // namespace palorin::forms

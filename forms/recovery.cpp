@@ -21,11 +21,6 @@ namespace {
 
 constexpr const char* kFolderAndName = "/palorin/recovery.pln";
 
-bool SameLog(const core::PlacementLog& a, const core::PlacementLog& b) {
-  return a.LogPos == b.LogPos && a.LastIndex == b.LastIndex && a.AfterStep == b.AfterStep &&
-         a.LogX == b.LogX && a.LogY == b.LogY && a.LogColor == b.LogColor;
-}
-
 bool Later(const std::timespec& a, const std::timespec& b) {
   return a.tv_sec != b.tv_sec ? a.tv_sec > b.tv_sec : a.tv_nsec > b.tv_nsec;
 }
@@ -144,31 +139,6 @@ std::string RecoveryPath() {
 }
 
 RecoveryCopy::RecoveryCopy(std::string path) : path_(std::move(path)) {}
-
-void RecoveryCopy::Start(const core::PlacementLog& log) {
-  seen_ = log;
-  pending_ = false;
-}
-
-bool RecoveryCopy::Notice(const core::PlacementLog& log, const std::timespec& now) {
-  if (path_.empty() || SameLog(log, seen_)) return false;
-  seen_ = log;
-  pending_ = true;
-  changedAt_ = now;
-  return true;
-}
-
-bool RecoveryCopy::Notice(const core::PlacementLog& log) {
-  std::timespec now{};
-  ::clock_gettime(CLOCK_REALTIME, &now);
-  return Notice(log, now);
-}
-
-void RecoveryCopy::Write() {
-  if (!pending_) return;
-  Keep(seen_, changedAt_);
-  pending_ = false;
-}
 
 void RecoveryCopy::Keep(const core::PlacementLog& log, const std::timespec& changedAt) {
   if (path_.empty()) return;

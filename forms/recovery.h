@@ -19,18 +19,6 @@ std::string RecoveryPath(const char* stateHome, const char* home);
 // The same from the environment.
 std::string RecoveryPath();
 
-// The recovery copy of the picture being edited, so that ending without a
-// save, or a killed editor, never loses it. The front end calls Notice after
-// every handler, and Write within two seconds of a change (off the path of
-// the press: a timer armed by the change) and when the main window closes.
-//
-// A change is any difference, from what the previous Notice saw, in the
-// log's slots or in its positions (LogPos, LastIndex, AfterStep). The copy is
-// the log as a native file — the very bytes a native save of the picture
-// writes — replacing the file whole (base/file_write), its folders created
-// as needed. The file is dated by the change it holds, so with several
-// editors running the last change wins: an editor whose change is older than
-// the one already in the file leaves the file alone.
 // How many snapshots the history beside the recovery copy keeps.
 inline constexpr int kMaxSnapshots = 20;
 
@@ -58,30 +46,20 @@ struct RestoreChoice {
 };
 RestoreChoice ChooseRestore(const std::string& recoveryPath, int n);
 
+// The recovery copy of the picture being edited, as a file, so that ending
+// without a save, or a killed editor, never loses it. The session decides
+// when (a change of the log's slots or positions, kept at most
+// kRecoveryDelayMs later and when the main window closes); this writes it:
+// the log as a native file — the very bytes a native save of the picture
+// writes — replacing the file whole (base/file_write), its folders created
+// as needed. The file is dated by the change it holds, so with several
+// editors running the last change wins: an editor whose change is older than
+// the one already in the file leaves the file alone.
 class RecoveryCopy final : public RecoveryStore {
  public:
   // No copy is written when `path` is empty.
   explicit RecoveryCopy(std::string path);
-
-  // Takes `log` as the state with nothing to recover (the editor's start):
-  // until it changes, nothing is written, so a new editor leaves the copy of
-  // an earlier one alone.
-  void Start(const core::PlacementLog& log);
-
-  // Compares `log` with what the previous call saw. A change is remembered,
-  // dated `now`, and is pending until written; true when this call saw one.
-  bool Notice(const core::PlacementLog& log, const std::timespec& now);
-  // The same, dated by the system clock.
-  bool Notice(const core::PlacementLog& log);
-
-  bool Pending() const { return pending_; }
   const std::string& Path() const { return path_; }
-
-  // Writes the pending change, unless the file already holds a later change
-  // of another editor; either way nothing is pending after. Nothing happens
-  // when nothing is pending. Throws palorin::Error "ﾌｧｲﾙ <path> を作成できません"
-  // or "ｽﾄﾘｰﾑへの書き込みに失敗しました", and the change stays pending.
-  void Write();
 
   // The session's store: `log` written as the copy, dated `changedAt`,
   // unless the file already holds a later change of another editor (a date
@@ -96,13 +74,9 @@ class RecoveryCopy final : public RecoveryStore {
 
  private:
   void SnapshotFile(const std::string& bytes, const std::timespec& at);
-  bool replacedOthers_ = false;
 
- private:
   std::string path_;
-  core::PlacementLog seen_;
-  bool pending_ = false;
-  std::timespec changedAt_{};
+  bool replacedOthers_ = false;  // this editor's copy has replaced the file once
 };
 
 }  // namespace palorin::forms

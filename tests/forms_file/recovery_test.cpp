@@ -85,34 +85,15 @@ class RecoveryCopyTest : public testing::Test {
   const std::string path = (dir / "state/deeper/palorin/recovery.pln").string();
 };
 
-TEST_F(RecoveryCopyTest, AChangeOfTheLogOrItsPositionsIsWrittenAsANativeSaveWritesIt) {
+TEST_F(RecoveryCopyTest, TheCopyIsWhatANativeSaveWritesDatedByItsChange) {
   RecoveryCopy copy(path);
-  copy.Start(form1.log());
-  // Nothing changed: nothing is pending and nothing is written, so a new
-  // editor leaves an earlier editor's copy alone.
-  EXPECT_FALSE(copy.Notice(form1.log(), At(100)));
-  copy.Write();
-  EXPECT_FALSE(fs::exists(fs::path(path).parent_path()));
-
   Place(10, 20, 1);
   Place(11, 21, 2);
   Place(12, 22, 3);
-  EXPECT_TRUE(copy.Notice(form1.log(), At(101)));
-  EXPECT_FALSE(copy.Notice(form1.log(), At(102))) << "the same log twice is one change";
-  form1.Button1Click();  // UnDo: only the positions move
-  EXPECT_TRUE(copy.Notice(form1.log(), At(103)));
-  // A slot changed with the positions as they were (a stamp past its cap
-  // overwrites its last slot so) is a change too.
-  core::PlacementLog overwritten = form1.log();
-  overwritten.Store(0, 40, 40, 5);
-  EXPECT_TRUE(copy.Notice(overwritten, At(104)));
-  EXPECT_TRUE(copy.Notice(form1.log(), At(105)));
-  EXPECT_TRUE(copy.Pending());
-
-  copy.Write();
-  EXPECT_FALSE(copy.Pending());
+  form1.Button1Click();  // UnDo: only the positions move, and they are kept too
+  copy.Keep(form1.log(), At(105));
   EXPECT_EQ(ReadBytes(path), NativeSave());
-  EXPECT_EQ(Modified(path).tv_sec, 105) << "the copy is dated by the change it holds";
+  EXPECT_EQ(Modified(path).tv_sec, 105);
   struct stat folder {};
   ASSERT_EQ(::stat((dir / "state").c_str(), &folder), 0);
   EXPECT_EQ(folder.st_mode & 0777, 0700u);
@@ -121,44 +102,38 @@ TEST_F(RecoveryCopyTest, AChangeOfTheLogOrItsPositionsIsWrittenAsANativeSaveWrit
 TEST_F(RecoveryCopyTest, WithSeveralEditorsTheLastChangeWins) {
   RecoveryCopy first(path);
   RecoveryCopy second(path);
-  first.Start(form1.log());
-  second.Start(form1.log());
-
   Place(1, 1, 1);
   const core::PlacementLog earlier = form1.log();
   Place(2, 2, 2);
   const core::PlacementLog later = form1.log();
 
-  ASSERT_TRUE(second.Notice(earlier, At(200)));
-  ASSERT_TRUE(first.Notice(later, At(300)));
-  first.Write();
+  first.Keep(later, At(300));
   const std::string firstCopy = ReadBytes(path);
-  second.Write();  // written later, but its change is the older one
+  second.Keep(earlier, At(200));  // written later, but its change is the older one
   EXPECT_EQ(ReadBytes(path), firstCopy);
-  EXPECT_FALSE(second.Pending());
 
-  // The second editor's next change is the newest: it replaces the copy.
+  // The second editor's next change is the newest: it replaces the copy,
+  // and the first editor's copy goes to the history.
   core::PlacementLog newest = later;
   newest.Store(5, 3, 3, 3);
   newest.LastIndex = 5;
-  ASSERT_TRUE(second.Notice(newest, At(400)));
-  second.Write();
+  second.Keep(newest, At(400));
   EXPECT_NE(ReadBytes(path), firstCopy);
   EXPECT_EQ(Modified(path).tv_sec, 400);
+  const std::vector<KeptPicture> kept = ListKept(path);
+  ASSERT_EQ(kept.size(), 2u);
+  EXPECT_EQ(ReadBytes(kept[1].path), firstCopy);
 }
 
-TEST_F(RecoveryCopyTest, AFailedWriteKeepsTheChangePending) {
+TEST_F(RecoveryCopyTest, AFailedKeepSaysWhichFileAndTheNextOneWrites) {
   // The state folder's place is taken by a file.
   std::ofstream(dir / "state") << "not a folder";
   RecoveryCopy copy(path);
-  copy.Start(form1.log());
   Place(1, 1, 1);
-  ASSERT_TRUE(copy.Notice(form1.log(), At(100)));
-  EXPECT_EQ(test::ErrorOf([&] { copy.Write(); }), "ﾌｧｲﾙ " + path + " を作成できません");
-  EXPECT_TRUE(copy.Pending());
-
+  EXPECT_EQ(test::ErrorOf([&] { copy.Keep(form1.log(), At(100)); }),
+            "ﾌｧｲﾙ " + path + " を作成できません");
   fs::remove(dir / "state");
-  copy.Write();
+  copy.Keep(form1.log(), At(100));
   EXPECT_EQ(ReadBytes(path), NativeSave());
 }
 

@@ -134,6 +134,7 @@ TEST(Session, KeysRunTheirActionsExceptTextKeysInATextField) {
   EXPECT_TRUE(session.Key("Ctrl+Z", Focus::Other));
   EXPECT_EQ(session.log().LogPos, -1);
   EXPECT_FALSE(session.Key("Ctrl+K", Focus::Other));
+  EXPECT_EQ(KeysText(ActionOf(ActionId::ReDo)), "Ctrl+Y, Ctrl+Shift+Z");
   EXPECT_TRUE(session.Key("Ctrl+S", Focus::TextField));  // a page key is the window's anywhere
   EXPECT_TRUE(session.form2().Visible);
   EXPECT_EQ(session.form2().ActivePage, TForm2::kSavePage);

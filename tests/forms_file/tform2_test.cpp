@@ -9,7 +9,6 @@
 
 #include "fileio/block_text.h"
 #include "forms/dispatch.h"
-#include "forms/keys.h"
 #include "render/bmp.h"
 #include "render/sprites.h"
 #include "tests/support/fake_services.h"
@@ -472,22 +471,6 @@ TEST_F(FileWindowTest, WindowHidesAndKeepsItsState) {
   form2.PageControl1Change();
   EXPECT_TRUE(form2.Memo1Lines.empty());
   EXPECT_TRUE(form2.RichEdit1.Lines.empty());
-}
-
-TEST_F(FileWindowTest, PageKeysShowTheWindowAndChangeOnlyAChangedPage) {
-  form2.Memo1Lines = {"x"};
-  RunKeyAction(KeyAction::LoadPage, form1, form2);
-  EXPECT_EQ(services.fileWindowShows, 1);
-  EXPECT_EQ(form2.Memo1Lines, std::vector<std::string>{"x"}) << "the page did not change";
-  FillLog(form1.log(), 2500);
-  RunKeyAction(KeyAction::SavePage, form1, form2);
-  EXPECT_EQ(form2.ActivePage, TForm2::kSavePage);
-  EXPECT_EQ(Colours(form2.SaveLabels), (std::vector<Color>{B, B, kFace, kFace, kFace}));
-  RunKeyAction(KeyAction::LoadPage, form1, form2);
-  EXPECT_EQ(form2.ActivePage, TForm2::kLoadPage);
-  EXPECT_TRUE(form2.Memo1Lines.empty());
-  EXPECT_EQ(services.fileWindowShows, 3);
-  EXPECT_EQ(KeysOf(KeyAction::ReDo), "Ctrl+Y, Ctrl+Shift+Z");
 }
 
 // Each file that cannot be loaded: the message and what stays changed.
