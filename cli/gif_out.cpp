@@ -98,7 +98,7 @@ void LzwWriter::Write(unsigned code) {
 }
 
 std::size_t LzwWriter::Skip(unsigned index, std::size_t count) {
-  index &= clear_ - 1;
+  if (index >= clear_) return 0;
   if (runIndex_ != static_cast<int>(index) || runLength_ >= longestRun_[index]) return 0;
   const auto take =
       static_cast<unsigned>(std::min<std::size_t>(count, longestRun_[index] - runLength_));
@@ -108,8 +108,7 @@ std::size_t LzwWriter::Skip(unsigned index, std::size_t count) {
 }
 
 bool LzwWriter::Extend(unsigned index) {
-  index &= clear_ - 1;
-  if (string_ == kNone) return false;
+  if (string_ == kNone || index >= clear_) return false;
   const std::uint16_t longer = child_[static_cast<std::size_t>(string_) * kAlphabet + index];
   if (longer == 0) return false;
   string_ = longer;
@@ -122,7 +121,9 @@ bool LzwWriter::Extend(unsigned index) {
 }
 
 void LzwWriter::Put(unsigned index) {
-  index &= clear_ - 1;
+  // An index the code size cannot hold would be written as another one:
+  // a wrong colour that no decoder could notice.
+  if (index >= clear_) throw Error("GIF encoding failed: an index beyond the code size");
   if (Extend(index)) return;
   if (string_ != kNone) {
     Write(static_cast<unsigned>(string_));
@@ -350,9 +351,10 @@ std::size_t GifAnimation::Compress(const render::Raster& frame, Rect rect,
           continue;
         }
         // Either index shows these pixels as they are: the transparent one
-        // or their own colour. Take one the table can carry the string on
-        // with (the transparent one first: its runs are the long ones), else
-        // start a new string with the transparent one.
+        // or their own colour, the latter only where the frame's code size
+        // holds its index (Extend refuses the others). Take one the table can
+        // carry the string on with (the transparent one first: its runs are
+        // the long ones), else start a new string with the transparent one.
         for (std::size_t done = 0; done < count;) {
           const std::size_t skipped = lzw_.Skip(unchanged, count - done);
           if (skipped > 0) {

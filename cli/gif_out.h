@@ -36,17 +36,19 @@ class LzwWriter {
   LzwWriter();
   // Starts an image whose indices are all below 2^codeSize.
   void Begin(int codeSize);
-  // One index: the string matched so far goes on with it if the table
-  // holds the longer string, else the string is written (and the longer one
-  // added to the table) and a new one starts with `index`.
+  // One index, below 2^codeSize (throws palorin::Error if not): the string
+  // matched so far goes on with it if the table holds the longer string,
+  // else the string is written (and the longer one added to the table) and a
+  // new one starts with `index`.
   void Put(unsigned index);
   // `count` copies of `index`.
   void PutRun(unsigned index, std::size_t count);
   // Goes on with the string if the table holds it followed by `index`;
-  // false (nothing done) if not.
+  // false (nothing done) if not, or if the code size cannot hold `index`.
   bool Extend(unsigned index);
   // While the string is a run of `index` and the table holds a longer run:
-  // takes up to `count` more copies in one step and returns how many.
+  // takes up to `count` more copies in one step and returns how many (0 for
+  // an index the code size cannot hold).
   std::size_t Skip(unsigned index, std::size_t count);
   // Ends the image and appends its data to `out`; returns the bytes appended.
   std::size_t End(std::string& out);
