@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,11 +16,21 @@ namespace palorin::cli {
 // GIF stores a frame's time in hundredths of a second, in 16 bits.
 inline constexpr int kMaxGifDelayMs = 65535 * 10;
 
-// The one palette of every animation: black, then each distinct colour of the
-// built-in block sprites in the order they first occur (sprite by sprite, row
-// by row). The drawing area never holds any other colour (it starts black and
-// only sprites are drawn into it), so every frame is stored exactly.
-const std::vector<render::Pixel>& GifPalette();
+// The one palette of an animation: black, then each distinct colour of the
+// built-in block sprites in the order they first occur, sprite by sprite
+// (those of `leadingSprites` first, in that order, then the others by
+// number), row by row. The drawing area never holds any other colour (it
+// starts black and only sprites are drawn into it), so every frame is
+// stored exactly.
+std::vector<render::Pixel> GifPalette(std::span<const int> leadingSprites = {});
+
+// The sprites whose colours should lead the palette of an animation whose
+// frames after the first draw the sprites of `spritesPerFrame` (bit i: sprite
+// i): a frame is written with the smallest code size its palette indices
+// allow, so the sprites that most frames draw alone, or with one other, go
+// first (ties: the lower numbers). Only sprites some frame draws; empty when
+// none does.
+std::vector<int> LeadingSprites(const std::vector<unsigned>& spritesPerFrame);
 
 // GIF's LZW compression of one image's palette indices, greedy (always the
 // longest string in the table), written as the image data of a GIF: the
@@ -99,8 +110,9 @@ class LzwWriter {
 // fails.
 class GifAnimation {
  public:
-  // `scale` from kMinScale to kMaxScale.
-  explicit GifAnimation(int scale);
+  // `scale` from kMinScale to kMaxScale; the palette is
+  // GifPalette(leadingSprites).
+  explicit GifAnimation(int scale, std::span<const int> leadingSprites = {});
   GifAnimation(const GifAnimation&) = delete;
   GifAnimation& operator=(const GifAnimation&) = delete;
 

@@ -5,6 +5,7 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <random>
@@ -136,6 +137,48 @@ void ExpectEveryFrameAsRendered(const std::string& file, const std::vector<std::
       return;
     }
   }
+}
+
+TEST(GifPalette, SpritesMostFramesDrawAloneLeadIt) {
+  // Bit i: sprite i (the colour box's entries are sprites 1 to 5).
+  constexpr unsigned kBlue = 1u << 1, kGreen = 1u << 2, kRed = 1u << 3, kWhite = 1u << 5;
+  struct Case {
+    const char* name;
+    std::vector<unsigned> frames;
+    std::vector<int> leading;
+  };
+  const Case cases[] = {
+      {"no frames", {}, {}},
+      {"frames that draw nothing", {0, 0}, {}},
+      // Alone in most frames: first, its three colours at 1 to 3 (2-bit
+      // codes); the one most often beside it second (3-bit codes).
+      {"red alone, white beside it", {kRed, kRed, kRed | kWhite, kRed | kWhite, kGreen}, {3, 5}},
+      {"one sprite only", {kWhite, 0, kWhite}, {5}},
+      // Two frames of green alone outweigh three of white with blue.
+      {"two alone against three pairs",
+       {kGreen, kGreen, kWhite | kBlue, kWhite | kBlue, kWhite | kBlue},
+       {2, 1}},
+      {"three pairs against one alone",
+       {kGreen, kWhite | kBlue, kWhite | kBlue, kWhite | kBlue},
+       {1, 5}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(LeadingSprites(c.frames), c.leading);
+  }
+  // Black, then the leading sprites' colours, then every other block colour
+  // once (sprite 0 is a copy of sprite 1).
+  const std::vector<render::Pixel> palette = GifPalette(std::vector<int>{3, 5});
+  ASSERT_EQ(palette.size(), 16u);
+  EXPECT_EQ(palette[0], render::kBlack);
+  EXPECT_EQ(std::vector<render::Pixel>(palette.begin() + 1, palette.begin() + 7),
+            (std::vector<render::Pixel>{render::Rgb(255, 0, 0), render::Rgb(206, 0, 0),
+                                        render::Rgb(156, 0, 0), render::Rgb(255, 255, 255),
+                                        render::Rgb(206, 206, 206), render::Rgb(99, 99, 99)}));
+  std::vector<render::Pixel> sorted = palette, byNumber = GifPalette();
+  std::sort(sorted.begin(), sorted.end());
+  std::sort(byNumber.begin(), byNumber.end());
+  EXPECT_EQ(sorted, byNumber);
 }
 
 TEST(GifLzw, NoIndexBeyondTheCodeSizeGoesIn) {
