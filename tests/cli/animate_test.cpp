@@ -39,47 +39,59 @@ int ReadFromView(GifFileType* gif, GifByteType* buffer, int length) {
   return static_cast<int>(n);
 }
 
-// The drawing area as each frame of a GIF at scale 1 shows it: each frame's
-// rectangle painted over the one before, but for its transparent pixels.
-// Nothing if giflib refuses the file or a frame does not fit the area.
-std::optional<std::vector<render::Raster>> ShownFrames(const std::string& bytes) {
+// The drawing area as each frame of a GIF at `scale` shows it: each frame's
+// rectangle painted over the one before, but for its transparent pixels,
+// each scale x scale block read back as one pixel. Nothing if giflib refuses
+// the file, a frame does not fit the screen or a block is not of one colour.
+std::optional<std::vector<render::Raster>> ShownFrames(const std::string& bytes, int scale) {
   std::string_view rest(bytes);
   int error = 0;
   GifFileType* gif = DGifOpen(&rest, ReadFromView, &error);
   if (gif == nullptr) return std::nullopt;
+  const int width = render::kRasterWidth * scale, height = render::kRasterHeight * scale;
   std::optional<std::vector<render::Raster>> frames;
-  if (DGifSlurp(gif) == GIF_OK && gif->SColorMap != nullptr &&
-      gif->SWidth == render::kRasterWidth && gif->SHeight == render::kRasterHeight) {
+  if (DGifSlurp(gif) == GIF_OK && gif->SColorMap != nullptr && gif->SWidth == width &&
+      gif->SHeight == height) {
     std::vector<render::Pixel> palette;
     for (int i = 0; i < gif->SColorMap->ColorCount; ++i) {
       const GifColorType c = gif->SColorMap->Colors[i];
       palette.push_back(render::Rgb(c.Red, c.Green, c.Blue));
     }
+    std::vector<render::Pixel> screen(static_cast<std::size_t>(width) * height, render::kBlack);
+    const auto at = [&](int x, int y) -> render::Pixel& {
+      return screen[static_cast<std::size_t>(y) * width + x];
+    };
+    bool fits = true;
     frames.emplace();
-    render::Raster shown;
-    for (int i = 0; i < gif->ImageCount && frames; ++i) {
+    for (int i = 0; i < gif->ImageCount && fits; ++i) {
       const SavedImage& image = gif->SavedImages[i];
       const GifImageDesc& desc = image.ImageDesc;
       GraphicsControlBlock control{};
       DGifSavedExtensionToGCB(gif, i, &control);
-      if (desc.Left < 0 || desc.Top < 0 || desc.Left + desc.Width > render::kRasterWidth ||
-          desc.Top + desc.Height > render::kRasterHeight) {
-        frames.reset();
-        break;
-      }
-      for (int y = 0; y < desc.Height && frames; ++y) {
-        for (int x = 0; x < desc.Width; ++x) {
+      fits = desc.Left >= 0 && desc.Top >= 0 && desc.Left + desc.Width <= width &&
+             desc.Top + desc.Height <= height;
+      for (int y = 0; y < desc.Height && fits; ++y) {
+        for (int x = 0; x < desc.Width && fits; ++x) {
           const int index = image.RasterBits[y * desc.Width + x];
           if (index == control.TransparentColor) continue;
-          if (index >= static_cast<int>(palette.size())) {
-            frames.reset();
-            break;
-          }
-          shown.Row(desc.Top + y)[desc.Left + x] = palette[static_cast<std::size_t>(index)];
+          fits = index < static_cast<int>(palette.size());
+          if (fits) at(desc.Left + x, desc.Top + y) = palette[static_cast<std::size_t>(index)];
         }
       }
-      if (frames) frames->push_back(shown);
+      render::Raster shown;
+      for (int y = 0; y < height && fits; ++y) {
+        for (int x = 0; x < width && fits; ++x) {
+          fits = at(x, y) == at(x / scale * scale, y / scale * scale);
+        }
+        if (y % scale == 0) {
+          for (int x = 0; x < render::kRasterWidth; ++x) {
+            shown.Row(y / scale)[x] = at(x * scale, y);
+          }
+        }
+      }
+      frames->push_back(shown);
     }
+    if (!fits) frames.reset();
   }
   DGifCloseFile(gif, &error);
   return frames;
@@ -112,17 +124,17 @@ std::string BmpDifference(const std::string& got, const std::string& want) {
   return out.str();
 }
 
-// Runs animate on `file` and compares every frame with render --upto of its
-// last slot, the last frame with render; the number of frames must be
-// `frames`.
+// Runs animate on `file` at `scale` and compares every frame with render
+// --upto of its last slot, the last frame with render; the number of frames
+// must be `frames`.
 void ExpectEveryFrameAsRendered(const std::string& file, const std::vector<std::string>& options,
-                                int every, std::size_t frames) {
-  std::vector<std::string> args{"animate"};
+                                int every, std::size_t frames, int scale = 1) {
+  std::vector<std::string> args{"animate", "--scale", std::to_string(scale)};
   args.insert(args.end(), options.begin(), options.end());
   args.push_back(file);
   const auto run = RunCli(args);
   ASSERT_EQ(run.status, kExitOk) << run.err;
-  const auto shown = ShownFrames(run.out);
+  const auto shown = ShownFrames(run.out, scale);
   ASSERT_TRUE(shown);
   ASSERT_EQ(shown->size(), frames);
   for (std::size_t k = 1; k <= frames; ++k) {
@@ -181,15 +193,170 @@ TEST(GifPalette, SpritesMostFramesDrawAloneLeadIt) {
   EXPECT_EQ(sorted, byNumber);
 }
 
-TEST(GifLzw, NoIndexBeyondTheCodeSizeGoesIn) {
-  // Two bits hold indices 0..3; 5 would go out as 1, another colour.
+// LzwWriter's data read back by giflib, wrapped as a one-image GIF of
+// `width` x 1 pixels (at most 65535): the indices decoded, or nullopt if
+// giflib refuses it.
+std::optional<std::vector<int>> DecodeLzw(const std::string& data, int codeSize, int width) {
+  std::string file = "GIF89a";
+  const auto word = [&](int v) {
+    file.push_back(static_cast<char>(v & 0xff));
+    file.push_back(static_cast<char>(v >> 8));
+  };
+  word(width), word(1);
+  file += static_cast<char>(0x80 | (codeSize - 1));
+  file += std::string(2, '\0') + std::string(3u << codeSize, '\0');  // the colour table
+  file += ',';
+  word(0), word(0), word(width), word(1);
+  file += '\0';
+  file += data + ';';
+  std::string_view rest(file);
+  int error = 0;
+  GifFileType* gif = DGifOpen(&rest, ReadFromView, &error);
+  if (gif == nullptr) return std::nullopt;
+  std::optional<std::vector<int>> indices;
+  if (DGifSlurp(gif) == GIF_OK && gif->ImageCount == 1) {
+    const GifByteType* bits = gif->SavedImages[0].RasterBits;
+    indices.emplace(bits, bits + width);
+  }
+  DGifCloseFile(gif, &error);
+  return indices;
+}
+
+using Stretches = std::vector<LzwWriter::Stretch>;
+
+std::size_t PixelCount(const Stretches& pixels) {
+  std::size_t count = 0;
+  for (const LzwWriter::Stretch& stretch : pixels) count += stretch.length;
+  return count;
+}
+
+TEST(GifLzw, DecodersReadBackOneOfEachPixelsIndices) {
+  std::minstd_rand random(19);
+  // Single pixels of random indices; every `choiceEvery`th may also be
+  // another random index.
+  const auto noise = [&](int codeSize, int count, int choiceEvery) {
+    Stretches pixels;
+    for (int i = 0; i < count; ++i) {
+      const auto index = static_cast<unsigned char>(random() % (1u << codeSize));
+      const auto other = choiceEvery > 0 && i % choiceEvery == 0
+                             ? static_cast<unsigned char>(random() % (1u << codeSize))
+                             : index;
+      pixels.push_back({index, other, 1});
+    }
+    return pixels;
+  };
+  struct Case {
+    const char* name;
+    int codeSize;
+    Stretches pixels;
+  };
+  const Case cases[] = {
+      // Far more strings than the table holds: it fills and is cleared again.
+      {"noise, 2 bits", 2, noise(2, 60000, 0)},
+      {"noise, 4 bits", 4, noise(4, 30000, 0)},
+      {"noise with choices", 4, noise(4, 30000, 3)},
+      // Runs longer than any run the table holds, and runs of every length.
+      {"one long run", 3, {{5, 5, 65000}}},
+      {"growing runs", 4,
+       [] {
+         Stretches pixels;
+         for (std::uint32_t length = 1; length < 200; ++length) {
+           pixels.push_back({static_cast<unsigned char>(length % 16),
+                             static_cast<unsigned char>(length % 16), length});
+           pixels.push_back({0, 0, 200 - length});
+         }
+         return pixels;
+       }()},
+      // Long stretches whose pixels may each take either index, between
+      // runs of one index: the writer follows both readings at once.
+      {"stretches with choices", 3,
+       [&] {
+         Stretches pixels;
+         for (int i = 0; i < 400; ++i) {
+           const auto a = static_cast<unsigned char>(random() % 8);
+           const auto b = static_cast<unsigned char>(random() % 8);
+           pixels.push_back({a, b, static_cast<std::uint32_t>(1 + random() % 60)});
+           pixels.push_back({b, b, static_cast<std::uint32_t>(1 + random() % 20)});
+         }
+         return pixels;
+       }()},
+      {"one pixel", 2, {{3, 3, 1}}},
+      {"no pixels", 2, {}},
+  };
+  for (const Case& c : cases) {
+    for (const auto parse : {LzwWriter::Parse::Greedy, LzwWriter::Parse::LookAhead}) {
+      SCOPED_TRACE(std::string(c.name) +
+                   (parse == LzwWriter::Parse::Greedy ? ", greedy" : ", look-ahead"));
+      LzwWriter writer;
+      std::string data = "kept";
+      const std::size_t size = writer.Compress(c.codeSize, c.pixels, 1 << 30, data, parse);
+      ASSERT_EQ(data.substr(0, 4), "kept");
+      data.erase(0, 4);
+      EXPECT_EQ(size, data.size());
+      // Sub-blocks of at most 255 bytes, ended by an empty one.
+      ASSERT_GE(data.size(), 2u);
+      EXPECT_EQ(data.front(), static_cast<char>(c.codeSize));
+      std::size_t at = 1;
+      while (at < data.size() && data[at] != 0) at += 1 + static_cast<unsigned char>(data[at]);
+      EXPECT_EQ(at + 1, data.size());
+      const std::size_t count = PixelCount(c.pixels);
+      if (count == 0) continue;  // giflib reads no image of no pixels
+      const auto decoded = DecodeLzw(data, c.codeSize, static_cast<int>(count));
+      ASSERT_TRUE(decoded);
+      std::size_t i = 0, wrong = 0;
+      for (const LzwWriter::Stretch& stretch : c.pixels) {
+        for (std::uint32_t n = 0; n < stretch.length; ++n, ++i) {
+          const int index = (*decoded)[i];
+          wrong += index != stretch.index && index != stretch.other;
+        }
+      }
+      EXPECT_EQ(wrong, 0u);
+    }
+  }
+}
+
+TEST(GifLzw, ChoicesMakeLongerStrings) {
+  // Rows of one repeating pattern, a fifth of the pixels, at random, free
+  // to be either transparent (0) or the pattern's index: read as the
+  // pattern, every row is a string the rows before already hold; written
+  // transparent, the free pixels are noise.
+  std::minstd_rand random(5);
+  Stretches choices, transparent, pattern;
+  for (int row = 0; row < 100; ++row) {
+    for (int x = 0; x < 60; ++x) {
+      const auto index = static_cast<unsigned char>(1 + x % 7 % 3);
+      const bool free = random() % 5 == 0;
+      choices.push_back({free ? static_cast<unsigned char>(0) : index, index, 1});
+      transparent.push_back({free ? static_cast<unsigned char>(0) : index,
+                             free ? static_cast<unsigned char>(0) : index, 1});
+      pattern.push_back({index, index, 1});
+    }
+  }
   LzwWriter writer;
-  writer.Begin(2);
-  writer.PutRun(1, 2);  // the table now holds "1 1", the string is "1"
-  EXPECT_FALSE(writer.Extend(5));
-  EXPECT_EQ(writer.Skip(5, 4), 0u);
-  EXPECT_THROW(writer.Put(5), Error);
-  EXPECT_TRUE(writer.Extend(1));
+  std::string withChoices, without, whole;
+  writer.Compress(2, choices, 1 << 30, withChoices);
+  writer.Compress(2, transparent, 1 << 30, without);
+  writer.Compress(2, pattern, 1 << 30, whole);
+  EXPECT_LT(withChoices.size() * 2, without.size());
+  EXPECT_LT(withChoices.size(), whole.size() * 3 / 2);
+}
+
+TEST(GifLzw, GivesUpOnceLargerAndRefusesIndicesBeyondTheCodeSize) {
+  LzwWriter writer;
+  std::minstd_rand random(7);
+  Stretches noise;
+  for (int i = 0; i < 5000; ++i) {
+    const auto index = static_cast<unsigned char>(random() % 16);
+    noise.push_back({index, index, 1});
+  }
+  std::string data = "kept";
+  EXPECT_EQ(writer.Compress(4, noise, 100, data), 101u);
+  EXPECT_EQ(data, "kept");
+  // Two bits hold indices 0..3: 5 would go out as 1, another colour.
+  EXPECT_THROW(writer.Compress(2, Stretches{{5, 5, 1}}, 1 << 30, data), Error);
+  EXPECT_THROW(writer.Compress(2, Stretches{{1, 5, 1}}, 1 << 30, data), Error);
+  EXPECT_EQ(data, "kept");
+  EXPECT_GT(writer.Compress(3, Stretches{{1, 5, 1}}, 1 << 30, data), 0u);
 }
 
 TEST(Animate, GridOfStampedColumnsEveryFrameAsRendered) {
@@ -218,6 +385,9 @@ TEST(Animate, GridOfStampedColumnsEveryFrameAsRendered) {
   // slots, so without --every 6 a frame (the slots / 200, rounded up).
   ASSERT_EQ(play.out.rfind("Count:1159 ", 0), 0u) << play.out;
   ExpectEveryFrameAsRendered(file, {}, 6, 194);
+  // Each pixel a 2 x 2 block: a row is read twice, pixel by pixel twice.
+  SCOPED_TRACE("--scale 2");
+  ExpectEveryFrameAsRendered(file, {}, 6, 194, 2);
 }
 
 TEST(Animate, FullSpreadPictureEveryFrameAsRendered) {
