@@ -189,6 +189,13 @@ LzwWriter::Match LzwWriter::Longest(std::span<const Stretch> pixels, Position at
   return {strings[0], at};
 }
 
+bool LzwWriter::StartsWith(std::uint16_t code, std::uint16_t prefix) const {
+  if (length_[code] < length_[prefix] || first_[code] != first_[prefix]) return false;
+  if (runLength_[code] > 0 && runLength_[prefix] > 0) return true;  // runs of one index
+  while (length_[code] > length_[prefix]) code = parent_[code];
+  return code == prefix;
+}
+
 LzwWriter::Match LzwWriter::LookAhead(std::span<const Stretch> pixels, Position at,
                                       Match match) const {
   // The string ends the image: nothing to reach farther.
@@ -250,7 +257,9 @@ std::size_t LzwWriter::Compress(int codeSize, std::span<const Stretch> pixels, s
       Match after = Longest(pixels, at, -1);
       const unsigned index = first_[after.code];
       AddString(match.code, index);
-      if (first_[match.code] == index) after = Longest(pixels, at, static_cast<int>(index));
+      if (StartsWith(after.code, match.code)) {
+        after = Longest(pixels, at, static_cast<int>(index));
+      }
       match = after;
     }
   }

@@ -97,6 +97,8 @@ class LzwWriter {
   // The longest string the table holds that the pixels from `at` on can be
   // read as; starting with `start` if that is not negative.
   Match Longest(std::span<const Stretch> pixels, Position at, int start) const;
+  // Whether the string `code` starts with the string `prefix`.
+  bool StartsWith(std::uint16_t code, std::uint16_t prefix) const;
   // `match`, found from `at`, or the shorter string LookAhead prefers.
   Match LookAhead(std::span<const Stretch> pixels, Position at, Match match) const;
 
