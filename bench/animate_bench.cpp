@@ -6,11 +6,14 @@
 // BM_Animate and BM_ReplayYardstick take a full picture (all 10004 log
 // slots) at several --every values; 10004 slots at 50 a frame make 201
 // frames, and time per frame shows how the whole grows. The *Kind benchmarks
-// take three kinds of picture at the tool's defaults (about 200 frames):
-//   0 spread: 10001 blocks at scattered cells all over the drawing area, so
+// take five kinds of picture at the tool's defaults (about 200 frames):
+//   0 spread:  10001 blocks at scattered cells all over the drawing area, so
 //     every frame changes pixels from one edge to the other;
-//   1 bands:  1640 blocks in ten stamped boxes, diagonal bands across it;
-//   2 corner: 40 single blocks in the top left corner, one per frame.
+//   1 bands:   1640 blocks in ten stamped boxes, diagonal bands across it;
+//   2 corner:  40 single blocks in the top left corner, one per frame;
+//   3 shells:  six large stamped box shells, about 4700 blocks;
+//   4 columns: a grid of stamped columns of four blocks, each covering a
+//     side of the one before, about 1800 blocks.
 // gif_bytes is the size of the tool's file, gifsicle_bytes that of gifsicle
 // -O3 run on it (BM_GifsicleKind, timed by the CPU time of the gifsicle
 // process; skipped when gifsicle is not installed).
@@ -31,6 +34,7 @@
 #include "cli/animate.h"
 #include "core/history.h"
 #include "core/scene.h"
+#include "core/stamp.h"
 
 namespace {
 
@@ -91,6 +95,43 @@ core::Scene BandsPicture() {
   return s;
 }
 
+// Six large box shells stamped over each other, about 4700 blocks: large
+// faces of one colour, with the edges of the shells behind showing between
+// them.
+core::Scene ShellsPicture() {
+  core::Scene s;
+  struct Shell {
+    std::int64_t xs, ys, zs, x, y;
+    std::uint8_t colour;
+  };
+  constexpr Shell shells[] = {{16, 7, 23, 54, 43, 5},  {19, 28, 11, 38, 73, 4},
+                              {18, 22, 9, 48, 32, 3},  {18, 27, 15, 5, 9, 3},
+                              {24, 24, 16, 67, 39, 3}, {18, 25, 30, 79, 54, 4}};
+  for (const Shell& shell : shells) {
+    s.CurColor = shell.colour;
+    const auto runs = core::ShellRuns(shell.xs, shell.ys, shell.zs, shell.x, shell.y);
+    core::StampRuns(s, runs.data(), runs.size());
+  }
+  Finish(s, s.log.LogPos);
+  return s;
+}
+
+// Columns of four blocks stamped on a grid of cells, each new column covering
+// a side of the one before, the colour changing every tenth column.
+core::Scene ColumnsPicture() {
+  core::Scene s;
+  int column = 0;
+  for (std::int64_t y = 4, row = 0; y < 99; y += 5, ++row) {
+    for (std::int64_t x = row % 3; x < 82; x += 4) {
+      s.CurColor = static_cast<std::uint8_t>(column++ / 10 % 5 + 1);
+      const core::BoxRun run{0, 0, 3, x, y};
+      core::StampRuns(s, &run, 1);
+    }
+  }
+  Finish(s, s.log.LogPos);
+  return s;
+}
+
 core::Scene CornerPicture() {
   core::Scene s;
   for (std::int32_t slot = 0; slot < 40; ++slot) {
@@ -102,9 +143,11 @@ core::Scene CornerPicture() {
   return s;
 }
 
+constexpr int kKinds = 5;
+
 const core::Scene& KindPicture(std::int64_t kind) {
-  static const std::array<core::Scene, 3> pictures{SpreadPicture(), BandsPicture(),
-                                                   CornerPicture()};
+  static const std::array<core::Scene, kKinds> pictures{
+      SpreadPicture(), BandsPicture(), CornerPicture(), ShellsPicture(), ColumnsPicture()};
   return pictures[static_cast<std::size_t>(kind)];
 }
 
@@ -167,7 +210,10 @@ void BM_ReplayYardstick(benchmark::State& state) {
 BENCHMARK(BM_ReplayYardstick)->Arg(200)->Arg(100)->Arg(50)->Arg(25)->Unit(benchmark::kMillisecond);
 
 void BM_AnimateKind(benchmark::State& state) { Animate(state, KindPicture(state.range(0)), {}); }
-BENCHMARK(BM_AnimateKind)->ArgName("picture")->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AnimateKind)
+    ->ArgName("picture")
+    ->DenseRange(0, kKinds - 1)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_ReplayYardstickKind(benchmark::State& state) {
   const core::Scene& picture = KindPicture(state.range(0));
@@ -175,7 +221,7 @@ void BM_ReplayYardstickKind(benchmark::State& state) {
 }
 BENCHMARK(BM_ReplayYardstickKind)
     ->ArgName("picture")
-    ->DenseRange(0, 2)
+    ->DenseRange(0, kKinds - 1)
     ->Unit(benchmark::kMillisecond);
 
 // The CPU time (user and system) of the children waited for so far.
@@ -235,7 +281,7 @@ void BM_GifsicleKind(benchmark::State& state) {
 }
 BENCHMARK(BM_GifsicleKind)
     ->ArgName("picture")
-    ->DenseRange(0, 2)
+    ->DenseRange(0, kKinds - 1)
     ->UseManualTime()
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond);

@@ -26,7 +26,18 @@ std::string EncodeBuildAnimation(const core::PlacementLog& log, const render::Ra
   const std::int64_t every =
       options.every ? std::max<std::int64_t>(*options.every, 1) : DefaultEvery(slots);
 
-  GifAnimation gif(options.scale);
+  const std::vector<std::int64_t> lastSlots = core::BuildFrameLastSlots(slots, every);
+  // The sprites each frame after the first draws, to order the palette by.
+  std::vector<unsigned> spritesPerFrame;
+  for (std::size_t k = 1; k < lastSlots.size(); ++k) {
+    unsigned sprites = 0;
+    for (std::int64_t slot = lastSlots[k - 1] + 1; slot <= lastSlots[k]; ++slot) {
+      const unsigned colour = log.ColorAt(slot);
+      if (colour != 0 && colour < render::kSpriteCount) sprites |= 1u << colour;
+    }
+    spritesPerFrame.push_back(sprites);
+  }
+  GifAnimation gif(options.scale, LeadingSprites(spritesPerFrame));
   // Each frame draws only the slots it adds, over the frame before: drawing
   // only covers, so that is the very picture of a replay from slot 0 into a
   // cleared drawing area (render --upto), at a fraction of the work.
@@ -34,7 +45,6 @@ std::string EncodeBuildAnimation(const core::PlacementLog& log, const render::Ra
   // before, and the encoder compares just those.
   render::Raster frame;
   std::vector<render::PixelBox> touched;
-  const std::vector<std::int64_t> lastSlots = core::BuildFrameLastSlots(slots, every);
   std::int64_t shown = 0;  // slots 0..shown-1 are in `frame`
   for (std::size_t k = 0; k + 1 < lastSlots.size(); ++k) {
     const std::int64_t end = lastSlots[k] + 1;

@@ -57,30 +57,27 @@ int FirstDifference(const render::Pixel* now, const render::Pixel* before, int x
 
 // ---- LzwWriter ----------------------------------------------------------------
 
-LzwWriter::LzwWriter() : child_(kTableSize * kAlphabet), runCode_(kTableSize * kAlphabet) {}
+LzwWriter::LzwWriter()
+    : child_(kTableSize * kAlphabet),
+      length_(kTableSize),
+      parent_(kTableSize),
+      first_(kTableSize),
+      runLength_(kTableSize),
+      runCode_(kTableSize * kAlphabet) {}
 
 void LzwWriter::ResetTable() {
+  // Only the rows of codes below next_ can hold children: all the last image
+  // or table used.
   std::fill(child_.begin(), child_.begin() + static_cast<std::ptrdiff_t>(next_ * kAlphabet), 0);
   for (unsigned index = 0; index < kAlphabet; ++index) {
     longestRun_[index] = 1;
     runCode_[index * kTableSize] = static_cast<std::uint16_t>(index);
+    length_[index] = 1;
+    first_[index] = static_cast<unsigned char>(index);
+    runLength_[index] = index < clear_ ? 1 : 0;
   }
   next_ = clear_ + 2;
   width_ = codeSize_ + 1;
-}
-
-void LzwWriter::Begin(int codeSize) {
-  codes_.clear();
-  bits_ = 0;
-  bitCount_ = 0;
-  // ResetTable clears the rows below next_: all that the last image used.
-  codeSize_ = std::clamp(codeSize, 2, kMaxCodeSize);
-  clear_ = 1u << codeSize_;
-  ResetTable();
-  string_ = kNone;
-  runIndex_ = kNone;
-  runLength_ = 0;
-  Write(clear_);
 }
 
 // Writes `code` at the current width, low bits first, and widens the codes
@@ -97,77 +94,183 @@ void LzwWriter::Write(unsigned code) {
   if (next_ >= (1u << width_) && width_ < static_cast<int>(kGifMaxCodeBits)) ++width_;
 }
 
-std::size_t LzwWriter::Skip(unsigned index, std::size_t count) {
-  index &= clear_ - 1;
-  if (runIndex_ != static_cast<int>(index) || runLength_ >= longestRun_[index]) return 0;
-  const auto take =
-      static_cast<unsigned>(std::min<std::size_t>(count, longestRun_[index] - runLength_));
-  runLength_ += take;
-  string_ = runCode_[index * kTableSize + runLength_ - 1];
-  return take;
+void LzwWriter::AddString(std::uint16_t code, unsigned index) {
+  std::uint16_t& slot = child_[std::size_t{code} * kAlphabet + index];
+  const auto added = static_cast<std::uint16_t>(next_);
+  length_[added] = static_cast<std::uint16_t>(length_[code] + 1);
+  parent_[added] = code;
+  first_[added] = first_[code];
+  runLength_[added] = 0;
+  // The string can be in the table already (added just before, when a
+  // string is followed by itself); decoders still number it, and the code
+  // it first got stays the one used.
+  if (slot == 0) {
+    slot = added;
+    if (runLength_[code] > 0 && first_[code] == index) {
+      const unsigned length = runLength_[code] + 1u;
+      runLength_[added] = static_cast<std::uint16_t>(length);
+      runCode_[index * kTableSize + length - 1] = added;
+      longestRun_[index] = std::max(longestRun_[index], length);
+    }
+  }
+  ++next_;
 }
 
-bool LzwWriter::Extend(unsigned index) {
-  index &= clear_ - 1;
-  if (string_ == kNone) return false;
-  const std::uint16_t longer = child_[static_cast<std::size_t>(string_) * kAlphabet + index];
-  if (longer == 0) return false;
-  string_ = longer;
-  if (runIndex_ == static_cast<int>(index)) {
-    ++runLength_;
+LzwWriter::Position LzwWriter::Advance(std::span<const Stretch> pixels, Position at,
+                                       std::uint32_t by) {
+  at.offset += by;
+  while (at.stretch < pixels.size() && at.offset >= pixels[at.stretch].length) {
+    at.offset -= pixels[at.stretch].length;
+    ++at.stretch;
+  }
+  return at;
+}
+
+LzwWriter::Match LzwWriter::Longest(std::span<const Stretch> pixels, Position at, int start) const {
+  // Every string the pixels so far can be read as, level by level: all of
+  // the same length, each followed by both indices a pixel may take.
+  std::array<std::uint16_t, kMaxFollowed> strings{}, longer{};
+  std::size_t count = 0;
+  const Stretch& from = pixels[at.stretch];
+  if (start >= 0) {
+    strings[count++] = static_cast<std::uint16_t>(start);
   } else {
-    runIndex_ = kNone;
+    strings[count++] = from.index;
+    if (from.other != from.index) strings[count++] = from.other;
   }
-  return true;
-}
-
-void LzwWriter::Put(unsigned index) {
-  index &= clear_ - 1;
-  if (Extend(index)) return;
-  if (string_ != kNone) {
-    Write(static_cast<unsigned>(string_));
-    // As giflib's own encoder does, the table is cleared when it would give
-    // out code 4095, one short of full.
-    if (next_ < kTableSize - 1) {
-      child_[static_cast<std::size_t>(string_) * kAlphabet + index] =
-          static_cast<std::uint16_t>(next_);
-      if (runIndex_ == static_cast<int>(index)) {
-        runCode_[index * kTableSize + runLength_] = static_cast<std::uint16_t>(next_);
-        longestRun_[index] = runLength_ + 1;
+  at = Advance(pixels, at, 1);
+  while (at.stretch < pixels.size()) {
+    const Stretch& here = pixels[at.stretch];
+    if (count == 1) {
+      std::uint16_t code = strings[0];
+      // A run of the stretch's index goes on in one step as far as the table
+      // holds the run (its other index left aside: the longer run is seldom
+      // matched another way).
+      const unsigned length = runLength_[code];
+      if (length > 0 && first_[code] == here.index && length < longestRun_[here.index]) {
+        const std::uint32_t take =
+            std::min(here.length - at.offset, longestRun_[here.index] - length);
+        strings[0] = runCode_[here.index * kTableSize + length + take - 1];
+        at = Advance(pixels, at, take);
+        continue;
       }
-      ++next_;
-    } else {
-      Write(clear_);
-      ResetTable();
+      if (here.other == here.index) {
+        // One string through a stretch of one index: no choices to follow.
+        const std::uint32_t left = here.length - at.offset;
+        std::uint32_t taken = 0;
+        while (taken < left) {
+          const std::uint16_t next = child_[std::size_t{code} * kAlphabet + here.index];
+          if (next == 0) break;
+          code = next;
+          ++taken;
+        }
+        if (taken == 0) break;
+        strings[0] = code;
+        at = Advance(pixels, at, taken);
+        continue;
+      }
     }
+    std::size_t found = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::size_t row = std::size_t{strings[i]} * kAlphabet;
+      if (const std::uint16_t code = child_[row + here.index]; code != 0 && found < kMaxFollowed) {
+        longer[found++] = code;
+      }
+      if (here.other == here.index) continue;
+      if (const std::uint16_t code = child_[row + here.other]; code != 0 && found < kMaxFollowed) {
+        longer[found++] = code;
+      }
+    }
+    if (found == 0) break;
+    std::swap(strings, longer);
+    count = found;
+    at = Advance(pixels, at, 1);
   }
-  string_ = static_cast<int>(index);
-  runIndex_ = static_cast<int>(index);
-  runLength_ = 1;
+  return {strings[0], at};
 }
 
-void LzwWriter::PutRun(unsigned index, std::size_t count) {
-  while (count > 0) {
-    const std::size_t skipped = Skip(index, count);
-    if (skipped > 0) {
-      count -= skipped;
-      continue;
-    }
-    Put(index);
-    --count;
-  }
+bool LzwWriter::StartsWith(std::uint16_t code, std::uint16_t prefix) const {
+  if (length_[code] < length_[prefix] || first_[code] != first_[prefix]) return false;
+  if (runLength_[code] > 0 && runLength_[prefix] > 0) return true;  // runs of one index
+  while (length_[code] > length_[prefix]) code = parent_[code];
+  return code == prefix;
 }
 
-std::size_t LzwWriter::End(std::string& out) {
-  if (string_ != kNone) Write(static_cast<unsigned>(string_));
+LzwWriter::Match LzwWriter::LookAhead(std::span<const Stretch> pixels, Position at,
+                                      Match match) const {
+  // The string ends the image: nothing to reach farther.
+  if (match.end.stretch >= pixels.size()) return match;
+  const unsigned length = length_[match.code];
+  unsigned bestLength = length;
+  unsigned bestReach = length + length_[Longest(pixels, match.end, -1).code];
+  // Every shorter string is in the table too: LZW's strings are the ones
+  // before them, one index longer.
+  for (unsigned shorter = length - 1; shorter >= 1 && length - shorter <= kLookAhead; --shorter) {
+    const unsigned reach =
+        shorter + length_[Longest(pixels, Advance(pixels, at, shorter), -1).code];
+    if (reach > bestReach) {
+      bestReach = reach;
+      bestLength = shorter;
+    }
+  }
+  for (unsigned cut = length; cut > bestLength; --cut) match.code = parent_[match.code];
+  match.end = Advance(pixels, at, bestLength);
+  return match;
+}
+
+std::size_t LzwWriter::Compress(int codeSize, std::span<const Stretch> pixels, std::size_t giveUpAt,
+                                std::string& out, Parse parse) {
+  codeSize_ = std::clamp(codeSize, 2, kMaxCodeSize);
+  clear_ = 1u << codeSize_;
+  for (const Stretch& stretch : pixels) {
+    // An index the code size cannot hold would be written as another one:
+    // a wrong colour that no decoder could notice.
+    if (stretch.index >= clear_ || stretch.other >= clear_) {
+      throw Error("GIF encoding failed: an index beyond the code size");
+    }
+  }
+  codes_.clear();
+  bits_ = 0;
+  bitCount_ = 0;
+  ResetTable();
+  Write(clear_);
+  Position at = Advance(pixels, {}, 0);  // past any empty stretches
+  if (at.stretch < pixels.size()) {
+    Match match = Longest(pixels, at, -1);
+    while (true) {
+      if (parse == Parse::LookAhead) match = LookAhead(pixels, at, match);
+      Write(match.code);
+      at = match.end;
+      if (at.stretch >= pixels.size()) break;
+      if (codes_.size() > giveUpAt) return giveUpAt + 1;
+      // As giflib's own encoder does, the table is cleared when it would
+      // give out code 4095, one short of full.
+      if (next_ >= kTableSize - 1) {
+        Write(clear_);
+        ResetTable();
+        match = Longest(pixels, at, -1);
+        continue;
+      }
+      // The string after this one decides the index the new string ends
+      // in; once that is added, a string starting with that index may be
+      // longer (a run going on, say).
+      Match after = Longest(pixels, at, -1);
+      const unsigned index = first_[after.code];
+      AddString(match.code, index);
+      if (StartsWith(after.code, match.code)) {
+        after = Longest(pixels, at, static_cast<int>(index));
+      }
+      match = after;
+    }
+  }
   Write(clear_ + 1);  // end of information
   if (bitCount_ > 0) codes_.push_back(static_cast<char>(bits_ & 0xff));
   const std::size_t start = out.size();
   PutByte(out, static_cast<unsigned>(codeSize_));
-  for (std::size_t at = 0; at < codes_.size(); at += 255) {
-    const std::size_t length = std::min<std::size_t>(255, codes_.size() - at);
+  for (std::size_t from = 0; from < codes_.size(); from += 255) {
+    const std::size_t length = std::min<std::size_t>(255, codes_.size() - from);
     PutByte(out, static_cast<unsigned>(length));
-    out.append(codes_, at, length);
+    out.append(codes_, from, length);
   }
   PutByte(out, 0);
   return out.size() - start;
@@ -175,24 +278,64 @@ std::size_t LzwWriter::End(std::string& out) {
 
 // ---- GifAnimation ---------------------------------------------------------------
 
-const std::vector<render::Pixel>& GifPalette() {
-  static const std::vector<render::Pixel> palette = [] {
-    std::vector<render::Pixel> colours{render::kBlack};
-    for (const render::BlockSprite& sprite : render::BlockSprites()) {
-      for (int row = 0; row < render::kSpriteHeight; ++row) {
-        for (int column = 0; column < render::kSpriteWidth; ++column) {
-          if (!sprite.Opaque(column, row)) continue;
-          const render::Pixel colour =
-              sprite.colour[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
-          if (std::find(colours.begin(), colours.end(), colour) == colours.end()) {
-            colours.push_back(colour);
-          }
+std::vector<render::Pixel> GifPalette(std::span<const int> leadingSprites) {
+  const render::SpriteSet& sprites = render::BlockSprites();
+  std::vector<int> order;
+  for (const int sprite : leadingSprites) {
+    if (sprite >= 0 && sprite < render::kSpriteCount &&
+        std::find(order.begin(), order.end(), sprite) == order.end()) {
+      order.push_back(sprite);
+    }
+  }
+  for (int sprite = 0; sprite < render::kSpriteCount; ++sprite) {
+    if (std::find(order.begin(), order.end(), sprite) == order.end()) order.push_back(sprite);
+  }
+  std::vector<render::Pixel> colours{render::kBlack};
+  for (const int sprite : order) {
+    const render::BlockSprite& block = sprites[static_cast<std::size_t>(sprite)];
+    for (int row = 0; row < render::kSpriteHeight; ++row) {
+      for (int column = 0; column < render::kSpriteWidth; ++column) {
+        if (!block.Opaque(column, row)) continue;
+        const render::Pixel colour =
+            block.colour[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+        if (std::find(colours.begin(), colours.end(), colour) == colours.end()) {
+          colours.push_back(colour);
         }
       }
     }
-    return colours;
-  }();
-  return palette;
+  }
+  return colours;
+}
+
+std::vector<int> LeadingSprites(const std::vector<unsigned>& spritesPerFrame) {
+  // A frame whose changed pixels are all of the first sprite's colours
+  // (indices 1 to 3, black being the transparent one) is written with 2-bit
+  // codes, of the first two sprites' (1 to 6) with 3-bit codes, others with
+  // 4-bit ones; a code size less saves about the same on any frame.
+  unsigned drawn = 0;
+  for (const unsigned sprites : spritesPerFrame) drawn |= sprites;
+  const auto fits = [](unsigned sprites, unsigned allowed) {
+    return sprites != 0 && (sprites & ~allowed) == 0;
+  };
+  std::vector<int> best;
+  std::size_t bestSaving = 0;
+  for (int first = 0; first < render::kSpriteCount; ++first) {
+    if ((drawn >> first & 1u) == 0) continue;
+    for (int second = 0; second < render::kSpriteCount; ++second) {
+      if (second == first || (drawn >> second & 1u) == 0) continue;
+      const unsigned one = 1u << first, two = one | 1u << second;
+      std::size_t saving = 0;
+      for (const unsigned sprites : spritesPerFrame) {
+        saving += fits(sprites, one) ? 2 : fits(sprites, two) ? 1 : 0;
+      }
+      if (best.empty() || saving > bestSaving) {
+        bestSaving = saving;
+        best = {first, second};
+      }
+    }
+    if (best.empty()) best = {first};  // the only sprite drawn
+  }
+  return best;
 }
 
 void GifAnimation::Candidate::Clear() {
@@ -216,10 +359,10 @@ void GifAnimation::Candidate::Add(unsigned index, int length) {
   }
 }
 
-GifAnimation::GifAnimation(int scale)
+GifAnimation::GifAnimation(int scale, std::span<const int> leadingSprites)
     : scale_(scale), marked_(static_cast<std::size_t>(render::kRasterHeight)) {
   if (scale < kMinScale || scale > kMaxScale) throw Error("GIF encoding failed: bad scale");
-  const std::vector<render::Pixel>& palette = GifPalette();
+  const std::vector<render::Pixel> palette = GifPalette(leadingSprites);
   constexpr std::size_t kMaxColours = std::size_t{1} << LzwWriter::kMaxCodeSize;
   if (palette.size() > kMaxColours) throw Error("GIF encoding failed: more than 16 block colours");
   for (std::size_t i = 0; i < palette.size(); ++i) {
@@ -280,7 +423,7 @@ void GifAnimation::BuildOpaque(const render::Raster& frame, Rect rect, Candidate
   }
 }
 
-void GifAnimation::BuildTransparent(const render::Raster& frame, Rect rect, CarryBack carryBack,
+void GifAnimation::BuildTransparent(const render::Raster& frame, Rect rect, const Way& way,
                                     Candidate& out) const {
   out.Clear();
   const int end = rect.left + rect.width;
@@ -304,10 +447,10 @@ void GifAnimation::BuildTransparent(const render::Raster& frame, Rect rect, Carr
       // Unchanged pixels just before a changed run, of its colour, may
       // start it early.
       int stop = changed;
-      if (carryBack == CarryBack::Yes && changed < end) {
+      if (way.carryBack == CarryBack::Yes && changed < end) {
         while (stop > x && now[stop - 1] == now[changed]) --stop;
       }
-      if (changed - x > kShortGap || x == rect.left || changed == end) {
+      if (changed - x > way.shortGap || x == rect.left || changed == end) {
         if (stop > x) out.Add(kUnchanged, stop - x);
         if (changed > stop) out.Add(IndexOf(now[changed]), changed - stop);
       } else {
@@ -326,54 +469,61 @@ void GifAnimation::BuildTransparent(const render::Raster& frame, Rect rect, Carr
 }
 
 std::size_t GifAnimation::Compress(const render::Raster& frame, Rect rect,
-                                   const Candidate& candidate, unsigned unchanged,
-                                   std::size_t giveUpAt, std::string& out) {
+                                   const Candidate& candidate, unsigned unchanged, int ownColours,
+                                   LzwWriter::Parse parse, std::size_t giveUpAt, std::string& out) {
   out.clear();
-  const unsigned highest =
-      Highest(candidate.used | (candidate.hasUnchanged ? 1u << unchanged : 0u));
-  lzw_.Begin(CodeSizeFor(highest));
-  const auto k = static_cast<std::size_t>(scale_);
+  const int codeSize =
+      CodeSizeFor(Highest(candidate.used | (candidate.hasUnchanged ? 1u << unchanged : 0u)));
+  const unsigned indices = 1u << codeSize;
+  const auto k = static_cast<std::uint32_t>(scale_);
+  const auto put = [](std::vector<LzwWriter::Stretch>& to, unsigned index, unsigned other,
+                      std::uint32_t length) {
+    if (!to.empty() && to.back().index == index && to.back().other == other) {
+      to.back().length += length;
+    } else {
+      to.push_back({static_cast<unsigned char>(index), static_cast<unsigned char>(other), length});
+    }
+  };
+  stretches_.clear();
   std::size_t first = 0;
   render::Pixel lastColour = 0;  // the colour last looked up, and its index
   unsigned lastIndex = 0;
   for (int y = rect.top; y < rect.top + rect.height; ++y) {
     const std::size_t rowEnd = candidate.rowEnds[static_cast<std::size_t>(y - rect.top)];
-    const render::Pixel* row = frame.Row(y);
-    for (int copy = 0; copy < scale_; ++copy) {
-      int x = rect.left;
-      for (std::size_t i = first; i < rowEnd; ++i) {
-        const Run run = candidate.runs[i];
-        const std::size_t count = static_cast<std::size_t>(run.length) * k;
-        if (run.index != kUnchanged) {
-          lzw_.PutRun(run.index, count);
-          x += run.length;
-          continue;
-        }
-        // Either index shows these pixels as they are: the transparent one
-        // or their own colour. Take one the table can carry the string on
-        // with (the transparent one first: its runs are the long ones), else
-        // start a new string with the transparent one.
-        for (std::size_t done = 0; done < count;) {
-          const std::size_t skipped = lzw_.Skip(unchanged, count - done);
-          if (skipped > 0) {
-            done += skipped;
-            continue;
-          }
-          const render::Pixel colour = row[static_cast<std::size_t>(x) + done / k];
+    const render::Pixel* pixels = frame.Row(y);
+    row_.clear();
+    int x = rect.left;
+    for (std::size_t i = first; i < rowEnd; ++i) {
+      const Run run = candidate.runs[i];
+      const auto length = static_cast<std::uint32_t>(run.length) * k;
+      if (run.index != kUnchanged) {
+        put(row_, run.index, run.index, length);
+      } else if (run.length > ownColours) {
+        put(row_, unchanged, unchanged, length);
+      } else {
+        for (int from = x; from < x + run.length;) {
+          const render::Pixel colour = pixels[from];
+          const int start = from;
+          while (from < x + run.length && pixels[from] == colour) ++from;
           if (colour != lastColour) {
             lastColour = colour;
             lastIndex = IndexOf(colour);
           }
-          if (!lzw_.Extend(unchanged) && !lzw_.Extend(lastIndex)) lzw_.Put(unchanged);
-          ++done;
+          put(row_, unchanged, lastIndex < indices ? lastIndex : unchanged,
+              static_cast<std::uint32_t>(from - start) * k);
         }
-        x += run.length;
+      }
+      x += run.length;
+    }
+    // The row once per screen row: each pixel is a k x k block.
+    for (int copy = 0; copy < scale_; ++copy) {
+      for (const LzwWriter::Stretch& stretch : row_) {
+        put(stretches_, stretch.index, stretch.other, stretch.length);
       }
     }
     first = rowEnd;
-    if (lzw_.BytesSoFar() > giveUpAt) return giveUpAt + 1;
   }
-  return lzw_.End(out);
+  return lzw_.Compress(codeSize, stretches_, giveUpAt, out, parse);
 }
 
 void GifAnimation::PutImage(Rect screen, int delayMs, int transparent, const std::string& data) {
@@ -489,10 +639,9 @@ void GifAnimation::Add(const render::Raster& frame, int delayMs) {
     }
     if (top < 0) {
       // Nothing changed: one transparent pixel, the smallest image there is.
-      lzw_.Begin(2);
-      lzw_.PutRun(0, 1);
       bestData_.clear();
-      lzw_.End(bestData_);
+      const LzwWriter::Stretch pixel{0, 0, 1};
+      lzw_.Compress(2, {&pixel, 1}, std::numeric_limits<std::size_t>::max(), bestData_);
       PutImage({0, 0, 1, 1}, delayMs, 0, bestData_);
       ++frames_;
       return;
@@ -500,9 +649,8 @@ void GifAnimation::Add(const render::Raster& frame, int delayMs) {
     rect = {left, top, right - left + 1, bottom - top + 1};
   }
 
-  // A large frame is stored with transparency the one way that does best on
-  // frames changed all over; a small one every way there is, opaque too,
-  // and the smallest kept (a later try gives up once it is the larger).
+  // Every way for the frame's size is tried and the smallest kept; a later
+  // try gives up once it is the larger.
   const std::size_t screenArea =
       static_cast<std::size_t>(rect.width) * static_cast<std::size_t>(rect.height) *
       static_cast<std::size_t>(scale_) * static_cast<std::size_t>(scale_);
@@ -510,25 +658,37 @@ void GifAnimation::Add(const render::Raster& frame, int delayMs) {
   std::size_t best = std::numeric_limits<std::size_t>::max();
   int transparent = -1;
   if (frames_ > 0) {
-    for (const CarryBack carryBack : {CarryBack::No, CarryBack::Yes}) {
-      if (carryBack == CarryBack::Yes && !small) break;
-      BuildTransparent(frame, rect, carryBack, transparent_);
+    std::span<const Way> ways = kHugeFrameWays;
+    if (small) {
+      ways = kSmallFrameWays;
+    } else if (screenArea <= kLargeFrameArea) {
+      ways = kLargeFrameWays;
+    }
+    const Way* built = nullptr;
+    for (const Way& way : ways) {
+      // Ways that differ only in how they compress share the candidate.
+      if (built == nullptr || built->carryBack != way.carryBack ||
+          built->shortGap != way.shortGap) {
+        BuildTransparent(frame, rect, way, transparent_);
+        built = &way;
+      }
       // The lowest index no changed pixel needs (after the first frame
       // pixels only ever change to block colours, so usually black's).
       const auto free = static_cast<unsigned>(std::countr_one(transparent_.used));
-      if (free < (1u << LzwWriter::kMaxCodeSize)) {
-        const std::size_t size = Compress(frame, rect, transparent_, free, best, candidateData_);
-        if (size < best) {
-          best = size;
-          transparent = static_cast<int>(free);
-          std::swap(bestData_, candidateData_);
-        }
+      if (free >= (1u << LzwWriter::kMaxCodeSize)) continue;
+      const std::size_t size = Compress(frame, rect, transparent_, free, way.ownColours, way.parse,
+                                        best, candidateData_);
+      if (size < best) {
+        best = size;
+        transparent = static_cast<int>(free);
+        std::swap(bestData_, candidateData_);
       }
     }
   }
   if (best == std::numeric_limits<std::size_t>::max() || small) {
     BuildOpaque(frame, rect, opaque_);
-    const std::size_t size = Compress(frame, rect, opaque_, 0, best, candidateData_);
+    const std::size_t size =
+        Compress(frame, rect, opaque_, 0, 0, LzwWriter::Parse::Greedy, best, candidateData_);
     if (size < best) {
       best = size;
       transparent = -1;

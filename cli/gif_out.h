@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,52 +16,91 @@ namespace palorin::cli {
 // GIF stores a frame's time in hundredths of a second, in 16 bits.
 inline constexpr int kMaxGifDelayMs = 65535 * 10;
 
-// The one palette of every animation: black, then each distinct colour of the
-// built-in block sprites in the order they first occur (sprite by sprite, row
-// by row). The drawing area never holds any other colour (it starts black and
-// only sprites are drawn into it), so every frame is stored exactly.
-const std::vector<render::Pixel>& GifPalette();
+// The one palette of an animation: black, then each distinct colour of the
+// built-in block sprites in the order they first occur, sprite by sprite
+// (those of `leadingSprites` first, in that order, then the others by
+// number), row by row. The drawing area never holds any other colour (it
+// starts black and only sprites are drawn into it), so every frame is
+// stored exactly.
+std::vector<render::Pixel> GifPalette(std::span<const int> leadingSprites = {});
 
-// GIF's LZW compression of one image's palette indices, greedy (always the
-// longest string in the table), written as the image data of a GIF: the
-// code size, the codes in sub-blocks of at most 255 bytes, the empty
-// sub-block. Indices go in as runs: a run continues the string being matched
-// without looking at its pixels one by one as long as the table holds a
-// longer string of that index, so the long runs of a frame that changed
+// The sprites whose colours should lead the palette of an animation whose
+// frames after the first draw the sprites of `spritesPerFrame` (bit i: sprite
+// i): a frame is written with the smallest code size its palette indices
+// allow, so the sprites that most frames draw alone, or with one other, go
+// first (ties: the lower numbers). Only sprites some frame draws; empty when
+// none does.
+std::vector<int> LeadingSprites(const std::vector<unsigned>& spritesPerFrame);
+
+// GIF's LZW compression of one image's palette indices, written as the
+// image data of a GIF: the code size, the codes in sub-blocks of at most 255
+// bytes, the empty sub-block. A pixel may be given two indices that show it
+// alike (a pixel the frame before already shows: the transparent index or
+// its own colour); each string written is the longest the table holds that
+// the pixels ahead can be read as, so a choice is taken where it makes a
+// longer string, and a string starts with the index that makes it the
+// longest. The pixels go in as stretches: along a stretch with no choice
+// one string is followed, with no other reading to keep, and a run the table
+// holds is taken in one step, so the long runs of a frame that changed
 // little cost about one step per code written.
 class LzwWriter {
  public:
   // Indices below 2^codeSize, codeSize from 2 to kMaxCodeSize.
   static constexpr int kMaxCodeSize = 4;
 
+  // `length` pixels, each written as `index` or as `other` (the same index
+  // for no choice).
+  struct Stretch {
+    unsigned char index = 0, other = 0;
+    std::uint32_t length = 0;
+  };
+
+  // How the pixels are cut into strings. Greedy: each the longest there is.
+  // LookAhead: one of up to kLookAhead shorter ones instead, where the
+  // string after it then reaches farther. That can save codes, but adds
+  // shorter strings to the table: it pays, if at all, on images too small
+  // for the table to matter.
+  enum class Parse : bool { Greedy, LookAhead };
+  static constexpr unsigned kLookAhead = 8;
+
   LzwWriter();
-  // Starts an image whose indices are all below 2^codeSize.
-  void Begin(int codeSize);
-  // One index: the string matched so far goes on with it if the table
-  // holds the longer string, else the string is written (and the longer one
-  // added to the table) and a new one starts with `index`.
-  void Put(unsigned index);
-  // `count` copies of `index`.
-  void PutRun(unsigned index, std::size_t count);
-  // Goes on with the string if the table holds it followed by `index`;
-  // false (nothing done) if not.
-  bool Extend(unsigned index);
-  // While the string is a run of `index` and the table holds a longer run:
-  // takes up to `count` more copies in one step and returns how many.
-  std::size_t Skip(unsigned index, std::size_t count);
-  // Ends the image and appends its data to `out`; returns the bytes appended.
-  std::size_t End(std::string& out);
-  // What End() would append if the image ended here, give or take the codes
-  // not written yet: enough to see that a candidate is already the larger.
-  std::size_t BytesSoFar() const { return codes_.size(); }
+  // Appends the image data of `pixels` to `out`, at code size `codeSize`,
+  // and returns the bytes appended. Gives up once the data is sure to be
+  // larger than `giveUpAt` bytes: returns giveUpAt + 1 and leaves `out` as it
+  // was. Throws palorin::Error for an index the code size cannot hold.
+  std::size_t Compress(int codeSize, std::span<const Stretch> pixels, std::size_t giveUpAt,
+                       std::string& out, Parse parse = Parse::Greedy);
 
  private:
   static constexpr unsigned kTableSize = 4096;
   static constexpr unsigned kAlphabet = 1u << kMaxCodeSize;
-  static constexpr int kNone = -1;
+  // The strings followed at once while matching, at most; more are dropped,
+  // which can only make a match shorter.
+  static constexpr std::size_t kMaxFollowed = 8;
 
+  // A pixel: its stretch and its place in it.
+  struct Position {
+    std::size_t stretch = 0;
+    std::uint32_t offset = 0;
+  };
+  struct Match {
+    std::uint16_t code;
+    Position end;  // the first pixel after it
+  };
+
+  static Position Advance(std::span<const Stretch> pixels, Position at, std::uint32_t by);
   void Write(unsigned code);
   void ResetTable();
+  // Adds `code` followed by `index` as the next code, as decoders do after
+  // each code but the first.
+  void AddString(std::uint16_t code, unsigned index);
+  // The longest string the table holds that the pixels from `at` on can be
+  // read as; starting with `start` if that is not negative.
+  Match Longest(std::span<const Stretch> pixels, Position at, int start) const;
+  // Whether the string `code` starts with the string `prefix`.
+  bool StartsWith(std::uint16_t code, std::uint16_t prefix) const;
+  // `match`, found from `at`, or the shorter string LookAhead prefers.
+  Match LookAhead(std::span<const Stretch> pixels, Position at, Match match) const;
 
   int codeSize_ = 2;
   unsigned clear_ = 4;
@@ -70,13 +110,15 @@ class LzwWriter {
   // the string `code` followed by `index`, 0 for none (no string has code 0
   // as a child: children are numbered from clear_ + 2).
   std::vector<std::uint16_t> child_;
+  // Per code: the string's length, the code of the string one shorter, its
+  // first index and, for a run of that index, its length (0 for any other).
+  std::vector<std::uint16_t> length_, parent_;
+  std::vector<unsigned char> first_;
+  std::vector<std::uint16_t> runLength_;
   // runCode_[index * kTableSize + n - 1] is the code of n copies of `index`,
-  // for n up to longestRun_[index]; greedy matching adds them in order.
+  // for n up to longestRun_[index]; runs are added in order.
   std::vector<std::uint16_t> runCode_;
   std::array<unsigned, kAlphabet> longestRun_{};
-  int string_ = kNone;    // the code of the string matched so far
-  int runIndex_ = kNone;  // the index it repeats, when it is a run of one index
-  unsigned runLength_ = 0;
   std::uint64_t bits_ = 0;
   int bitCount_ = 0;
   std::string codes_;  // the packed codes, not yet split into sub-blocks
@@ -88,17 +130,18 @@ class LzwWriter {
 // next. Inside the rectangle the pixels that did not change are stored as a
 // transparent index (one no changed pixel needs), which leaves the frame
 // before showing and makes long runs that compress to little, or as their
-// own colours where that compresses better; a small frame is also tried
-// without transparency, and the smaller kept. Every frame uses the smallest
-// LZW code size its indices allow. A frame equal to the one before is
-// stored as one transparent pixel, so that it still takes its time on
-// screen and the file keeps one image per frame. Each raster pixel is
-// stored as a scale x scale block. Throws palorin::Error when encoding
-// fails.
+// own colours where that makes longer strings. Which unchanged pixels may
+// keep their colours is tried a few ways and the smallest kept; a small
+// frame is tried more ways, opaque too. Every frame uses the smallest LZW
+// code size its indices allow. A frame equal to the one before is stored as
+// one transparent pixel, so that it still takes its time on screen and the
+// file keeps one image per frame. Each raster pixel is stored as a scale x
+// scale block. Throws palorin::Error when encoding fails.
 class GifAnimation {
  public:
-  // `scale` from kMinScale to kMaxScale.
-  explicit GifAnimation(int scale);
+  // `scale` from kMinScale to kMaxScale; the palette is
+  // GifPalette(leadingSprites).
+  explicit GifAnimation(int scale, std::span<const int> leadingSprites = {});
   GifAnimation(const GifAnimation&) = delete;
   GifAnimation& operator=(const GifAnimation&) = delete;
 
@@ -136,16 +179,49 @@ class GifAnimation {
   struct Rect {
     int left, top, width, height;
   };
-  // A stretch of at most this many unchanged pixels between changed ones
-  // keeps its colours: sprite rows then read as they did before, strings the
-  // table already holds, where a short transparent stretch would break them.
-  static constexpr int kShortGap = 5;
   // Whether unchanged pixels just before a changed run, of its colour, start
-  // it early. Seldom better, and then by little: only small frames try it.
+  // it early.
   enum class CarryBack : bool { No, Yes };
-  // Small: at most this many screen pixels. A small frame is tried every
-  // way there is; a larger one only with transparency and CarryBack::No.
+  // One way of storing a frame with transparency.
+  struct Way {
+    CarryBack carryBack;
+    // A stretch of at most this many unchanged pixels between changed ones
+    // keeps its colours: sprite rows then read as they did before, strings
+    // the table already holds, where a short transparent stretch would
+    // break them.
+    int shortGap;
+    // Any other stretch of at most this many unchanged pixels may also be
+    // written in its own colours, where that makes longer strings; longer
+    // stretches are transparent only (0: all are).
+    int ownColours;
+    LzwWriter::Parse parse;
+  };
+  static constexpr int kShortGap = 5;
+  static constexpr int kOwnColours = 12;
+  static constexpr int kAny = 1 << 30;
+  // The ways a frame is tried, by its size on screen: small, up to
+  // kSmallFrameArea pixels (opaque too); up to kLargeFrameArea; larger.
+  // Each way is the smallest on some frames, and a few ways together save
+  // one to two percent on frames of up to a few thousand pixels; a frame
+  // changed all over is stored one way, as the others save little there at
+  // several times the time.
   static constexpr std::size_t kSmallFrameArea = 4096;
+  static constexpr std::size_t kLargeFrameArea = 65536;
+  static constexpr std::array<Way, 5> kSmallFrameWays{{
+      {CarryBack::No, kShortGap, 0, LzwWriter::Parse::Greedy},
+      {CarryBack::Yes, kShortGap, kOwnColours, LzwWriter::Parse::Greedy},
+      {CarryBack::No, 0, kOwnColours, LzwWriter::Parse::Greedy},
+      {CarryBack::No, kAny, kOwnColours, LzwWriter::Parse::Greedy},
+      {CarryBack::No, kShortGap, kOwnColours, LzwWriter::Parse::LookAhead},
+  }};
+  static constexpr std::array<Way, 3> kLargeFrameWays{{
+      {CarryBack::No, kShortGap, 0, LzwWriter::Parse::Greedy},
+      {CarryBack::No, kShortGap, kOwnColours, LzwWriter::Parse::Greedy},
+      {CarryBack::No, 0, kOwnColours, LzwWriter::Parse::Greedy},
+  }};
+  static constexpr std::array<Way, 1> kHugeFrameWays{{
+      {CarryBack::No, kShortGap, kOwnColours, LzwWriter::Parse::Greedy},
+  }};
 
   // Marks the pixels that may differ from the frame before: every one, or
   // those inside `touched`.
@@ -163,14 +239,16 @@ class GifAnimation {
   void BuildOpaque(const render::Raster& frame, Rect rect, Candidate& out) const;
   // Changed pixels as their colours, unchanged ones as kUnchanged, or as
   // their colours in a short gap or carrying a run back.
-  void BuildTransparent(const render::Raster& frame, Rect rect, CarryBack carryBack,
+  void BuildTransparent(const render::Raster& frame, Rect rect, const Way& way,
                         Candidate& out) const;
-  // The candidate's image data into `out`, each kUnchanged pixel written as
-  // `unchanged` or as its own colour, whichever lets the string being matched
-  // go on; at the smallest code size its indices allow. Gives up, returning
-  // more than `giveUpAt`, once it is sure to be larger.
+  // The candidate's image data into `out`, at the smallest code size its
+  // indices allow; each kUnchanged pixel written as `unchanged` or, in a
+  // stretch of at most `ownColours` of them, as its own colour where the
+  // code size holds it. Gives up, returning more than `giveUpAt`, once it is
+  // sure to be larger.
   std::size_t Compress(const render::Raster& frame, Rect rect, const Candidate& candidate,
-                       unsigned unchanged, std::size_t giveUpAt, std::string& out);
+                       unsigned unchanged, int ownColours, LzwWriter::Parse parse,
+                       std::size_t giveUpAt, std::string& out);
   void PutImage(Rect screen, int delayMs, int transparent, const std::string& data);
 
   int scale_;
@@ -182,6 +260,7 @@ class GifAnimation {
   std::size_t frames_ = 0;
   bool finished_ = false;
   LzwWriter lzw_;
+  std::vector<LzwWriter::Stretch> stretches_, row_;  // the image being compressed, a row of it
   Candidate opaque_, transparent_;
   std::string bestData_, candidateData_;  // image data: the smallest so far, the one being tried
   // The palette as an open-addressed table from colour to index; a free

@@ -1,11 +1,16 @@
 #!/usr/bin/env python3
-"""Writes the program's icon: palorin.svg and the hicolor PNGs, drawn from one
-list of faces, so that the scalable and the pixel icons are the same picture.
+"""Writes the program's icon: palorin.svg, the hicolor PNGs and the installable
+page's PNGs, drawn from one list of faces, so that the scalable and the pixel
+icons are the same picture.
 
 Four blocks as the editor draws them, on a 32-unit square like the window
 icon: a white block at the back, green and red blocks before it, a yellow one
-in front, each with a dark rim. Each face is a convex polygon; a PNG pixel is covered by the share
-of its 4 x 4 sample points inside the face.
+in front, each with a dark rim. Each face is a convex polygon; a PNG pixel is
+covered by the share of its 4 x 4 sample points inside the face.
+
+The page's maskable icon is the same drawing on a full-bleed square of the
+page's theme colour, small enough to stay inside the safe zone (the circle of
+80 % of the icon's width around its centre) whatever shape a launcher cuts.
 
 Run from the repository root: python3 data/icons/make_icons.py
 """
@@ -14,7 +19,11 @@ import zlib
 from pathlib import Path
 
 HERE = Path(__file__).resolve().parent
-SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+SIZES = (16, 22, 24, 32, 48, 64, 128, 256)  # hicolor, installed with the editor
+PAGE_SIZES = (192, 512)  # the installable page's manifest
+MASKABLE_SIZE = 512
+MASKABLE_BACKGROUND = "#000080"  # the page's theme colour
+SAFE_RADIUS = 0.4  # of the icon's width: the maskable icon's safe zone
 HALF_WIDTH, HALF_TOP, SIDE = 6.0, 3.0, 7.0
 RIM, RIM_COLOUR = 0.6, "#2b2b2b"  # a dark rim: the white face shows on white
 
@@ -64,18 +73,41 @@ def inside(points, x, y):
     return True
 
 
-def render(size):
-    scale = 32.0 / size
-    rgba = [[0.0, 0.0, 0.0, 0.0] for _ in range(size * size)]
+def rgb(colour):
+    return tuple(int(colour[i : i + 2], 16) / 255 for i in (1, 3, 5))
+
+
+def maskable_placement(size):
+    """Units per pixel and the unit point at pixel (0, 0) that put the
+    drawing's middle at the icon's centre, every corner of it inside the safe
+    zone."""
+    points = [p for _, face in faces() for p in face]
+    mx = (min(x for x, _ in points) + max(x for x, _ in points)) / 2
+    my = (min(y for _, y in points) + max(y for _, y in points)) / 2
+    reach = max(((x - mx) ** 2 + (y - my) ** 2) ** 0.5 for x, y in points)
+    scale = reach / (SAFE_RADIUS * size)
+    return scale, mx - size / 2 * scale, my - size / 2 * scale
+
+
+def render(size, background=None):
+    """The faces as RGBA pixels, 0 to 1: the whole 32-unit square over `size`
+    pixels on a transparent ground, or, on an opaque `background`, placed in
+    the maskable icon's safe zone."""
+    if background is None:
+        scale, x0, y0 = 32.0 / size, 0.0, 0.0
+        rgba = [[0.0, 0.0, 0.0, 0.0] for _ in range(size * size)]
+    else:
+        scale, x0, y0 = maskable_placement(size)
+        rgba = [[*rgb(background), 1.0] for _ in range(size * size)]
     offsets = [(i + 0.5) / 4 for i in range(4)]
     for colour, points in faces():
-        r, g, b = (int(colour[i : i + 2], 16) / 255 for i in (1, 3, 5))
-        xs = [p[0] / scale for p in points]
-        ys = [p[1] / scale for p in points]
+        r, g, b = rgb(colour)
+        xs = [(p[0] - x0) / scale for p in points]
+        ys = [(p[1] - y0) / scale for p in points]
         for py in range(max(0, int(min(ys))), min(size, int(max(ys)) + 1)):
             for px in range(max(0, int(min(xs))), min(size, int(max(xs)) + 1)):
                 hits = sum(
-                    inside(points, (px + ox) * scale, (py + oy) * scale)
+                    inside(points, (px + ox) * scale + x0, (py + oy) * scale + y0)
                     for oy in offsets
                     for ox in offsets
                 )
@@ -111,8 +143,13 @@ def write_png(path, size, rgba):
 
 def main():
     write_svg(HERE / "palorin.svg")
-    for size in SIZES:
+    for size in SIZES + PAGE_SIZES:
         write_png(HERE / f"palorin-{size}.png", size, render(size))
+    write_png(
+        HERE / f"palorin-maskable-{MASKABLE_SIZE}.png",
+        MASKABLE_SIZE,
+        render(MASKABLE_SIZE, MASKABLE_BACKGROUND),
+    )
 
 
 if __name__ == "__main__":

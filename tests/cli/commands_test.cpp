@@ -7,11 +7,9 @@
 #include <filesystem>
 #include <limits>
 #include <optional>
-#include <random>
 #include <set>
 
 #include "cli/cli.h"
-#include "cli/gif_out.h"
 #include "cli/script.h"
 #include "fileio/block_text.h"
 #include "render/bmp.h"
@@ -439,120 +437,6 @@ std::optional<DecodedGif> DecodeGif(const std::string& bytes) {
   }
   DGifCloseFile(gif, &error);
   return decoded;
-}
-
-// LzwWriter's data read back by giflib, wrapped as a one-image GIF of
-// `width` x 1 pixels (at most 65535): the indices decoded, or nullopt if
-// giflib refuses it.
-std::optional<std::vector<int>> DecodeLzw(const std::string& data, int codeSize, int width) {
-  std::string file = "GIF89a";
-  const auto word = [&](int v) {
-    file.push_back(static_cast<char>(v & 0xff));
-    file.push_back(static_cast<char>(v >> 8));
-  };
-  word(width), word(1);
-  file += static_cast<char>(0x80 | (codeSize - 1));
-  file += std::string(2, '\0') + std::string(3u << codeSize, '\0');  // the colour table
-  file += ',';
-  word(0), word(0), word(width), word(1);
-  file += '\0';
-  file += data + ';';
-  std::string_view rest(file);
-  int error = 0;
-  GifFileType* gif = DGifOpen(&rest, ReadFromView, &error);
-  if (gif == nullptr) return std::nullopt;
-  std::optional<std::vector<int>> indices;
-  if (DGifSlurp(gif) == GIF_OK && gif->ImageCount == 1) {
-    const GifByteType* bits = gif->SavedImages[0].RasterBits;
-    indices.emplace(bits, bits + width);
-  }
-  DGifCloseFile(gif, &error);
-  return indices;
-}
-
-TEST(GifLzw, DecodersReadBackWhatWasPut) {
-  // Each case drives the writer pixel by pixel; a pixel given two indices
-  // may be either (an unchanged one: transparent or its own colour), and the
-  // index the writer took is what must come back.
-  struct Pixel {
-    int index, other;  // other == index: no choice
-  };
-  struct Case {
-    const char* name;
-    int codeSize;
-    std::vector<Pixel> pixels;
-  };
-  std::minstd_rand random(19);
-  const auto noise = [&](int codeSize, int count, bool choices) {
-    std::vector<Pixel> pixels;
-    for (int i = 0; i < count; ++i) {
-      const int a = static_cast<int>(random() % (1u << codeSize));
-      const int b = choices && i % 3 == 0 ? static_cast<int>(random() % (1u << codeSize)) : a;
-      pixels.push_back({a, b});
-    }
-    return pixels;
-  };
-  const auto runs = [](std::initializer_list<std::pair<int, int>> list) {
-    std::vector<Pixel> pixels;
-    for (const auto& [index, length] : list) pixels.insert(pixels.end(), length, {index, index});
-    return pixels;
-  };
-  const Case cases[] = {
-      // Far more strings than the table holds: it fills and is cleared again.
-      {"noise, 2 bits", 2, noise(2, 60000, false)},
-      {"noise, 4 bits", 4, noise(4, 30000, false)},
-      {"noise with choices", 4, noise(4, 30000, true)},
-      // Runs longer than any run the table holds, and runs of every length.
-      {"one long run", 3, runs({{5, 65000}})},
-      {"growing runs", 4,
-       [&] {
-         std::vector<Pixel> pixels;
-         for (int length = 1; length < 200; ++length) {
-           const auto more = runs({{length % 16, length}, {0, 200 - length}});
-           pixels.insert(pixels.end(), more.begin(), more.end());
-         }
-         return pixels;
-       }()},
-      {"one pixel", 2, runs({{3, 1}})},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    LzwWriter writer;
-    writer.Begin(c.codeSize);
-    std::vector<int> expected;
-    for (std::size_t i = 0; i < c.pixels.size();) {
-      const Pixel p = c.pixels[i];
-      if (p.other != p.index) {
-        if (writer.Extend(static_cast<unsigned>(p.index))) {
-          expected.push_back(p.index);
-        } else if (writer.Extend(static_cast<unsigned>(p.other))) {
-          expected.push_back(p.other);
-        } else {
-          writer.Put(static_cast<unsigned>(p.index));
-          expected.push_back(p.index);
-        }
-        ++i;
-        continue;
-      }
-      std::size_t run = 1;
-      while (i + run < c.pixels.size() && c.pixels[i + run].index == p.index &&
-             c.pixels[i + run].other == p.index) {
-        ++run;
-      }
-      writer.PutRun(static_cast<unsigned>(p.index), run);
-      expected.insert(expected.end(), run, p.index);
-      i += run;
-    }
-    std::string data;
-    writer.End(data);
-    // Sub-blocks of at most 255 bytes, ended by an empty one.
-    ASSERT_GE(data.size(), 3u);
-    EXPECT_EQ(data.front(), static_cast<char>(c.codeSize));
-    std::size_t at = 1;
-    while (at < data.size() && data[at] != 0) at += 1 + static_cast<unsigned char>(data[at]);
-    EXPECT_EQ(at + 1, data.size());
-    EXPECT_EQ(DecodeLzw(data, c.codeSize, static_cast<int>(expected.size())), expected);
-  }
 }
 
 TEST(Animate, EveryFrameIsTheLogReplayedAsRenderUptoShowsIt) {
