@@ -21,6 +21,7 @@ import threading
 import time
 import unittest
 import urllib.parse
+import zlib
 
 DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "cli", "data")
 # axe-core, as `npm ci` at the top of the tree installs it (package-lock.json).
@@ -458,7 +459,7 @@ class PageTest(unittest.TestCase):
             # without query or fragment, and the same picture again.
             self.open(*files)
             link = self.share()
-            self.assertTrue(link.startswith(page + "#p1."), link[:80])
+            self.assertTrue(link.startswith(page + "#p2."), link[:80])
             self.assertLess(len(link), 36000, files)
             self.open_url(link)
             self.assertEqual(self.canvas_rgb(), expected, files)
@@ -468,8 +469,8 @@ class PageTest(unittest.TestCase):
     def test_a_bad_link_gets_the_error_box_and_an_empty_picture(self):
         empty, state = self.cli_play("")
         good = self.cli("link", "--base", "x", "wide.pln").stdout.strip().split("#", 1)[1]
-        for fragment in ("p1.", "garbage", "p1.not*base64", "p1.AAAA", good[:len(good) // 2],
-                         good + "AAAA", "p2." + good[3:]):
+        for fragment in ("p1.", "p2.", "garbage", "p1.not*base64", "p2.AAAA",
+                         good[:len(good) // 2], good + "AAAA", "p1." + good[3:]):
             self.open_url(self.base + "index.html#" + fragment)
             self.assertTrue(self.js("return document.getElementById('ErrorBox').open"), fragment)
             self.assertEqual(self.el("ErrorBoxText").text,
@@ -599,6 +600,39 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
 
     def log_message(self, *args):
         pass
+
+
+BAD_LINK = "The link holds no whole picture: it may have been cut short or changed."
+
+
+def b64url(data):
+    return base64.urlsafe_b64encode(data).rstrip(b"=").decode("ascii")
+
+
+def unb64url(text):
+    return base64.urlsafe_b64decode(text + "=" * (-len(text) % 4))
+
+
+def deflate_raw(data):
+    c = zlib.compressobj(9, zlib.DEFLATED, -15)
+    return c.compress(data) + c.flush()
+
+
+def v2_fragment(compressed):
+    """A link's fragment for the compressed bytes, its checksum right."""
+    return "p2." + b64url(compressed + zlib.crc32(compressed).to_bytes(4, "little"))
+
+
+def read_varint(data, at):
+    """The unsigned varint at `at` (seven bits a byte, lowest first) and
+    where the bytes after it start."""
+    value, shift = 0, 0
+    while True:
+        byte = data[at]
+        value |= (byte & 0x7F) << shift
+        at, shift = at + 1, shift + 7
+        if byte < 0x80:
+            return value, at
 
 
 def serve(site, port=0):
