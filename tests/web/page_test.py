@@ -572,6 +572,8 @@ class PageTest(unittest.TestCase):
                           ".map((o) => o.text)")
         self.js("document.getElementById('RestoreList').selectedIndex = arguments[0]", index)
         self.el("RestoreBoxOk").click()
+        # The box closes, then the chosen picture opens in a new editor.
+        self.wait(lambda: not self.js("return document.body.classList.contains('ended')"))
         return offered
 
     def test_end_then_restore_brings_the_picture_back(self):
