@@ -351,9 +351,9 @@ return h.toString(16).padStart(16, "0");
 
 KEY_CODES = {"Z": 90, "Y": 89, "C": 67, "O": 79, "S": 83, "Q": 81}
 # The drawing area's keys: (key, code, virtual key code).
-AREA_KEYS = {"Left": ("ArrowLeft", "ArrowLeft", 37), "Up": ("ArrowUp", "ArrowUp", 38),
-             "Right": ("ArrowRight", "ArrowRight", 39), "Down": ("ArrowDown", "ArrowDown", 40),
-             "Space": (" ", "Space", 32), "Return": ("Enter", "Enter", 13)}
+PAGE_AREA_KEYS = {"Left": ("ArrowLeft", "ArrowLeft", 37), "Up": ("ArrowUp", "ArrowUp", 38),
+                  "Right": ("ArrowRight", "ArrowRight", 39), "Down": ("ArrowDown", "ArrowDown", 40),
+                  "Space": (" ", "Space", 32), "Return": ("Enter", "Enter", 13)}
 
 
 class Page:
@@ -537,7 +537,7 @@ class Page:
             # The drawing area takes the focus as by the keyboard, no pointer.
             self.js("focus", "Form1-Image1")
             parts = rest.split("+")
-            self.keys(*AREA_KEYS[parts[-1]], 8 if "Shift" in parts else 0)
+            self.keys(*PAGE_AREA_KEYS[parts[-1]], 8 if "Shift" in parts else 0)
         else:
             raise SystemExit("the page driver does not know %r" % line)
         errors, state, downloads = self.driver.execute_async_script(COLLECT_JS)
