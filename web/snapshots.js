@@ -66,9 +66,7 @@ export function keepSnapshot(kept, most) {
   return false;
 }
 
-export const forgetHistory = () => store(kHistoryKey, null);
-
-const pad = (n, width = 2) => String(n).padStart(width, "0");
+const pad = (n) => String(n).padStart(2, "0");
 
 // "2026-12-08 09:35:12", local time, as the desktop lists its history.
 function when(time) {
