@@ -7,32 +7,45 @@ import { loadModule, newEditor } from "./api.js";
 import { createBoxes } from "./boxes.js";
 import { bindControls } from "./controls.js";
 import { useFormFace } from "./face.js";
-import { createFiles } from "./files.js";
+import { createFiles, plainName } from "./files.js";
 import { createHistory } from "./history.js";
 import { createKept } from "./kept.js";
 import { bindKeys } from "./keys.js";
 import { bindShare, openLink } from "./link.js";
+import { keepSnapshot } from "./snapshots.js";
 import { createView } from "./view.js";
 
 // The bytes of a file the page's own folder holds, or null when it cannot
 // be fetched (the load then reports it as any missing file).
-async function fetchOwn(url) {
+async function fetchOwn(url, most) {
   if (url.origin !== location.origin) return null;
   try {
     const r = await fetch(url);
-    return r.ok ? new Uint8Array(await r.arrayBuffer()) : null;
+    // A file larger than the editor reads is refused by the size the
+    // server gives, before its bytes are fetched; one without a size, by
+    // the bytes it turns out to have.
+    if (!r.ok || Number(r.headers.get("Content-Length") ?? 0) > most) {
+      r.body?.cancel().catch(() => {});
+      return null;
+    }
+    const bytes = new Uint8Array(await r.arrayBuffer());
+    return bytes.length > most ? null : bytes;
   } catch (e) {
     console.warn("fetch:", e.message);
     return null;
   }
 }
 
-// The files a `?file=` link names. A name the page cannot take as a file of
-// its own folder (bad percent-encoding, a folder in it) reaches the load as
-// a file that cannot be opened, under the name as the link writes it.
-async function linkedFiles() {
+// The files a `?file=` link names, each a file of the page's folder or one
+// below it. A link whose last part is no plain file name ("", ".", "..", a
+// control character), or names another file once read as an address (a "?"
+// or "#" in it, spaces around it, bad percent-encoding) reaches the load as
+// a file that cannot be opened, under the name as the link writes it: never
+// the page itself, or a folder, read as a picture.
+async function linkedFiles(links, most) {
   const files = [];
-  for (const link of new URLSearchParams(location.search).getAll("file")) {
+  for (const link of links) {
+    const written = link.slice(link.lastIndexOf("/") + 1);
     let url = null, name = "";
     try {
       url = new URL(link, location.href);
@@ -40,8 +53,8 @@ async function linkedFiles() {
     } catch (e) {
       url = null;
     }
-    const usable = url !== null && name !== "" && !name.includes("/");
-    files.push(usable ? { name, bytes: await fetchOwn(url) }
+    const usable = url !== null && plainName(written) && name === written;
+    files.push(usable ? { name, bytes: await fetchOwn(url, most) }
                       : { name: link || "file", bytes: null });
   }
   return files;
@@ -65,7 +78,8 @@ async function start() {
     ended: () => page.kept.ended(),
     askFileName: (ask) => page.files.askFileName(ask),
     startRecoveryTimer: (ms) => page.kept.startTimer(ms),
-    keepCopy: (text) => page.kept.keep(text),
+    keepCopy: (kept) => page.kept.keep(kept),
+    keepSnapshot: (kept, most) => keepSnapshot(kept, most),
   };
   // A new editor in place of the one there is, as the page starts.
   page.newEditor = () => {
@@ -98,16 +112,21 @@ async function start() {
     cursor: () => page.editor.cursor(),
   };
 
-  const files = await linkedFiles();
-  if (files.length > 0) {
-    page.kept.forgetEnd();
-    page.files.openNamed(files);
-  }
+  // What the address opens: files by ?file=, then a picture in the
+  // fragment; else the kept copy. Whatever goes wrong opening them, the
+  // page goes on to its links, the files the system hands over and its
+  // worker.
+  const named = new URLSearchParams(location.search).getAll("file");
   const fragment = location.hash.slice(1);
-  if (fragment !== "") {
-    await openLink(page, fragment);
-  } else if (files.length === 0) {
-    page.kept.startFromCopy();
+  const link = named.length > 0 || fragment !== "" ? location.search + location.hash : null;
+  try {
+    await page.kept.start(link, async () => {
+      const files = await linkedFiles(named, M.maxFileBytes());
+      if (files.length > 0) page.files.openNamed(files);
+      if (fragment !== "") await openLink(page, fragment);
+    });
+  } catch (e) {
+    console.error("opening what the address names:", e);
   }
 
   // A link pasted into the address bar of an open page changes only the
@@ -117,8 +136,7 @@ async function start() {
   if ("launchQueue" in window) {
     window.launchQueue.setConsumer(async (params) => {
       if (!params.files || params.files.length === 0) return;
-      const handed = await Promise.all(params.files.map((handle) => handle.getFile()));
-      page.files.openNamed(await page.files.bytesOf(handed));
+      page.files.openNamed(await page.files.handedFiles(params.files));
     });
   }
   if ("serviceWorker" in navigator) {

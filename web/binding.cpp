@@ -4,15 +4,21 @@
 #include <emscripten/bind.h>
 #include <sys/stat.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/error.h"
 #include "core/history.h"
+#include "fileio/share_link.h"
+#include "fileio/text_buffer.h"
 #include "forms/actions.h"
 #include "forms/dispatch.h"
 #include "forms/face.h"
 #include "forms/layout.h"
+#include "forms/recovery.h"
 #include "web/editor.h"
 #include "web/tables.h"
 
@@ -45,6 +51,42 @@ int FormStretch(double digitAdvance, int pixelHeight) {
 }
 
 int BuildFrameMs() { return core::kBuildFrameMs; }
+
+// The largest file a load reads: a chosen or dropped file larger than this
+// is refused by its size, before a byte of it is read. (A double: the
+// page's numbers hold it exactly.)
+double MaxFileBytes() { return static_cast<double>(fileio::TextBuffer::kMaxFileBytes); }
+
+// How many pictures the local history keeps: the newest, as the desktop's.
+int MaxSnapshots() { return forms::kMaxSnapshots; }
+
+// --- Links: the fragment's format is fileio's; the page only deflates and
+// inflates, with the browser's own streams. -----------------------------
+// The longest fragment any picture's link has: a longer one is refused
+// before a character of it is decoded.
+int MaxFragmentChars() { return static_cast<int>(fileio::kMaxFragmentChars); }
+// Inflating a link's payload stops past this many bytes.
+int MaxPackedBytes() { return static_cast<int>(fileio::kMaxPackedBytes); }
+
+// A new link's fragment (without '#') for the deflated packed picture.
+std::string LinkFragment(val deflated) {
+  return fileio::LinkFragment(emscripten::convertJSArrayToNumberVector<std::uint8_t>(deflated));
+}
+
+// The deflated picture a fragment carries, as {version, compressed}, or
+// null for a fragment that holds none.
+val ReadLinkFragment(const std::string& fragment) {
+  const std::optional<fileio::LinkPayload> payload = fileio::ReadLinkFragment(fragment);
+  if (!payload) return val::null();
+  val out = val::object();
+  out.set("version", payload->version);
+  // A copy the page owns: the view into the module's memory dies with the
+  // payload.
+  out.set("compressed", val::global("Uint8Array")
+                            .new_(val(emscripten::typed_memory_view(payload->compressed.size(),
+                                                                    payload->compressed.data()))));
+  return out;
+}
 
 val Rect(const forms::Rect& r) {
   val out = val::object();
@@ -170,7 +212,8 @@ EMSCRIPTEN_BINDINGS(palorin_page) {
       .function("historyFrames", &PageEditor::HistoryFrames)
       .function("historyRaster", &PageEditor::HistoryRaster)
       .function("packPicture", &PageEditor::PackPicture)
-      .function("unpackTo", &PageEditor::UnpackTo);
+      .function("unpackTo", &PageEditor::UnpackTo)
+      .function("refuseLink", &PageEditor::RefuseLink);
 
   function("errorTitle", &palorin::web::ErrorTitle);
   function("cannotCreateText", &palorin::web::CannotCreateText);
@@ -178,6 +221,12 @@ EMSCRIPTEN_BINDINGS(palorin_page) {
   function("formFaces", &palorin::web::FormFaces);
   function("formStretch", &palorin::web::FormStretch);
   function("buildFrameMs", &palorin::web::BuildFrameMs);
+  function("maxFileBytes", &palorin::web::MaxFileBytes);
+  function("maxSnapshots", &palorin::web::MaxSnapshots);
+  function("maxFragmentChars", &palorin::web::MaxFragmentChars);
+  function("maxPackedBytes", &palorin::web::MaxPackedBytes);
+  function("linkFragment", &palorin::web::LinkFragment);
+  function("readLinkFragment", &palorin::web::ReadLinkFragment);
   function("layout", &palorin::web::Layout);
   function("actions", &palorin::web::Actions);
 }

@@ -15,6 +15,7 @@
 #include "fileio/share_link.h"
 #include "fileio/text_buffer.h"
 #include "forms/layout.h"
+#include "forms/recovery.h"
 #include "forms/state_line.h"
 #include "render/sprites.h"
 #include "web/tables.h"
@@ -86,6 +87,24 @@ const forms::Shape* ShapeData(forms::TForm2& f2, const forms::ControlRow& row) {
   return nullptr;
 }
 
+// A kept picture as the host stores it: the native file's text, the time
+// it stands for in milliseconds since 1970 (as JavaScript dates count) and
+// the blocks it shows, for the list the user restores from.
+val KeptPicture(const core::PlacementLog& log, const std::timespec& at) {
+  fileio::TextBuffer buffer;
+  fileio::AppendNativeFile(buffer, log);
+  std::int64_t blocks = 0;
+  for (std::int64_t i = 0; i <= log.LastIndex && i <= core::kLastSlot; ++i) {
+    blocks += log.ColorAt(i) != 0 ? 1 : 0;
+  }
+  val kept = val::object();
+  kept.set("text", buffer.Bytes());
+  kept.set("time",
+           static_cast<double>(at.tv_sec) * 1000.0 + static_cast<double>(at.tv_nsec / 1000000));
+  kept.set("blocks", static_cast<double>(blocks));
+  return kept;
+}
+
 val StringArray(const std::vector<std::string>& texts) {
   val out = val::array();
   for (const std::string& t : texts) out.call<void>("push", t);
@@ -122,13 +141,22 @@ void PageShell::AskFileName(const forms::FileDialog& dialog, bool save) {
 
 void PageShell::StartRecoveryTimer(int ms) { host_.call<void>("startRecoveryTimer", ms); }
 
-void PageShell::Keep(const core::PlacementLog& log, const std::timespec&) {
+void PageShell::Keep(const core::PlacementLog& log, const std::timespec& changedAt) {
   // The browser's storage keeps one copy for the page's origin: the last
   // change kept, whichever tab made it.
-  fileio::TextBuffer buffer;
-  fileio::AppendNativeFile(buffer, log);
-  if (!host_.call<bool>("keepCopy", buffer.Bytes())) {
+  val kept = KeptPicture(log, changedAt);
+  kept.set("first", !keptBefore_);
+  if (!host_.call<bool>("keepCopy", kept)) {
     throw Error("The browser did not let the page keep a copy of the picture");
+  }
+  keptBefore_ = true;
+}
+
+void PageShell::Snapshot(const core::PlacementLog& log) {
+  std::timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  if (!host_.call<bool>("keepSnapshot", KeptPicture(log, now), forms::kMaxSnapshots)) {
+    throw Error("The browser did not let the page keep the picture in its history");
   }
 }
 
@@ -292,6 +320,10 @@ bool PageEditor::UnpackTo(val bytes, const std::string& name) {
       throw Error(FormatMessage(messages::kCannotCreate, name));
     }
   });
+}
+
+void PageEditor::RefuseLink() {
+  session_.Run([] { throw Error(std::string(fileio::kBadLink)); });
 }
 
 }  // namespace palorin::web

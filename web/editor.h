@@ -30,7 +30,14 @@ void ToRgba(const render::Raster& raster, std::vector<std::uint8_t>& out);
 //   raiseFileWindow(), ended()
 //   askFileName({title, name, save}) the dialog execute waits for
 //   startRecoveryTimer(ms)         recoveryDue() once ms have passed
-//   keepCopy(text) -> bool         the kept copy, as a native file's text
+//   keepCopy(kept) -> bool         the kept copy: {text, time, blocks, first},
+//                                  the native file's text, the time of the
+//                                  change it holds (ms since 1970), the blocks
+//                                  it shows, and whether it is this editor's
+//                                  first (which keeps a copy another editor
+//                                  left in the history before replacing it)
+//   keepSnapshot(kept, most) -> bool  the same kept apart in the local
+//                                  history, which holds the newest `most`
 class PageShell final : public forms::Shell, public forms::RecoveryStore {
  public:
   explicit PageShell(emscripten::val host) : host_(std::move(host)) {}
@@ -43,10 +50,12 @@ class PageShell final : public forms::Shell, public forms::RecoveryStore {
   void AskFileName(const forms::FileDialog& dialog, bool save) override;
   void StartRecoveryTimer(int ms) override;
   void Keep(const core::PlacementLog& log, const std::timespec& changedAt) override;
+  void Snapshot(const core::PlacementLog& log) override;
 
  private:
   emscripten::val host_;
   std::vector<std::uint8_t> clip_;
+  bool keptBefore_ = false;
 };
 
 class PageEditor {
@@ -111,6 +120,10 @@ class PageEditor {
   // input: a picture that is not whole shows in the error box. True when
   // the file was written.
   bool UnpackTo(emscripten::val bytes, const std::string& name);
+  // A link that holds no picture, found so before its bytes reached the
+  // editor (too long, not base64url, a checksum or a stream that does not
+  // match): the error box says so, as one input, and nothing else changes.
+  void RefuseLink();
 
  private:
   PageShell shell_;

@@ -6,6 +6,13 @@
 
 const $ = (id) => document.getElementById(id);
 
+// A name the page can write into its file system as one file of a folder:
+// not empty, not "." or "..", no folder in it and no control character
+// (a NUL would end the name early where the editor opens it). Any other
+// name reaches the load as a file that cannot be opened.
+export const plainName = (name) =>
+  name !== "" && name !== "." && name !== ".." && !/[\/\x00-\x1f]/.test(name);
+
 // The files in runs of distinct names, in order: each run shares a folder.
 function runsOfDistinctNames(files) {
   const runs = [];
@@ -50,7 +57,7 @@ export function createFiles(page) {
     M.FS.mkdir(dir);
     try {
       for (const f of files) {
-        if (f.bytes === null) continue;
+        if (f.bytes === null || !plainName(f.name)) continue;
         try {
           M.FS.writeFile(`${dir}/${f.name}`, f.bytes);
         } catch (e) {
@@ -78,9 +85,38 @@ export function createFiles(page) {
     ++counts.opened;
   }
 
+  // The bytes of files the browser hands over. A file larger than the
+  // editor reads is refused by its size, before a byte of it is read; one
+  // the browser cannot read (gone, no permission) is no file either. Both
+  // reach the load as a file that cannot be opened.
+  async function readFile(f) {
+    if (f.size > M.maxFileBytes()) return null;
+    try {
+      return new Uint8Array(await f.arrayBuffer());
+    } catch (e) {
+      console.warn("read:", f.name, e.message);
+      return null;
+    }
+  }
   const bytesOf = async (files) =>
-    Promise.all([...files].map(async (f) =>
-      ({ name: f.name, bytes: new Uint8Array(await f.arrayBuffer()) })));
+    Promise.all([...files].map(async (f) => ({ name: f.name, bytes: await readFile(f) })));
+
+  // The files behind handles the browser gave (the file picker, the system
+  // opening files with the installed app); `remember` keeps each handle for
+  // writing a save back. A handle that gives no file (a folder, a file gone
+  // meanwhile) is a file that cannot be opened.
+  const handedFiles = async (handles, remember = false) =>
+    Promise.all([...handles].map(async (handle) => {
+      let file;
+      try {
+        file = await handle.getFile();
+      } catch (e) {
+        console.warn("file handle:", handle.name, e.message);
+        return { name: handle.name, bytes: null };
+      }
+      if (remember) openedHandles.set(file.name, handle);
+      return { name: file.name, bytes: await readFile(file) };
+    }));
 
   // The open dialog's answer: the first file chosen answers it, the others
   // are opened by name after it.
@@ -112,13 +148,7 @@ export function createFiles(page) {
       page.editor.answer(null);
       return;
     }
-    const files = [];
-    for (const handle of handles) {
-      const file = await handle.getFile();
-      openedHandles.set(file.name, handle);
-      files.push(file);
-    }
-    answerChosen(await bytesOf(files));
+    answerChosen(await handedFiles(handles, true));
   }
   picker.addEventListener("change", async () => answerChosen(await bytesOf(picker.files)));
   picker.addEventListener("cancel", () => page.editor.answer(null));
@@ -193,5 +223,5 @@ export function createFiles(page) {
     openNamed(await bytesOf(e.dataTransfer.files));
   });
 
-  return { openNamed, answerChosen, askFileName, bytesOf, counts };
+  return { openNamed, answerChosen, askFileName, handedFiles, counts };
 }

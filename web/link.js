@@ -1,41 +1,8 @@
-// Links: a whole picture carried in a link's fragment. The fragment is this
-// prefix, then the packed picture (the editor packs and unpacks it)
-// compressed with raw deflate, in base64url without padding; palorin-cli
-// link writes the same.
-
-const PREFIX = "p1.";
-// Far above the largest packed picture (three bytes for each of 10001
-// entries and a few of header): a fragment that inflates past it holds
-// no picture, however much it would inflate to.
-const MAX_PACKED = 1 << 16;
-
-const ALPHABET = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
-
-function toBase64Url(bytes) {
-  let out = "";
-  for (let i = 0; i < bytes.length; i += 3) {
-    const n = (bytes[i] << 16) | ((bytes[i + 1] || 0) << 8) | (bytes[i + 2] || 0);
-    const chars = Math.min(4, Math.ceil(((bytes.length - i) * 8) / 6));
-    for (let c = 0; c < chars; ++c) out += ALPHABET[(n >> (18 - 6 * c)) & 63];
-  }
-  return out;
-}
-
-// The bytes, or null for a text that is not base64url without padding.
-function fromBase64Url(text) {
-  if (!/^[A-Za-z0-9_-]*$/.test(text) || text.length % 4 === 1) return null;
-  const out = new Uint8Array(Math.floor((text.length * 6) / 8));
-  let buffer = 0, bits = 0, at = 0;
-  for (const ch of text) {
-    buffer = ((buffer << 6) | ALPHABET.indexOf(ch)) & 0xffffff;
-    bits += 6;
-    if (bits >= 8) {
-      bits -= 8;
-      out[at++] = (buffer >> bits) & 0xff;
-    }
-  }
-  return out;
-}
+// Links: a whole picture carried in a link's fragment. The fragment's
+// format is the editor's (its prefix, base64url, the checksum, the packed
+// picture: fileio/share_link.h), the very one palorin-cli link writes; the
+// page only compresses and expands the packed picture, with the browser's
+// own raw-deflate streams.
 
 async function deflate(bytes) {
   const stream = new Blob([bytes]).stream().pipeThrough(new CompressionStream("deflate-raw"));
@@ -43,8 +10,9 @@ async function deflate(bytes) {
 }
 
 // The inflated bytes, or null for data that is not one whole raw-deflate
-// stream or inflates past MAX_PACKED.
-async function inflate(bytes) {
+// stream or inflates past `most` bytes: the stream is cancelled there,
+// however much more it would give.
+async function inflate(bytes, most) {
   const reader = new Blob([bytes]).stream()
     .pipeThrough(new DecompressionStream("deflate-raw")).getReader();
   const chunks = [];
@@ -54,14 +22,14 @@ async function inflate(bytes) {
       const { done, value } = await reader.read();
       if (done) break;
       size += value.length;
-      if (size > MAX_PACKED) {
+      if (size > most) {
         reader.cancel().catch(() => {});
         return null;
       }
       chunks.push(value);
     }
   } catch (e) {
-    return null;  // cut short, or not deflate at all
+    return null;  // cut short, bytes after its end, or not deflate at all
   }
   const out = new Uint8Array(size);
   let at = 0;
@@ -75,25 +43,31 @@ async function inflate(bytes) {
 // The page's own address, which every link it makes starts with.
 const base = () => location.href.split(/[?#]/)[0];
 
-export async function makeLink(editor) {
-  return base() + "#" + PREFIX + toBase64Url(await deflate(editor.packPicture()));
+export async function makeLink(M, editor) {
+  return base() + "#" + M.linkFragment(await deflate(editor.packPicture()));
+}
+
+// The packed picture a fragment carries, or null when it holds none. A
+// fragment longer than any picture's is refused by its length alone.
+async function packedOf(M, fragment) {
+  if (fragment.length > M.maxFragmentChars()) return null;
+  const payload = M.readLinkFragment(fragment);
+  return payload === null ? null : inflate(payload.compressed, M.maxPackedBytes());
 }
 
 // Opens the picture a link's fragment holds as the native file it packs.
-// A fragment that holds none reaches the editor as no bytes at all, so
-// that the error box says what the editor says of any broken link, and
-// the picture stays empty.
+// A fragment that holds none gets the editor's error box for a broken link
+// and the picture stays empty.
 export async function openLink(page, fragment) {
-  let packed = null;
-  if (fragment.startsWith(PREFIX)) {
-    const deflated = fromBase64Url(fragment.slice(PREFIX.length));
-    if (deflated !== null) packed = await inflate(deflated);
+  const packed = await packedOf(page.M, fragment);
+  const { M, editor } = page;
+  if (packed === null) {
+    editor.refuseLink();
+    return;
   }
-  packed = packed || new Uint8Array(0);
   // Written where the open path reads it, under the name it loads as.
   const name = "link.pln";
   const path = `/open/${name}`;
-  const { M, editor } = page;
   try {
     if (editor.unpackTo(packed, path)) {
       page.files.openNamed([{ name, bytes: M.FS.readFile(path) }]);
@@ -106,7 +80,7 @@ export async function openLink(page, fragment) {
 export function bindShare(page) {
   const shareLink = document.getElementById("ShareLink");
   document.getElementById("Share").addEventListener("click", async () => {
-    const link = await makeLink(page.editor);
+    const link = await makeLink(page.M, page.editor);
     shareLink.value = link;
     shareLink.select();
     // Where the browser refuses the clipboard the link is still in the

@@ -352,8 +352,8 @@ return h.toString(16).padStart(16, "0");
 KEY_CODES = {"Z": 90, "Y": 89, "C": 67, "O": 79, "S": 83, "Q": 81}
 # The drawing area's keys: (key, code, virtual key code).
 PAGE_AREA_KEYS = {"Left": ("ArrowLeft", "ArrowLeft", 37), "Up": ("ArrowUp", "ArrowUp", 38),
-             "Right": ("ArrowRight", "ArrowRight", 39), "Down": ("ArrowDown", "ArrowDown", 40),
-             "Space": (" ", "Space", 32), "Return": ("Enter", "Enter", 13)}
+                  "Right": ("ArrowRight", "ArrowRight", 39), "Down": ("ArrowDown", "ArrowDown", 40),
+                  "Space": (" ", "Space", 32), "Return": ("Enter", "Enter", 13)}
 
 
 class Page:

@@ -21,6 +21,7 @@ import threading
 import time
 import unittest
 import urllib.parse
+import zlib
 
 DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "cli", "data")
 # axe-core, as `npm ci` at the top of the tree installs it (package-lock.json).
@@ -389,7 +390,9 @@ class PageTest(unittest.TestCase):
         self.open("wide.pln")
         self.type_into("Form1-ComboBox5", "1058")
         self.el("Form1-Button1").click()
-        self.assertEqual(self.panels()[0], "Count:1639")
+        _, state = self.cli_play("load wide.pln\nstep 1058\nundo\n")
+        self.assertEqual(self.panels()[0], state.split(" ")[0])
+        self.assertEqual(len(self.panels()[0]), len("Count:1234"))
         self.type_into("Form1-ComboBox5", "1000")
         # A panel's text inside the panel; a box's text inside its field,
         # which ends where the list's arrow begins.
@@ -456,7 +459,7 @@ class PageTest(unittest.TestCase):
             # without query or fragment, and the same picture again.
             self.open(*files)
             link = self.share()
-            self.assertTrue(link.startswith(page + "#p1."), link[:80])
+            self.assertTrue(link.startswith(page + "#p2."), link[:80])
             self.assertLess(len(link), 36000, files)
             self.open_url(link)
             self.assertEqual(self.canvas_rgb(), expected, files)
@@ -466,13 +469,14 @@ class PageTest(unittest.TestCase):
     def test_a_bad_link_gets_the_error_box_and_an_empty_picture(self):
         empty, state = self.cli_play("")
         good = self.cli("link", "--base", "x", "wide.pln").stdout.strip().split("#", 1)[1]
-        for fragment in ("p1.", "garbage", "p1.not*base64", "p1.AAAA", good[:len(good) // 2],
-                         good + "AAAA", "p2." + good[3:]):
+        # And one character changed, at eight places from the first after
+        # the prefix to the last.
+        changed = [good[:at] + B64[(B64.index(good[at]) + 1 + at) % 64] + good[at + 1:]
+                   for at in (3 + i * (len(good) - 4) // 7 for i in range(8))]
+        for fragment in ["p1.", "p2.", "garbage", "p1.not*base64", "p2.AAAA",
+                         good[:len(good) // 2], good + "AAAA", "p1." + good[3:]] + changed:
             self.open_url(self.base + "index.html#" + fragment)
-            self.assertTrue(self.js("return document.getElementById('ErrorBox').open"), fragment)
-            self.assertEqual(self.el("ErrorBoxText").text,
-                             "The link holds no whole picture: it may have been cut short "
-                             "or changed.", fragment)
+            self.assertEqual(self.errors_shown(), [BAD_LINK], fragment)
             self.assertEqual(self.canvas_rgb(), empty, fragment)
             self.assertEqual(" ".join(self.panels()), state.split(" LogPos")[0], fragment)
 
@@ -560,6 +564,19 @@ class PageTest(unittest.TestCase):
         self.assertEqual(slider.get_attribute("value"), slider.get_attribute("max"))
         self.assertNotEqual(self.canvas_rgb(), whole)
 
+    def restore(self, index):
+        """Restore on the ended screen: the kept pictures it lists, newest
+        first, and number `index` of them opened."""
+        self.el("Restore").click()
+        self.assertTrue(self.js("return document.getElementById('RestoreBox').open"))
+        offered = self.js("return [...document.getElementById('RestoreList').options]"
+                          ".map((o) => o.text)")
+        self.js("document.getElementById('RestoreList').selectedIndex = arguments[0]", index)
+        self.el("RestoreBoxOk").click()
+        # The box closes, then the chosen picture opens in a new editor.
+        self.wait(lambda: not self.js("return document.body.classList.contains('ended')"))
+        return offered
+
     def test_end_then_restore_brings_the_picture_back(self):
         self.open()
         for x, y in ((100, 100), (250, 200)):
@@ -569,13 +586,13 @@ class PageTest(unittest.TestCase):
             self.el(close).click()
             self.assertTrue(self.el("Ended").is_displayed(), close)
             self.assertFalse(self.el("Form1").is_displayed(), close)
-            self.el("Restore").click()
+            self.restore(0)
             self.assertEqual(self.canvas_rgb(), before, close)
         self.el("Form1-Button6").click()
         self.driver.refresh()
         self.wait(lambda: self.js("return document.documentElement.dataset.palorin") == "ready")
         self.assertTrue(self.el("Ended").is_displayed())
-        self.el("Restore").click()
+        self.restore(0)
         self.assertEqual(self.canvas_rgb(), before)
         self.el("Form1-Button6").click()
         self.el("StartAgain").click()
@@ -590,6 +607,126 @@ class PageTest(unittest.TestCase):
         self.wait(lambda: self.js("return document.getElementById('ErrorBox').open"))
         self.assertIn("clipboard", self.el("ErrorBoxText").text)
 
+    def test_reset_keeps_the_picture_in_the_local_history_the_newest_twenty(self):
+        # Round n places n blocks, then ReSet: the history holds rounds
+        # 21..2, newest first, after the copy (the picture ReSet left).
+        self.open()
+        for n in range(1, 22):
+            for _ in range(n):
+                self.press(100 + 6 * n, 100)
+            if n == 21:
+                before, panels = self.canvas_rgb(), self.panels()
+            self.el("Form1-Button3").click()
+        self.assertEqual(panels[0], "Count:20")
+        self.el("Form1-Button6").click()
+        self.el("Restore").click()
+        self.assertEqual(self.axe_violations(), [], "the Restore box")
+        self.el("RestoreBoxCancel").click()
+        offered = self.restore(1)
+        stamp = r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d "
+        self.assertRegex(offered[0], stamp + "copy, 0 blocks$")
+        for text, n in zip(offered[1:], range(21, 1, -1)):
+            self.assertRegex(text, stamp + "history, %d blocks$" % n)
+        self.assertEqual(len(offered), 21)
+        self.assertEqual(self.canvas_rgb(), before)
+        self.assertEqual(self.panels()[0], panels[0])
+
+    def test_a_copy_another_editor_left_goes_to_the_history(self):
+        # A picture kept by one visit, then a link opened in its place: the
+        # picture is not lost with the copy the link's picture replaces.
+        self.open()
+        for x in (100, 112, 124):
+            self.press(x, 100)
+        before = self.canvas_rgb()
+        self.open_url(self.base + "index.html?file=small.pln")
+        self.el("Form1-Button6").click()
+        offered = self.restore(1)
+        self.assertRegex(offered[1], " history, 3 blocks$")
+        self.assertEqual(self.canvas_rgb(), before)
+
+    def test_a_reload_keeps_the_edits_to_a_linked_picture(self):
+        made = self.cli("link", "--base", self.base + "index.html", "small.pln")
+        for link in (self.base + "index.html?file=small.pln", made.stdout.strip()):
+            self.open()
+            self.open_url(link)
+            linked = self.canvas_rgb()
+            self.press(250, 200)
+            edited = self.canvas_rgb()
+            self.assertNotEqual(edited, linked, link[:60])
+            self.driver.refresh()
+            self.wait(lambda: self.js("return document.documentElement.dataset.palorin") == "ready")
+            self.assertEqual(self.canvas_rgb(), edited, link[:60])
+            # Followed again, the link opens its own picture.
+            self.open_url(link)
+            self.assertEqual(self.canvas_rgb(), linked, link[:60])
+
+    def test_old_links_open_and_oversized_ones_are_refused(self):
+        expected = self.cli_render("wide.pln")
+        good = self.cli("link", "--base", "x", "wide.pln").stdout.strip().split("#", 1)[1]
+        compressed = base64.urlsafe_b64decode(good[3:] + "==")[:-4]
+        # Version 2 is 2, the length, the picture, a checksum; version 1 is
+        # 1 and the picture.
+        packed = zlib.decompress(compressed, -15)
+        picture = packed[1 + next(i for i in range(1, 6) if packed[i] < 0x80):-4]
+        v1 = "p1." + b64url(deflate_raw(b"\x01" + picture))
+        self.open_url(self.base + "index.html#" + v1)
+        self.assertEqual(self.errors_shown(), [])
+        self.assertEqual(self.canvas_rgb(), expected)
+        # The same picture behind ten thousand empty blocks of the stream
+        # still inflates whole, but no picture's link is that long; and a
+        # stream that inflates far past any picture.
+        padded = b"\x00\x00\x00\xff\xff" * 10000 + compressed
+        bomb = deflate_raw(b"\x00" * 8_000_000)
+        for fragment in ("p1." + b64url(padded), v2_fragment(padded), "p1." + b64url(bomb),
+                         v2_fragment(bomb)):
+            self.open_url(self.base + "index.html#" + fragment)
+            self.assertEqual(self.errors_shown(), [BAD_LINK], fragment[:20])
+            self.assertEqual(self.panels()[0], "Count:none", fragment[:20])
+
+    def test_a_file_over_the_largest_the_editor_reads_is_refused_unread(self):
+        # 64 MiB and one byte, made of one MiB given 64 times: no such file
+        # on disk, nor that much memory. Dropped with a picture after it.
+        self.open()
+        self.driver.set_script_timeout(30)
+        size = self.driver.execute_async_script("""
+            const done = arguments[0];
+            window.bigReads = 0;
+            for (const m of ['arrayBuffer', 'text', 'stream', 'bytes', 'slice']) {
+              const f = Blob.prototype[m];
+              Blob.prototype[m] = function (...a) {
+                if (this.size > (1 << 20)) ++window.bigReads;
+                return f.apply(this, a);
+              };
+            }
+            const mib = new Blob([new Uint8Array(1 << 20)]);
+            const big = new File([...Array(64).fill(mib), new Uint8Array(1)], 'big.pln');
+            fetch('small.pln').then((r) => r.arrayBuffer()).then((bytes) => {
+              const dt = new DataTransfer();
+              dt.items.add(big);
+              dt.items.add(new File([bytes], 'small.pln'));
+              document.dispatchEvent(new DragEvent('drop', {dataTransfer: dt, cancelable: true}));
+              done(big.size);
+            });""")
+        self.assertEqual(size, 64 * 1024 * 1024 + 1)
+        self.assertEqual(self.errors_shown(), ["ﾌｧｲﾙ big.pln は開けません."])
+        self.assertEqual(self.js("return window.bigReads"), 0)
+        self.assertEqual(self.canvas_rgb(), self.cli_render("small.pln"))
+
+    def test_a_name_that_is_no_plain_file_is_refused_and_the_page_runs_on(self):
+        # Never the page itself or its folder read as a picture.
+        for link, name in ((".", "."), ("..", ".."), ("%2E%2e", ".."), ("", "file"),
+                           ("%3F", "?"), ("a/%23", "a/#")):
+            self.open(link)
+            _, out = self.cli_play("load %s\n" % name)
+            self.assertEqual(["error: " + t for t in self.errors_shown()], [out.splitlines()[0]],
+                             link)
+            # What the page does after opening still ran: its worker, Share.
+            self.driver.set_script_timeout(20)
+            self.assertTrue(self.driver.execute_async_script(
+                "navigator.serviceWorker.getRegistration().then((r) => arguments[0](!!r))"), link)
+            self.press(100, 100)
+            self.assertIn("#p2.", self.share(), link)
+
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
     extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
@@ -597,6 +734,26 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
 
     def log_message(self, *args):
         pass
+
+
+BAD_LINK = "The link holds no whole picture: it may have been cut short or changed."
+
+
+B64 = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_"
+
+
+def b64url(data):
+    return base64.urlsafe_b64encode(data).rstrip(b"=").decode("ascii")
+
+
+def deflate_raw(data):
+    c = zlib.compressobj(9, zlib.DEFLATED, -15)
+    return c.compress(data) + c.flush()
+
+
+def v2_fragment(compressed):
+    """A link's fragment for the compressed bytes, its checksum right."""
+    return "p2." + b64url(compressed + zlib.crc32(compressed).to_bytes(4, "little"))
 
 
 def serve(site, port=0):
