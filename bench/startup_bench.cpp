@@ -8,6 +8,8 @@
 // peak memory.
 // Runs on whatever platform QT_QPA_PLATFORM and DISPLAY name (offscreen, or
 // an X server). The editor's recovery copy goes to a temporary folder.
+// PALORIN_STARTUP_EDITOR names another build of the editor to start instead
+// (an older one, say, to compare two builds on the same machine).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -105,7 +107,12 @@ void StartEach(benchmark::State& state, const char* program) {
       benchmark::Counter(rss / 1024.0 / static_cast<double>(state.iterations()));
 }
 
-void BM_EditorStart(benchmark::State& state) { StartEach(state, PALORIN_PATH); }
+const char* Editor() {
+  const char* other = std::getenv("PALORIN_STARTUP_EDITOR");
+  return other != nullptr && *other != '\0' ? other : PALORIN_PATH;
+}
+
+void BM_EditorStart(benchmark::State& state) { StartEach(state, Editor()); }
 BENCHMARK(BM_EditorStart)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_BareWindowStart(benchmark::State& state) { StartEach(state, PALORIN_PEER_PATH); }
@@ -116,7 +123,7 @@ BENCHMARK(BM_BareWindowStart)->UseManualTime()->Unit(benchmark::kMillisecond);
 void BM_EditorOverBare(benchmark::State& state) {
   Run editor, bare;
   for (auto _ : state) {
-    const Run e = SpawnOnce(PALORIN_PATH);
+    const Run e = SpawnOnce(Editor());
     const Run b = SpawnOnce(PALORIN_PEER_PATH);
     if (!e.ok || !b.ok) {
       state.SkipWithError("a start-up did not end well");
