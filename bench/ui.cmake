@@ -2,3 +2,14 @@
 if(PALORIN_WITH_QT)
   palorin_bench(ui_bench palorin_ui Qt6::Test)
 endif()
+
+# The editor's start-up as a whole process, beside a bare Qt Widgets window
+# of the same size (startup_peer).
+if(PALORIN_WITH_QT)
+  add_executable(startup_peer startup_peer.cpp)
+  target_link_libraries(startup_peer PRIVATE Qt6::Widgets)
+  palorin_bench(startup_bench)
+  target_compile_definitions(startup_bench PRIVATE PALORIN_PATH="$<TARGET_FILE:palorin>"
+                                                   PALORIN_PEER_PATH="$<TARGET_FILE:startup_peer>")
+  add_dependencies(startup_bench palorin startup_peer)
+endif()

@@ -1,8 +1,8 @@
 #include "ui/combo_box.h"
 
+#include <QAbstractListModel>
 #include <QLineEdit>
 #include <QSignalBlocker>
-#include <QStringList>
 #include <QStyledItemDelegate>
 
 namespace palorin::ui {
@@ -22,8 +22,43 @@ class ListRowDelegate : public QStyledItemDelegate {
 
 }  // namespace
 
+// The box's entries as the list shows them. It keeps the texts as the form
+// gives them and makes each entry's QString only when the list or the box
+// asks for that row: a box shows one entry, and an open list a few.
+class BoxItemsModel : public QAbstractListModel {
+ public:
+  using QAbstractListModel::QAbstractListModel;
+
+  // Replaces the entries when they differ from `items`; returns whether
+  // they did.
+  bool Show(const std::vector<std::string>& items) {
+    if (items == items_) return false;
+    beginResetModel();
+    items_ = items;
+    endResetModel();
+    return true;
+  }
+
+  int rowCount(const QModelIndex& parent) const override {
+    return parent.isValid() ? 0 : static_cast<int>(items_.size());
+  }
+
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (!index.isValid() || index.row() < 0 ||
+        static_cast<std::size_t>(index.row()) >= items_.size() ||
+        (role != Qt::DisplayRole && role != Qt::EditRole)) {
+      return {};
+    }
+    return QString::fromStdString(items_[static_cast<std::size_t>(index.row())]);
+  }
+
+ private:
+  std::vector<std::string> items_;
+};
+
 ComboBoxView::ComboBoxView(forms::ComboBox& data, QWidget* parent)
-    : QComboBox(parent), data_(data) {
+    : QComboBox(parent), data_(data), items_(new BoxItemsModel(this)) {
+  setModel(items_);
   setEditable(true);
   setInsertPolicy(QComboBox::NoInsert);
   // Without a completer the text is exactly what was typed. QComboBox would
@@ -53,14 +88,8 @@ void ComboBoxView::ShowData() {
   const QSignalBlocker blockEdit(lineEdit());
   const QString shownText = lineEdit()->text();
   const int caret = lineEdit()->cursorPosition();
-  if (shownItems_ != data_.Items) {
-    QStringList items;
-    items.reserve(static_cast<qsizetype>(data_.Items.size()));
-    for (const std::string& item : data_.Items) items.append(QString::fromStdString(item));
-    clear();
-    addItems(items);
-    shownItems_ = data_.Items;
-  }
+  // Skips a long list (the step box's 1000) when nothing changed.
+  items_->Show(data_.Items);
   // Selecting no entry empties the edit line; the text is put back below.
   if (currentIndex() != data_.ItemIndex) setCurrentIndex(data_.ItemIndex);
   const QString text = QString::fromStdString(data_.Text);

@@ -14,6 +14,8 @@ namespace palorin::ui {
 // it to the session (Choose, Type), which changes the data and runs the box's
 // handler. The box never inserts typed text as an item and
 // never selects an entry by itself.
+class BoxItemsModel;
+
 class ComboBoxView : public QComboBox {
   Q_OBJECT
 
@@ -34,9 +36,9 @@ class ComboBoxView : public QComboBox {
 
  private:
   forms::ComboBox& data_;
-  // The items last put into the widget, to skip refilling a long list (the
-  // step box has 1000) when nothing changed.
-  std::vector<std::string> shownItems_;
+  // The list's entries: the step box has 1000, so they are handed to the
+  // list as it asks for them, not made into items when the box is built.
+  BoxItemsModel* items_;
 };
 
 }  // namespace palorin::ui

@@ -30,8 +30,9 @@ Editor::Editor(Prompts& prompts, std::string recoveryPath)
     session_.CloseMainWindow();
     return true;
   };
-  window2_ = std::make_unique<FileWindow>(session_, window1_.get());
-  BindKeys(*window1_, *window2_, session_);
+  // The file window's widgets are built when it first shows (or is asked
+  // for): its form, TForm2, holds all its state from the start.
+  BindKeys(*window1_, session_);
   recoveryTimer_.setSingleShot(true);
   QObject::connect(&recoveryTimer_, &QTimer::timeout, [this] { session_.RecoveryDue(); });
   ShowData();
@@ -60,21 +61,31 @@ QString Editor::ErrorTitle() {
       forms::ErrorBoxTitle(QCoreApplication::applicationFilePath().toStdString()));
 }
 
+FileWindow& Editor::Window2() {
+  if (!window2_) {
+    window2_ = std::make_unique<FileWindow>(session_, window1_.get());
+    BindKeys(*window2_, *window1_, session_);
+    window2_->ShowData();
+  }
+  return *window2_;
+}
+
 void Editor::ShowData() {
   window1_->ShowData();
-  window2_->ShowData();
+  // Not yet built, the hidden file window has nothing to show.
+  if (window2_ || Form2().Visible) Window2().ShowData();
 }
 
 void Editor::Refresh() {
-  // The session may ask before both windows exist (never during start-up
-  // today, but a refresh then has nothing to show).
-  if (window1_ && window2_) ShowData();
+  // The session may ask before the main window exists (never during
+  // start-up today, but a refresh then has nothing to show).
+  if (window1_) ShowData();
 }
 
 QWidget* Editor::Origin() const {
   QWidget* active = QApplication::activeWindow();
-  if (active == window2_.get() && window2_->isVisible()) return window2_.get();
-  if (active != window1_.get() && window2_ && window2_->isVisible()) return window2_.get();
+  if (!window2_ || !window2_->isVisible()) return window1_.get();
+  if (active != window1_.get()) return window2_.get();
   return window1_.get();
 }
 
@@ -88,8 +99,9 @@ void Editor::CopyToClipboard(const render::Raster& raster) {
 }
 
 void Editor::RaiseFileWindow() {
-  window2_->show();
-  window2_->raise();
+  FileWindow& window = Window2();
+  window.show();
+  window.raise();
 }
 
 void Editor::Ended() {
@@ -98,7 +110,7 @@ void Editor::Ended() {
   if (ending_) return;
   ending_ = true;
   recoveryTimer_.stop();
-  window2_->hide();
+  if (window2_) window2_->hide();
   window1_->close();
 }
 
@@ -109,7 +121,7 @@ void Editor::AskFileName(const forms::FileDialog& dialog, bool save) {
   forms::FileDialog& settings =
       &dialog == &form.SaveDialog1 || save ? form.SaveDialog1 : form.OpenDialog1;
   std::optional<std::string> name =
-      save ? prompts_.Save(settings, window2_.get()) : prompts_.Open(settings, window2_.get());
+      save ? prompts_.Save(settings, &Window2()) : prompts_.Open(settings, &Window2());
   session_.Answer(std::move(name));
 }
 

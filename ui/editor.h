@@ -21,9 +21,10 @@ class Prompts;
 // both windows, and what the session asks of the platform — showing, the
 // error box, the clipboard, the file dialogs, the recovery timer, the end.
 // Construction is the start-up: the session creates both forms (the main
-// window's FormCreate, then the file window's), then both windows are built
-// from the layout table, the file window hidden. Show() shows the main
-// window.
+// window's FormCreate, then the file window's), then the main window is built
+// from the layout table. The file window's widgets are built when it first
+// shows, or when Window2() first asks for them; until then TForm2 holds its
+// state. Show() shows the main window.
 //
 // The session keeps a recovery copy of the picture at `recoveryPath` (none
 // when empty) at most two seconds after a change, and when the main window
@@ -47,7 +48,8 @@ class Editor final : private forms::Shell {
   forms::TForm1& Form1() { return session_.form1(); }
   forms::TForm2& Form2() { return session_.form2(); }
   MainWindow& Window1() { return *window1_; }
-  FileWindow& Window2() { return *window2_; }
+  // The file window, built on first use.
+  FileWindow& Window2();
 
   // Both windows show their forms' data.
   void ShowData();

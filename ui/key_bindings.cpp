@@ -94,36 +94,41 @@ class TextKeysStayInField : public QObject {
 
 }  // namespace
 
-void BindKeys(MainWindow& mainWindow, FileWindow& fileWindow, forms::Session& session) {
-  DrawingArea& area = mainWindow.Image1();
+namespace {
+
+// Binds the keys of every action in `window`: the drawing area's own keys
+// on the drawing area when `window` holds it, the others on the window; and
+// keeps the text-editing keys in the window's text fields.
+void BindWindowKeys(QWidget& window, DrawingArea& area, bool holdsArea, forms::Session& session) {
   for (const forms::ActionRow& row : forms::Actions()) {
+    if (row.keysOnDrawingArea && !holdsArea) continue;
     for (const std::string_view keys : row.keys) {
       if (keys.empty()) continue;
-      const auto bind = [&session, &area, keys](QWidget& on, Qt::ShortcutContext context,
-                                                bool repeat) {
-        auto* shortcut = new QShortcut(Sequence(keys), &on);
-        shortcut->setContext(context);
-        shortcut->setAutoRepeat(repeat);
-        QObject::connect(shortcut, &QShortcut::activated, &on,
-                         [&session, &area, keys] { session.Key(keys, FocusNow(area)); });
-      };
-      if (row.keysOnDrawingArea) {
-        // A held arrow keeps moving the cursor; a held Space places once.
-        bind(area, Qt::WidgetShortcut, row.id != forms::ActionId::Place);
-      } else {
-        bind(mainWindow, Qt::WindowShortcut, false);
-        bind(fileWindow, Qt::WindowShortcut, false);
-      }
+      QWidget& on = row.keysOnDrawingArea ? static_cast<QWidget&>(area) : window;
+      auto* shortcut = new QShortcut(Sequence(keys), &on);
+      // A held arrow keeps moving the cursor; a held Space places once.
+      shortcut->setContext(row.keysOnDrawingArea ? Qt::WidgetShortcut : Qt::WindowShortcut);
+      shortcut->setAutoRepeat(row.keysOnDrawingArea && row.id != forms::ActionId::Place);
+      QObject::connect(shortcut, &QShortcut::activated, &on,
+                       [&session, &area, keys] { session.Key(keys, FocusNow(area)); });
     }
   }
-  for (QWidget* window : {static_cast<QWidget*>(&mainWindow), static_cast<QWidget*>(&fileWindow)}) {
-    auto* guard = new TextKeysStayInField(window);
-    for (QComboBox* box : window->findChildren<QComboBox*>()) box->installEventFilter(guard);
-    for (QLineEdit* field : window->findChildren<QLineEdit*>()) field->installEventFilter(guard);
-    for (QPlainTextEdit* field : window->findChildren<QPlainTextEdit*>()) {
-      field->installEventFilter(guard);
-    }
+  auto* guard = new TextKeysStayInField(&window);
+  for (QComboBox* box : window.findChildren<QComboBox*>()) box->installEventFilter(guard);
+  for (QLineEdit* field : window.findChildren<QLineEdit*>()) field->installEventFilter(guard);
+  for (QPlainTextEdit* field : window.findChildren<QPlainTextEdit*>()) {
+    field->installEventFilter(guard);
   }
+}
+
+}  // namespace
+
+void BindKeys(MainWindow& mainWindow, forms::Session& session) {
+  BindWindowKeys(mainWindow, mainWindow.Image1(), true, session);
+}
+
+void BindKeys(FileWindow& fileWindow, MainWindow& mainWindow, forms::Session& session) {
+  BindWindowKeys(fileWindow, mainWindow.Image1(), false, session);
 }
 
 }  // namespace palorin::ui

@@ -98,6 +98,12 @@ void SetTextColor(QWidget& widget, const forms::Color& color) {
   widget.setPalette(palette);
 }
 
-QIcon WindowIcon() { return QIcon(QStringLiteral(":/palorin.xpm")); }
+QIcon WindowIcon() {
+  // Decoded once: the application and both windows share the one image.
+  // Never destroyed, so that it does not outlive the application object's
+  // end in a static destructor.
+  static const QIcon* const icon = new QIcon(QStringLiteral(":/palorin.xpm"));
+  return *icon;
+}
 
 }  // namespace palorin::ui

@@ -252,6 +252,33 @@ class FileWindowTest : public QObject {
     QCOMPARE(TextColor(p.window, "Label11"), QApplication::palette().color(QPalette::WindowText));
   }
 
+  // The file window's widgets are built when it first shows, from its form
+  // as it stands then, whatever changed in the form before.
+  void builtOnFirstShowingAsItsFormStands() {
+    FakedEditor f;
+    const auto fileWindows = [] {
+      int count = 0;
+      for (const QWidget* w : QApplication::topLevelWidgets()) {
+        count += w->objectName() == QLatin1String("Form2") ? 1 : 0;
+      }
+      return count;
+    };
+    QCOMPARE(fileWindows(), 0);
+    f.editor.Session().TakePage(1);
+    f.editor.Session().ClickSaveMode(1);
+    QCOMPARE(fileWindows(), 0);
+    f.editor.Show();
+    QTest::mouseClick(Child<QAbstractButton>(f.editor.Window1(), "Button5"), Qt::LeftButton);
+    QCOMPARE(fileWindows(), 1);
+    ui::FileWindow& window = f.editor.Window2();
+    QVERIFY(window.isVisible());
+    QCOMPARE(Child<QTabWidget>(window, "PageControl1")->currentIndex(), 1);
+    QVERIFY(Child<QRadioButton>(window, "RadioGroup1Item1")->isChecked());
+    QVERIFY(!Child(window, "GroupBox1")->isEnabled());
+    QCOMPARE(Fill(window, "Shape1"), ButtonFace());
+    QVERIFY(f.prompts.errors.empty());
+  }
+
   void showHideKeepsPageAndChoices() {
     Program p;
     p.ShowFileWindow();
