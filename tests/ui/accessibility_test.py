@@ -6,12 +6,14 @@ it.
 - the six boxes of the main window have six different names, none of them
   the text the box holds;
 - the drawing area is a focusable canvas with a name and a description;
+- a press on it (a real click) is told: the status panels' names change,
+  and the drawing area's description;
 - every Japanese caption of both windows (the file window shown with its
   "File" button) has an English description;
 - the error box is an alert that says the error, and its OK closes it.
 
 usage: accessibility_test.py PALORIN
-A missing tool (Xvfb, dbus-launch, the AT-SPI bus launcher, python3-pyatspi)
+A missing tool (Xvfb, xdotool, dbus-launch, the AT-SPI bus launcher, pyatspi)
 fails the test under CI (CI=true); by hand it skips, saying so loudly, with
 status 77, which CTest counts as skipped."""
 
@@ -27,7 +29,8 @@ BUS_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 
 
 def missing_tools():
-    missing = [tool for tool in ("Xvfb", "dbus-launch") if shutil.which(tool) is None]
+    missing = [tool for tool in ("Xvfb", "xdotool", "dbus-launch", "dbus-send")
+               if shutil.which(tool) is None]
     if not os.access(BUS_LAUNCHER, os.X_OK):
         missing.append("at-spi2-core")
     try:
@@ -47,21 +50,7 @@ class Session:
     def __init__(self, tmp):
         self.procs = []
         self.log = open(os.path.join(tmp, "session.log"), "w")
-        read, write = os.pipe()
-        self.start(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24",
-                    "-nolisten", "tcp"], pass_fds=(write,))
-        os.close(write)
-        display = b""
-        deadline = time.time() + 15
-        while not display.endswith(b"\n") and time.time() < deadline:
-            chunk = os.read(read, 16)
-            if not chunk:
-                break
-            display += chunk
-        os.close(read)
-        if not display.strip():
-            raise SystemExit("FAIL: Xvfb gave no display")
-        os.environ["DISPLAY"] = ":" + display.decode().strip()
+        os.environ["DISPLAY"] = ":%d" % self.start_x_server()
         out = subprocess.run(["dbus-launch", "--sh-syntax"], stdout=subprocess.PIPE,
                              stderr=self.log, text=True, check=True).stdout
         for line in out.splitlines():
@@ -71,7 +60,32 @@ class Session:
                 os.environ[name] = value.strip("'")
         self.dbus_pid = int(os.environ["DBUS_SESSION_BUS_PID"])
         self.start([BUS_LAUNCHER, "--launch-immediately"])
-        time.sleep(1)
+        # The editor looks for the accessibility bus once, as it starts:
+        # the bus must answer before.
+        wait_for("the accessibility bus", lambda: True if subprocess.run(
+            ["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
+             "org.a11y.Bus.GetAddress"], stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL).returncode == 0 else None)
+
+    def start_x_server(self):
+        """Xvfb on the first free display, its number returned once it takes
+        clients. It does not reset when its last client leaves: the editor
+        connecting just then (after the buses' brief connections) would find
+        the server gone."""
+        read, write = os.pipe()
+        self.start(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten",
+                    "tcp", "-noreset"], pass_fds=(write,))
+        os.close(write)
+        ready = b""
+        while not ready.endswith(b"\n"):
+            chunk = os.read(read, 16)
+            if not chunk:
+                break
+            ready += chunk
+        os.close(read)
+        if not ready.strip().isdigit():
+            raise SystemExit("Xvfb could not start")
+        return int(ready)
 
     def start(self, command, **kwargs):
         proc = subprocess.Popen(command, stdout=self.log, stderr=self.log, **kwargs)
@@ -107,13 +121,17 @@ def states(node):
 
 
 def wait_for(what, find, seconds=20):
+    from gi.repository import GLib
     deadline = time.time() + seconds
     while time.time() < deadline:
-        found = find()
+        try:
+            found = find()
+        except GLib.Error:
+            found = None  # an object went away while the tree was read
         if found is not None:
             return found
         time.sleep(0.2)
-    raise SystemExit("FAIL: %s: not within %d s" % (what, seconds))
+    raise SystemExit("%s: not within %d s" % (what, seconds))
 
 
 def editor_app(pid):
@@ -136,6 +154,34 @@ def is_japanese(text):
     return any(ord(c) >= 0x2E80 for c in text)
 
 
+def changes_on_click(area):
+    """What a click in the middle of the drawing area tells: the (role,
+    name) of each object whose name or description changed."""
+    import pyatspi
+    from gi.repository import GLib
+    told = []
+
+    def listen(event):
+        told.append((event.source.getRoleName(), event.source.name))
+
+    kinds = ("object:property-change:accessible-name",
+             "object:property-change:accessible-description")
+    pyatspi.Registry.registerEventListener(listen, *kinds)
+    try:
+        box = area.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        subprocess.run(["xdotool", "mousemove", str(box.x + box.width // 2),
+                        str(box.y + box.height // 2), "click", "1"], check=True)
+        context = GLib.MainContext.default()
+        deadline = time.time() + 5
+        while time.time() < deadline and ("label", "Count: 0") not in told:
+            while context.pending():
+                context.iteration(False)
+            time.sleep(0.05)
+    finally:
+        pyatspi.Registry.deregisterEventListener(listen, *kinds)
+    return told
+
+
 def check_editor(app, failures):
     main = wait_for("the main window", lambda: child_named(app, "frame", "Palorin"))
     boxes = [n for n in walk(main) if n.getRoleName() == "combo box"]
@@ -149,11 +195,15 @@ def check_editor(app, failures):
     area = [n for n in walk(main) if n.getRoleName() == "canvas"]
     if len(area) != 1:
         failures.append("%d canvases in the main window" % len(area))
-    else:
-        area = area[0]
-        if area.name != "Drawing area" or "focusable" not in states(area) or not area.description:
-            failures.append("the drawing area: %r %r %s" % (area.name, area.description,
-                                                            sorted(states(area))))
+        return
+    area = area[0]
+    if area.name != "Drawing area" or "focusable" not in states(area) or not area.description:
+        failures.append("the drawing area: %r %r %s" % (area.name, area.description,
+                                                        sorted(states(area))))
+
+    told = changes_on_click(area)
+    if ("label", "Count: 0") not in told or ("canvas", "Drawing area") not in told:
+        failures.append("a press on the drawing area told only %r" % told)
 
     file_button = child_named(main, "push button", "File")
     file_button.queryAction().doAction(0)
@@ -168,7 +218,7 @@ def check_editor(app, failures):
         if not node.description or is_japanese(node.description):
             failures.append("%s %r has no English description (%r)"
                             % (node.getRoleName(), node.name, node.description))
-    if japanese < 10:
+    if japanese < 10:  # the file window's captions, tabs, radio items, buttons
         failures.append("only %d Japanese captions found" % japanese)
 
 
@@ -191,8 +241,11 @@ def run_editor(session, palorin, args, check, failures):
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
     env.pop("QT_QPA_PLATFORM", None)
     editor = session.start([palorin] + args, env=env)
+    app = wait_for("the editor on the accessibility bus", lambda: editor_app(editor.pid) or (
+        False if editor.poll() is not None else None))
+    if app is False:  # the editor ended: no application
+        raise SystemExit("the editor ended before it showed (status %s)" % editor.returncode)
     try:
-        app = wait_for("the editor on the accessibility bus", lambda: editor_app(editor.pid))
         check(app, failures)
     finally:
         editor.terminate()
@@ -217,16 +270,21 @@ def main():
 
     tmp = tempfile.mkdtemp(prefix="palorin-a11y-")
     os.environ["XDG_STATE_HOME"] = os.path.join(tmp, "state")
-    session = Session(tmp)
     failures = []
+    session = None
     try:
+        session = Session(tmp)
         import pyatspi  # noqa: F401  (connects to the session's buses)
         run_editor(session, palorin, [], check_editor, failures)
         run_editor(session, palorin, [os.path.join(tmp, "missing.pln")], check_error_box,
                    failures)
+    except SystemExit as stop:
+        failures.append(str(stop))
     finally:
-        session.close()
+        if session is not None:
+            session.close()
         if failures:
+            print("---- the session's log (Xvfb, the buses, the editor) ----")
             with open(os.path.join(tmp, "session.log")) as log:
                 sys.stdout.write(log.read())
         shutil.rmtree(tmp, ignore_errors=True)
