@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "base/version.h"
+#include "forms/actions.h"
 #include "forms/dispatch.h"
 #include "forms/recovery.h"
 #include "ui/editor.h"
@@ -64,6 +65,23 @@ constexpr const char* kHelp =
     "The toolkit's own options (-platform, -display, -style ...) are understood\n"
     "too. Exit status: 0 the editor was closed, 1 it could not start, 2 bad\n"
     "arguments.\n";
+
+// The keys, from the editor's action table: everything works without a
+// pointer.
+void PrintKeys() {
+  std::fputs(
+      "\nKeys (Tab moves the focus; at start it is on the drawing area, where the\n"
+      "cell cursor shows):\n",
+      stdout);
+  for (const palorin::forms::ActionRow& action : palorin::forms::Actions()) {
+    const std::string keys = palorin::forms::KeysText(action);
+    if (keys.empty()) continue;
+    std::string what(action.help);
+    if (action.keysOnDrawingArea) what += " (drawing area)";
+    if (action.keysEditText) what += " (in a text field: the field's own)";
+    std::printf("  %-20s %s\n", keys.c_str(), what.c_str());
+  }
+}
 
 // What the arguments ask for before any window exists: help and version
 // need no display, so they are answered before the toolkit starts.
@@ -318,6 +336,7 @@ int main(int argc, char* argv[]) {
   switch (EarlyOption(argc, argv)) {
     case Early::kHelp:
       std::fputs(kHelp, stdout);
+      PrintKeys();
       return kExitOk;
     case Early::kVersion:
       std::printf("palorin %s\n", PALORIN_VERSION);
