@@ -23,6 +23,12 @@ std::string ErrorBoxTitle(std::string_view programPath);
 // text. Call only inside a catch block.
 std::string CurrentErrorBoxText();
 
+// The English of an error box's text whose message is one of the program's
+// Japanese messages ("ﾌｧｲﾙ a.pln は開けません." gives "File a.pln cannot be
+// opened."), for a tooltip and a screen reader: the message itself stays as
+// it is. Empty for any other text.
+std::string ErrorBoxGloss(std::string_view boxText);
+
 // Runs one event handler. Whatever it throws ends it where it was thrown
 // (what it changed before stays changed); the result is then the error box's
 // text, for every front end to show the same way and go on. No exception

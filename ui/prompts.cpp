@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 
+#include "forms/dispatch.h"
 #include "ui/file_dialogs.h"
 
 namespace palorin::ui {
@@ -21,6 +22,12 @@ void QtPrompts::ShowError(const QString& title, const QString& text, QWidget* pa
                   Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                       Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   box.setWindowModality(Qt::ApplicationModal);
+  // A Japanese message keeps its text and gains its English.
+  const QString gloss = QString::fromStdString(forms::ErrorBoxGloss(text.toStdString()));
+  if (!gloss.isEmpty()) {
+    box.setToolTip(gloss);
+    box.setAccessibleDescription(gloss);
+  }
   box.exec();
 }
 

@@ -35,6 +35,9 @@ constexpr std::string_view kClipRefused =
 
 std::string ErrorTitle() { return forms::ErrorBoxTitle("palorin"); }
 
+// The English of an error box's Japanese text, empty for any other.
+std::string ErrorGloss(const std::string& text) { return forms::ErrorBoxGloss(text); }
+
 std::string CannotCreateText(const std::string& name) {
   return forms::ErrorBoxText(FormatMessage(messages::kCannotCreate, name));
 }
@@ -217,6 +220,7 @@ EMSCRIPTEN_BINDINGS(palorin_page) {
 
   function("errorTitle", &palorin::web::ErrorTitle);
   function("cannotCreateText", &palorin::web::CannotCreateText);
+  function("errorGloss", &palorin::web::ErrorGloss);
   function("clipRefusedText", &palorin::web::ClipRefusedText);
   function("formFaces", &palorin::web::FormFaces);
   function("formStretch", &palorin::web::FormStretch);

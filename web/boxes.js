@@ -12,7 +12,14 @@ export function createBoxes(page) {
   function showNext() {
     if (errorBox.open || queue.length === 0) return;
     $("ErrorBoxTitle").textContent = page.M.errorTitle();
-    $("ErrorBoxText").textContent = queue.shift();
+    const text = queue.shift();
+    $("ErrorBoxText").textContent = text;
+    // A Japanese message keeps its text and gains its English, as a tooltip
+    // and for a screen reader.
+    const gloss = page.M.errorGloss(text);
+    $("ErrorBoxText").title = gloss;
+    $("ErrorBoxText").lang = gloss ? "ja" : "en";
+    $("ErrorBoxGloss").textContent = gloss;
     errorBox.showModal();
   }
   errorBox.addEventListener("close", showNext);

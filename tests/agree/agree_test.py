@@ -537,7 +537,14 @@ class Page:
             # The drawing area takes the focus as by the keyboard, no pointer.
             self.js("focus", "Form1-Image1")
             parts = rest.split("+")
-            self.keys(*PAGE_AREA_KEYS[parts[-1]], 8 if "Shift" in parts else 0)
+            shift = 8 if "Shift" in parts else 0
+            if parts[-1] in PAGE_AREA_KEYS:
+                self.keys(*PAGE_AREA_KEYS[parts[-1]], shift)
+            else:
+                # A window key pressed with the drawing area focused.
+                letter = parts[-1]
+                self.keys(letter if shift else letter.lower(), "Key" + letter,
+                          KEY_CODES[letter], 2 | shift)
         else:
             raise SystemExit("the page driver does not know %r" % line)
         errors, state, downloads = self.driver.execute_async_script(COLLECT_JS)

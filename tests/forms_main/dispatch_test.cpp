@@ -53,6 +53,19 @@ TEST(ErrorBoxTitle, ProgramNameUpToTheFirstFullStopLowerCasedAfterTheFirstLetter
   for (const auto& c : cases) EXPECT_EQ(ErrorBoxTitle(c.in), c.out) << c.in;
 }
 
+TEST(ErrorBoxGloss, TheEnglishOfEachJapaneseMessageWithItsValue) {
+  const std::pair<std::string, std::string> rows[] = {
+      {"ﾌｧｲﾙ /a b/c.pln は開けません.", "File /a b/c.pln cannot be opened."},
+      {"ﾌｧｲﾙ x.txt を作成できません.", "File x.txt cannot be created."},
+      {"'x9' は整数ではありません.", "'x9' is not an integer."},
+      {"'' は整数ではありません.", "'' is not an integer."},
+      {"ｽﾄﾘｰﾑへの書き込みに失敗しました.", "Writing to the stream failed."},
+      {"An unexpected error occurred.", ""},
+      {"ﾌｧｲﾙ x は開けません", ""},  // not a box's text: no full stop
+  };
+  for (const auto& [text, english] : rows) EXPECT_EQ(ErrorBoxGloss(text), english) << text;
+}
+
 TEST(Dispatch, KeepsBytesAfterANulInTheMessage) {
   // A conversion error quotes a field read from a file, which may hold a NUL.
   const std::string field("1\0002", 3);
