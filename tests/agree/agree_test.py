@@ -596,7 +596,7 @@ def agree(kind, seed, events, args, tmp):
 
     page = None
     if args.page:
-        page = Page(args.page, base, os.path.join(dirs["page"], "in"))
+        page = Page(args.page, base, dirs["page"])
 
     failures = 0
     started = time.time()
