@@ -192,6 +192,13 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& prefix
 // file, or the user may not set (security.*, trusted.*), is left out. False
 // when an attribute could not be read or carried for any other reason.
 bool CarryAttributes(const std::string& from, int fd) {
+#ifdef __EMSCRIPTEN__
+  // The page's in-memory file system has no extended attributes, and
+  // emscripten's C library no calls for them.
+  (void)from;
+  (void)fd;
+  return true;
+#else
   std::vector<char> names;
   for (;;) {
     const ssize_t size = ::llistxattr(from.c_str(), nullptr, 0);
@@ -227,6 +234,7 @@ bool CarryAttributes(const std::string& from, int fd) {
     }
   }
   return true;
+#endif
 }
 
 // Flushes the folder's entry of a renamed file, so the new name survives a
