@@ -23,13 +23,13 @@ package=(dpkg-dev file lintian)
 # Extra tools: the fuzz target (clang), the window scripts (a real window
 # under Xvfb), the accessibility test (the AT-SPI buses, read with pyatspi,
 # on a D-Bus session of its own), and the page: emscripten (whose JavaScript
-# optimizer needs acorn) and headless Chromium driven by selenium for its
-# tests.
+# optimizer needs acorn), brotli for its compressed copies, and headless
+# Chromium driven by selenium for its tests.
 extra=(clang-14 libclang-rt-14-dev xvfb xauth xdotool imagemagick xclip openbox
   at-spi2-core python3-pyatspi dbus-x11
-  emscripten node-acorn chromium chromium-driver python3-selenium)
-# The page's tests install axe-core with npm; a node that ships its own npm
-# needs no Debian one.
+  emscripten node-acorn brotli chromium chromium-driver python3-selenium)
+# The page's build installs esbuild with npm, its tests axe-core; a node that
+# ships its own npm needs no Debian one.
 command -v npm >/dev/null || extra+=(npm)
 
 #   (no option)  the editor and the test suite

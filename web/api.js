@@ -3,10 +3,18 @@
 // calls back into the page (its host) can never throw into the editor.
 import createPalorin from "./palorin.js";
 
+// The browser's next task: the module's own start (its file system, its
+// tables) and the page's start are two short tasks, not one long one in
+// which the page could answer nothing.
+const nextTask = () =>
+  globalThis.scheduler?.yield ? globalThis.scheduler.yield()
+                              : new Promise((resolve) => setTimeout(resolve, 0));
+
 export async function loadModule() {
   const M = await createPalorin();
   M.FS.mkdir("/open");
   M.FS.mkdir("/save");
+  await nextTask();
   return M;
 }
 

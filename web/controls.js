@@ -17,10 +17,11 @@ export function rasterPoint(canvas, e) {
 // A box's list, closed, stepped by the arrows from the entry shown: the
 // entry chosen, else the one whose text the box shows; Alt+Down or F4 opens
 // the list itself.
-function stepList(e, input, select, choose) {
+function stepList(e, page, input, select, choose) {
   if (e.ctrlKey || e.metaKey || e.shiftKey) return;
   if ((e.altKey && (e.key === "ArrowDown" || e.key === "ArrowUp")) || e.key === "F4") {
     e.preventDefault();
+    page.view.fillList(input.id);
     try {
       select.showPicker();
     } catch (error) {
@@ -30,7 +31,7 @@ function stepList(e, input, select, choose) {
   }
   if (e.altKey || (e.key !== "ArrowDown" && e.key !== "ArrowUp")) return;
   e.preventDefault();
-  const items = [...select.options].map((o) => o.text);
+  const items = page.view.items(input.id);
   const at = select.dataset.index >= 0 ? Number(select.dataset.index) : items.indexOf(input.value);
   const next = at < 0 ? (e.key === "ArrowDown" ? 0 : -1) : at + (e.key === "ArrowDown" ? 1 : -1);
   if (next >= 0 && next < items.length) choose(next);
@@ -72,7 +73,10 @@ export function bindControls(page) {
     const select = $(`${input.id}-List`);
     input.addEventListener("input", () => editor().type(box, input.value));
     input.addEventListener("keydown", (e) =>
-      stepList(e, input, select, (index) => editor().choose(box, index)));
+      stepList(e, page, input, select, (index) => editor().choose(box, index)));
+    // The list's entries are there before it opens: a pointer opens it on
+    // its press.
+    select.addEventListener("pointerdown", () => page.view.fillList(input.id));
     select.addEventListener("change", () => editor().choose(box, select.selectedIndex));
   }
 

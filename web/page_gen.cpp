@@ -1,11 +1,16 @@
 // Writes the page's index.html from its template at build time: both
 // windows' elements made from the layout table, so that the page shows the
 // windows before its WebAssembly has loaded, and nothing of their layout is
-// written twice. Built with emscripten for node, run by the build:
-//   node page_gen.js TEMPLATE OUTPUT
+// written twice; and the page's styles and icon inside it, so that its
+// first paint waits for no other file and a visit asks for no icon. Built
+// with emscripten for node, run by the build:
+//   node page_gen.js TEMPLATE STYLES ICON OUTPUT
 // The template's lines "@PALORIN_WINDOW:Form1@" (each window by its name)
 // and "@PALORIN_KEYS@" (the key list), and the texts "@PALORIN_TITLE@",
-// "@PALORIN_FACES@" are replaced.
+// "@PALORIN_FACES@", "@PALORIN_STYLE@" (the minified styles) and
+// "@PALORIN_ICON@" (the PNG icon as a data: address) are replaced.
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -252,24 +257,56 @@ void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
   }
 }
 
+std::string Base64(std::string_view bytes) {
+  static constexpr char kDigits[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  for (std::size_t at = 0; at < bytes.size(); at += 3) {
+    const std::size_t n = std::min<std::size_t>(3, bytes.size() - at);
+    std::uint32_t group = 0;
+    for (std::size_t i = 0; i < 3; ++i) {
+      group <<= 8;
+      if (i < n) group |= static_cast<unsigned char>(bytes[at + i]);
+    }
+    for (std::size_t i = 0; i < 4; ++i) {
+      out += i <= n ? kDigits[(group >> (18 - 6 * i)) & 63] : '=';
+    }
+  }
+  return out;
+}
+
+bool ReadFile(const char* path, std::string& text) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  if (!in) {
+    std::cerr << "page_gen: cannot read " << path << "\n";
+    return false;
+  }
+  text = bytes.str();
+  return true;
+}
+
 }  // namespace
 
 }  // namespace palorin::web
 
 int main(int argc, char** argv) {
   using namespace palorin::web;
-  if (argc != 3) {
-    std::cerr << "usage: page_gen TEMPLATE OUTPUT\n";
+  if (argc != 5) {
+    std::cerr << "usage: page_gen TEMPLATE STYLES ICON OUTPUT\n";
     return 2;
   }
-  std::ifstream in(argv[1], std::ios::binary);
-  std::stringstream page;
-  page << in.rdbuf();
-  if (!in) {
-    std::cerr << "page_gen: cannot read " << argv[1] << "\n";
+  std::string text;
+  std::string style;
+  std::string icon;
+  if (!ReadFile(argv[1], text) || !ReadFile(argv[2], style) || !ReadFile(argv[3], icon)) return 1;
+  // Inside <style> nothing is escaped: a "</" would end the element early.
+  if (style.find("</") != std::string::npos) {
+    std::cerr << "page_gen: " << argv[2] << " holds \"</\", which would end the page's <style>\n";
     return 1;
   }
-  std::string text = page.str();
+  while (!style.empty() && (style.back() == '\n' || style.back() == '\r')) style.pop_back();
   for (const palorin::forms::WindowRow& w : palorin::forms::Windows()) {
     std::ostringstream window;
     Writer(window).Window(w);
@@ -278,11 +315,13 @@ int main(int argc, char** argv) {
   ReplaceAll(text, "@PALORIN_TITLE@", Escape(palorin::forms::kMainCaption));
   ReplaceAll(text, "@PALORIN_FACES@", Escape(FontFamilies()));
   ReplaceAll(text, "@PALORIN_KEYS@\n", KeyList());
-  std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
+  ReplaceAll(text, "@PALORIN_STYLE@", style);
+  ReplaceAll(text, "@PALORIN_ICON@", "data:image/png;base64," + Base64(icon));
+  std::ofstream out(argv[4], std::ios::binary | std::ios::trunc);
   out << text;
   out.close();
   if (!out) {
-    std::cerr << "page_gen: cannot write " << argv[2] << "\n";
+    std::cerr << "page_gen: cannot write " << argv[4] << "\n";
     return 1;
   }
   return 0;

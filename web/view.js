@@ -6,16 +6,31 @@
 const $ = (id) => document.getElementById(id);
 // The window's face as the editor's state names it.
 const kFace = "var(--face)";
+// The most entries a list is filled with before it is opened.
+const kShortList = 16;
 
 export function createView(page) {
   const canvas = $("Form1-Image1");
   const ctx = canvas.getContext("2d", { alpha: false });
   const image = ctx.createImageData(canvas.width, canvas.height);
 
-  // Each box: its text field (named by the box's id), its list and frame.
+  // Each box: its text field (named by the box's id), its list and frame,
+  // the list's entries and whether its element holds them yet.
   const boxes = new Map();
   for (const input of document.querySelectorAll(".combo input")) {
-    boxes.set(input.id, { input, select: $(`${input.id}-List`), frame: input.parentElement });
+    boxes.set(input.id, {
+      input, select: $(`${input.id}-List`), frame: input.parentElement, items: [], filled: true,
+    });
+  }
+
+  // A long list (the step box's thousand entries, the size boxes' fifty)
+  // becomes elements only when it is opened: a page that starts with them
+  // all is slower to start and to show for every visitor.
+  function fillList(box) {
+    if (box.filled) return;
+    box.select.replaceChildren(...box.items.map((t) => new Option(t)));
+    box.select.selectedIndex = -1;
+    box.filled = true;
   }
 
   // The drawing area shows `rgba`, the raster's bytes (a view that is read
@@ -27,7 +42,10 @@ export function createView(page) {
 
   function showBox(box, data) {
     if (data.items !== undefined) {
-      box.select.replaceChildren(...data.items.map((t) => new Option(t)));
+      box.items = data.items;
+      box.filled = false;
+      if (box.items.length <= kShortList) fillList(box);
+      else box.select.replaceChildren();
     }
     // The list is seen only through its arrow, and stays with no entry
     // selected, so that choosing the entry already shown is a choice too.
@@ -110,5 +128,11 @@ export function createView(page) {
     $("Form2").scrollIntoView({ block: "nearest", inline: "nearest" });
   }
 
-  return { show, paint, raiseFileWindow, canvas };
+  return {
+    show, paint, raiseFileWindow, canvas,
+    // A box's entries, by the id of its text field; and its list filled,
+    // as it is about to be opened.
+    items: (id) => boxes.get(id).items,
+    fillList: (id) => fillList(boxes.get(id)),
+  };
 }

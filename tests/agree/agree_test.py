@@ -287,6 +287,8 @@ switch (kind) {
   case "click": $(arg).click(); break;
   case "choose": {
     const sel = $(`Form1-ComboBox${arg}-List`);
+    // Opened first, as a pointer opens it: a long list is filled then.
+    sel.dispatchEvent(new PointerEvent("pointerdown"));
     sel.selectedIndex = arg2;
     sel.dispatchEvent(new Event("change"));
     break;

@@ -10,9 +10,11 @@ Skipping the page is scripts/page_test.sh's decision (PALORIN_SKIP_PAGE=1)."""
 
 import argparse
 import base64
-import functools
-import http.server
+import collections
+import gzip
+import http.client
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -28,6 +30,8 @@ DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "cli", "da
 AXE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "node_modules",
                    "axe-core", "axe.min.js")
 ARGS = None
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
+import serve_page  # noqa: E402
 
 
 def bmp_rgb(data):
@@ -497,15 +501,41 @@ class PageTest(unittest.TestCase):
             with urllib.request.urlopen(urllib.parse.urljoin(href, entry["src"])) as r:
                 self.assertEqual(r.status, 200, entry["src"])
 
+    def worker_update(self):
+        """Has the page's registration look for a new worker and waits for
+        that worker's end: "activated", or "redundant" when its install
+        failed."""
+        self.driver.set_script_timeout(30)
+        return self.driver.execute_async_script("""
+            const done = arguments[0];
+            navigator.serviceWorker.getRegistration().then((r) => {
+              const follow = (w) => {
+                const check = () => {
+                  if (w.state === 'activated' || w.state === 'redundant') done(w.state);
+                };
+                w.addEventListener('statechange', check);
+                check();
+              };
+              // The browser may have begun the update as the page opened.
+              if (r.installing) return follow(r.installing);
+              r.addEventListener('updatefound', () => follow(r.installing));
+              r.update().catch((e) => done('update failed: ' + e.message));
+            });""")
+
     def test_the_page_starts_offline_after_one_visit(self):
         # Its own server, stopped after the first visit: nothing can come
         # from the network then, whatever the browser's emulation covers.
         site = os.path.join(self.tmp, "offline")
         shutil.copytree(self.site, site)
-        server = serve(site)
+        log = os.path.join(self.tmp, "offline.log")
+        server = serve(site, log=log)
         port = server.server_address[1]
         page = "http://127.0.0.1:%d/index.html" % port
         caches = "return caches.keys();"
+        with open(os.path.join(site, "sw.js"), encoding="utf-8") as f:
+            worker = f.read()
+        kept = re.findall(r'^  "([^"]+)": "sha256-[A-Za-z0-9+/]{43}=",$', worker, re.M)
+        self.assertEqual(sorted(kept), ["index.html", "page.js", "palorin.wasm"])
         try:
             self.open_url(page)
             self.driver.set_script_timeout(20)
@@ -513,6 +543,13 @@ class PageTest(unittest.TestCase):
                 "navigator.serviceWorker.ready.then(() => arguments[0]())")
             first = self.driver.execute_script(caches)
             self.assertEqual(len(first), 1, first)
+            # The worker kept the files the page had just loaded: one
+            # download of each on a first visit.
+            with open(log, encoding="utf-8") as f:
+                asked = collections.Counter(line.split("\t")[1] for line in f)
+            self.assertEqual([p for p, n in asked.items() if n > 1], [], asked)
+            for file in kept:
+                self.assertIn("/" + file, asked)
         finally:
             server.shutdown()
             server.server_close()
@@ -527,23 +564,73 @@ class PageTest(unittest.TestCase):
             self.driver.execute_cdp_cmd("Network.emulateNetworkConditions", {
                 "offline": False, "latency": 0, "downloadThroughput": -1,
                 "uploadThroughput": -1})
-        # A new build: its worker takes over and leaves only its own cache.
-        with open(os.path.join(site, "sw.js"), encoding="utf-8") as f:
-            worker = f.read()
+
+        # A deploy half done: a changed page.js beside a new worker that
+        # holds the old files' hashes. The new worker keeps nothing; the
+        # page stays on the build it had, from the old cache. (No copy in
+        # the browser's cache: the worker must ask the server.)
+        with open(os.path.join(site, "page.js"), "rb") as f:
+            script = f.read()
+        with open(os.path.join(site, "page.js"), "ab") as f:
+            f.write(b"\ndocument.documentElement.dataset.tampered = 'yes';\n")
+        with open(os.path.join(site, "sw.js"), "w", encoding="utf-8") as f:
+            f.write(worker.replace('const BUILD = "', 'const BUILD = "half-', 1))
+        self.driver.execute_cdp_cmd("Network.clearBrowserCache", {})
+        server = serve(site, port)
+        try:
+            self.open_url(page)
+            self.assertEqual(self.worker_update(), "redundant")
+            self.assertEqual(self.driver.execute_script(caches), first)
+            self.open_url(page)
+            self.assertIsNone(self.js("return document.documentElement.dataset.tampered ?? null"))
+        finally:
+            server.shutdown()
+            server.server_close()
+
+        # The deploy finished: the new worker takes over and leaves only its
+        # own cache.
+        with open(os.path.join(site, "page.js"), "wb") as f:
+            f.write(script)
         with open(os.path.join(site, "sw.js"), "w", encoding="utf-8") as f:
             f.write(worker.replace('const BUILD = "', 'const BUILD = "next-', 1))
         server = serve(site, port)
         try:
             self.open_url(page)
-            self.driver.execute_async_script(
-                "navigator.serviceWorker.getRegistration().then((r) => r.update())"
-                ".then(() => arguments[0]())")
-            self.wait(lambda: self.driver.execute_script(caches) != first)
+            self.assertEqual(self.worker_update(), "activated")
             self.wait(lambda: len(self.driver.execute_script(caches)) == 1)
             self.assertTrue(self.driver.execute_script(caches)[0].startswith("palorin-next-"))
         finally:
             server.shutdown()
             server.server_close()
+
+    def test_the_long_lists_become_elements_as_they_open(self):
+        # The step box's thousand entries and the size boxes' fifty are not
+        # in the page until their list is opened; the arrows step through
+        # them all the same.
+        from selenium.webdriver.common.keys import Keys
+        from selenium.webdriver.support.select import Select
+        self.open()
+        entries = "return [...document.getElementById(arguments[0]).options].map((o) => o.text)"
+        for box in ("Form1-ComboBox5", "Form1-ComboBox2", "Form1-ComboBox3", "Form1-ComboBox4"):
+            self.assertEqual(self.js(entries, box + "-List"), [], box)
+        self.assertLess(self.js("return document.getElementsByTagName('*').length"), 600)
+        step = self.el("Form1-ComboBox5")
+        shown = int(step.get_attribute("value"))
+        step.send_keys(Keys.ARROW_DOWN)
+        self.assertEqual(step.get_attribute("value"), str(shown + 1))
+        # A press on the list's arrow, as a pointer opens it.
+        rect = self.js("return document.getElementById('Form1-ComboBox5-List')"
+                       ".getBoundingClientRect().toJSON()")
+        x, y = rect["right"] - 4, (rect["top"] + rect["bottom"]) / 2
+        for kind in ("mousePressed", "mouseReleased"):
+            self.driver.execute_cdp_cmd("Input.dispatchMouseEvent", {
+                "type": kind, "x": x, "y": y, "button": "left", "clickCount": 1})
+        self.keys(Keys.ESCAPE)
+        self.assertEqual(self.js(entries, "Form1-ComboBox5-List"),
+                         [str(n) for n in range(1, 1001)])
+        Select(self.el("Form1-ComboBox5-List")).select_by_index(9)
+        self.assertEqual(step.get_attribute("value"), "10")
+        self.assertIn("|step=10 9 on|", self.js("return window.palorin.stateLine()"))
 
     def test_the_history_shows_what_render_upto_draws(self):
         self.open("wide.pln")
@@ -728,12 +815,96 @@ class PageTest(unittest.TestCase):
             self.assertIn("#p2.", self.share(), link)
 
 
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
-    extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
-                      ".wasm": "application/wasm", ".js": "text/javascript"}
+class ServerTest(unittest.TestCase):
+    """scripts/serve_page.py, which serves the page in these tests, from
+    scripts/web.sh and to the audit: the build's compressed copies, under
+    the headers a browser needs to take them."""
 
-    def log_message(self, *args):
-        pass
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.mkdtemp(prefix="palorin-serve-")
+        cls.site = os.path.join(cls.tmp, "site")
+        shutil.copytree(ARGS.page, cls.site)
+        cls.server = serve(cls.site)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.server.shutdown()
+        cls.server.server_close()
+        shutil.rmtree(cls.tmp, ignore_errors=True)
+
+    def get(self, path, headers=None):
+        connection = http.client.HTTPConnection("127.0.0.1", self.server.server_address[1])
+        try:
+            connection.request("GET", path, headers=headers or {})
+            response = connection.getresponse()
+            return response, response.read()
+        finally:
+            connection.close()
+
+    def original(self, name):
+        with open(os.path.join(self.site, name), "rb") as f:
+            return f.read()
+
+    @staticmethod
+    def decoded(body, encoding):
+        if encoding == "gzip":
+            return gzip.decompress(body)
+        if encoding == "br":
+            return subprocess.run(["brotli", "-d", "-c"], input=body, capture_output=True,
+                                  check=True).stdout
+        return body
+
+    def test_each_file_comes_in_an_encoding_the_browser_takes(self):
+        kinds = {"index.html": "text/html; charset=utf-8",
+                 "page.js": "text/javascript; charset=utf-8",
+                 "sw.js": "text/javascript; charset=utf-8",
+                 "palorin.wasm": "application/wasm",
+                 "manifest.webmanifest": "application/manifest+json; charset=utf-8"}
+        takes = (("br, gzip, deflate", "br"), ("gzip, deflate", "gzip"), ("br;q=0, gzip", "gzip"),
+                 ("gzip;q=0", None), ("identity", None), (None, None))
+        for name, kind in kinds.items():
+            for accept, encoding in takes:
+                response, body = self.get("/" + name, {"Accept-Encoding": accept} if accept else {})
+                what = "%s, Accept-Encoding: %s" % (name, accept)
+                self.assertEqual(response.status, 200, what)
+                self.assertEqual(response.getheader("Content-Type"), kind, what)
+                self.assertEqual(response.getheader("Content-Encoding"), encoding, what)
+                self.assertEqual(response.getheader("Vary"), "Accept-Encoding", what)
+                self.assertEqual(int(response.getheader("Content-Length")), len(body), what)
+                self.assertEqual(self.decoded(body, encoding), self.original(name), what)
+        # The page is its folder's index, and a copy asked for by its own
+        # name is a file like any other.
+        response, body = self.get("/", {"Accept-Encoding": "gzip"})
+        self.assertEqual(gzip.decompress(body), self.original("index.html"))
+        response, body = self.get("/page.js.gz", {"Accept-Encoding": "gzip"})
+        self.assertIsNone(response.getheader("Content-Encoding"))
+        self.assertEqual(body, self.original("page.js.gz"))
+
+    def test_a_file_changed_after_its_copies_is_served_as_it_is(self):
+        path = os.path.join(self.site, "page.js")
+        stat = os.stat(path)
+        os.utime(path, ns=(stat.st_atime_ns, stat.st_mtime_ns + 10**10))
+        try:
+            response, body = self.get("/page.js", {"Accept-Encoding": "br, gzip"})
+            self.assertIsNone(response.getheader("Content-Encoding"))
+            self.assertEqual(body, self.original("page.js"))
+        finally:
+            os.utime(path, ns=(stat.st_atime_ns, stat.st_mtime_ns))
+
+    def test_a_browser_asks_again_and_gets_only_what_changed(self):
+        for accept in ("br", "identity"):
+            first, _ = self.get("/palorin.wasm", {"Accept-Encoding": accept})
+            self.assertEqual(first.getheader("Cache-Control"), "no-cache")
+            again, body = self.get("/palorin.wasm", {"Accept-Encoding": accept,
+                                                     "If-None-Match": first.getheader("ETag")})
+            self.assertEqual((again.status, body), (304, b""), accept)
+        # The copies are other bodies: a tag of one is not the other's.
+        br, _ = self.get("/palorin.wasm", {"Accept-Encoding": "br"})
+        plain, _ = self.get("/palorin.wasm", {"If-None-Match": br.getheader("ETag")})
+        self.assertEqual(plain.status, 200)
+        for path in ("/../../etc/passwd", "/%2e%2e/%2e%2e/etc/passwd", "/missing.js"):
+            self.assertEqual(self.get(path)[0].status, 404, path)
 
 
 BAD_LINK = "The link holds no whole picture: it may have been cut short or changed."
@@ -756,10 +927,11 @@ def v2_fragment(compressed):
     return "p2." + b64url(compressed + zlib.crc32(compressed).to_bytes(4, "little"))
 
 
-def serve(site, port=0):
-    """An HTTP server for the folder on localhost, running in a thread."""
-    handler = functools.partial(QuietHandler, directory=site)
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", port), handler)
+def serve(site, port=0, log=None):
+    """The page's own server (scripts/serve_page.py) for the folder on
+    localhost, running in a thread: the tests get the headers and the
+    compressed copies a visitor gets."""
+    server = serve_page.make_server(site, port, log)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server
 
