@@ -2,7 +2,10 @@
 
 #include <QAbstractItemView>
 #include <QAbstractListModel>
+#include <QCompleter>
+#include <QCoreApplication>
 #include <QLineEdit>
+#include <QPointer>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionComboBox>
@@ -68,13 +71,19 @@ ComboBoxView::ComboBoxView(forms::ComboBox& data, QWidget* parent)
   // the line edit and the arrow.
   auto* edit = new QLineEdit(this);
   edit->setPalette(palette());
+  // Without a completer the text is exactly what was typed. A line edit that
+  // has one keeps the box from making its own for it (six completers, each
+  // indexing its box's entries, only to be deleted): the boxes lend their
+  // line edits one shared completer for that and take it away at once.
+  static QPointer<QCompleter> lent;
+  if (lent.isNull()) lent = new QCompleter(QCoreApplication::instance());
+  edit->setCompleter(lent);
   setLineEdit(edit);
+  edit->setCompleter(nullptr);
   setInsertPolicy(QComboBox::NoInsert);
-  // Without a completer the text is exactly what was typed. QComboBox would
-  // also select the entry that matches the typed text when editing finishes
-  // (Return, or the focus leaving): only a choice from the list may select,
-  // so the box stops listening to its line edit for that.
-  setCompleter(nullptr);
+  // QComboBox would also select the entry that matches the typed text when
+  // editing finishes (Return, or the focus leaving): only a choice from the
+  // list may select, so the box stops listening to its line edit for that.
   disconnect(lineEdit(), &QLineEdit::editingFinished, this, nullptr);
   disconnect(lineEdit(), &QLineEdit::returnPressed, this, nullptr);
   // The form's boxes keep one pixel between frame and text where a line

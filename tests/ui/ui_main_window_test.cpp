@@ -14,6 +14,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <cmath>
+#include <utility>
 
 #include "core/modes.h"
 #include "core/pick.h"
@@ -352,6 +353,25 @@ class MainWindowTest : public QObject {
     QVERIFY(!p.Box("ComboBox3")->isEnabled());
     QVERIFY(!p.Box("ComboBox4")->isEnabled());
     QCOMPARE(TextColor(p.window, "Label2"), kGray);
+  }
+
+  void typedTextIsNotCompleted() {
+    Program p;
+    QVERIFY(p.ShowAndWait());
+    p.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&p.window));
+    // The start of an entry's name stays as typed, in every box with text:
+    // nothing completes it.
+    for (const auto& [name, typed] : {std::pair{"ComboBox1", "gr"}, std::pair{"ComboBox6", "XY"},
+                                      std::pair{"ComboBox5", "10"}}) {
+      QComboBox* box = p.Box(name);
+      box->setFocus();
+      QTRY_VERIFY(box->lineEdit()->hasFocus());
+      box->lineEdit()->selectAll();
+      QTest::keyClicks(box->lineEdit(), typed);
+      QCOMPARE(box->lineEdit()->text(), QString::fromLatin1(typed));
+      QVERIFY(!box->lineEdit()->hasSelectedText());
+    }
   }
 
   void typingVersusChoosingColour() {
