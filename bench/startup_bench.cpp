@@ -10,6 +10,9 @@
 // an X server). The editor's recovery copy goes to a temporary folder.
 // PALORIN_STARTUP_EDITOR names another build of the editor to start instead
 // (an older one, say, to compare two builds on the same machine).
+// BM_TextOverBare puts the same window with one line of text in it
+// (startup_text_peer) beside the bare window: the part of the editor's
+// ratios that any window drawing text pays.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -118,12 +121,12 @@ BENCHMARK(BM_EditorStart)->UseManualTime()->Unit(benchmark::kMillisecond);
 void BM_BareWindowStart(benchmark::State& state) { StartEach(state, PALORIN_PEER_PATH); }
 BENCHMARK(BM_BareWindowStart)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-// One editor and one bare window per iteration; the counters are the
-// editor's time and memory over the bare window's, summed over the run.
-void BM_EditorOverBare(benchmark::State& state) {
+// One `program` and one bare window per iteration; the counters are the
+// program's time and memory over the bare window's, summed over the run.
+void CompareWithBare(benchmark::State& state, const char* program) {
   Run editor, bare;
   for (auto _ : state) {
-    const Run e = SpawnOnce(Editor());
+    const Run e = SpawnOnce(program);
     const Run b = SpawnOnce(PALORIN_PEER_PATH);
     if (!e.ok || !b.ok) {
       state.SkipWithError("a start-up did not end well");
@@ -146,7 +149,12 @@ void BM_EditorOverBare(benchmark::State& state) {
   state.counters["bare_MiB"] = bare.maxRssKiB / 1024 / n;
   state.counters["rss_ratio"] = editor.maxRssKiB / bare.maxRssKiB;
 }
+
+void BM_EditorOverBare(benchmark::State& state) { CompareWithBare(state, Editor()); }
 BENCHMARK(BM_EditorOverBare)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+void BM_TextOverBare(benchmark::State& state) { CompareWithBare(state, PALORIN_TEXT_PEER_PATH); }
+BENCHMARK(BM_TextOverBare)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 }  // namespace
 

@@ -1,8 +1,14 @@
 #include "ui/combo_box.h"
 
+#include <QAbstractItemView>
 #include <QAbstractListModel>
+#include <QCompleter>
+#include <QCoreApplication>
 #include <QLineEdit>
+#include <QPointer>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QStyledItemDelegate>
 
 namespace palorin::ui {
@@ -59,20 +65,31 @@ class BoxItemsModel : public QAbstractListModel {
 ComboBoxView::ComboBoxView(forms::ComboBox& data, QWidget* parent)
     : QComboBox(parent), data_(data), items_(new BoxItemsModel(this)) {
   setModel(items_);
-  setEditable(true);
+  // Editable through its own line edit. Making the box editable would also
+  // build the drop-down list (its window, view and scroll bars) at once; the
+  // list is built when it is first needed instead: the first frame shows only
+  // the line edit and the arrow.
+  auto* edit = new QLineEdit(this);
+  edit->setPalette(palette());
+  // Without a completer the text is exactly what was typed. A line edit that
+  // has one keeps the box from making its own for it (six completers, each
+  // indexing its box's entries, only to be deleted): the boxes lend their
+  // line edits one shared completer for that and take it away at once.
+  static QPointer<QCompleter> lent;
+  if (lent.isNull()) lent = new QCompleter(QCoreApplication::instance());
+  edit->setCompleter(lent);
+  setLineEdit(edit);
+  edit->setCompleter(nullptr);
   setInsertPolicy(QComboBox::NoInsert);
-  // Without a completer the text is exactly what was typed. QComboBox would
-  // also select the entry that matches the typed text when editing finishes
-  // (Return, or the focus leaving): only a choice from the list may select,
-  // so the box stops listening to its line edit for that.
-  setCompleter(nullptr);
+  // QComboBox would also select the entry that matches the typed text when
+  // editing finishes (Return, or the focus leaving): only a choice from the
+  // list may select, so the box stops listening to its line edit for that.
   disconnect(lineEdit(), &QLineEdit::editingFinished, this, nullptr);
   disconnect(lineEdit(), &QLineEdit::returnPressed, this, nullptr);
   // The form's boxes keep one pixel between frame and text where a line
   // edit keeps two: with it "1000" fits the 49-pixel step box.
   lineEdit()->setTextMargins(-1, 0, -1, 0);
   setMaxVisibleItems(8);
-  setItemDelegate(new ListRowDelegate(this));
 
   connect(lineEdit(), &QLineEdit::textEdited, this, &ComboBoxView::edited);
   connect(this, &QComboBox::activated, this, [this](int index) {
@@ -81,6 +98,23 @@ ComboBoxView::ComboBoxView(forms::ComboBox& data, QWidget* parent)
     lineEdit()->setCursorPosition(0);
     emit chosen(index);
   });
+}
+
+void ComboBoxView::showPopup() {
+  // The list's rows get their height as the list opens (again, should the
+  // toolkit have put its own delegate back since).
+  QAbstractItemView* const list = view();
+  if (dynamic_cast<ListRowDelegate*>(list->itemDelegate()) == nullptr) {
+    setItemDelegate(new ListRowDelegate(this));
+    // What making the box editable gives its list in a style whose lists
+    // are pop-up menus: a scroll bar when the entries need one.
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    if (style()->styleHint(QStyle::SH_ComboBox_Popup, &option, this)) {
+      list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    }
+  }
+  QComboBox::showPopup();
 }
 
 void ComboBoxView::ShowData() {

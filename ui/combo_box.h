@@ -30,6 +30,9 @@ class ComboBoxView : public QComboBox {
 
   forms::ComboBox& data() { return data_; }
 
+  // Opens the list, giving its rows the form's height first.
+  void showPopup() override;
+
  signals:
   void chosen(int index);
   void edited(const QString& text);

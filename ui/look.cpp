@@ -5,9 +5,13 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPalette>
+#include <QPixmap>
 #include <QStyleFactory>
 #include <QWidget>
 #include <cstdio>
+
+// The icon's pixels, as an XPM array compiled into the program.
+#include "palorin.xpm"
 
 namespace palorin::ui {
 
@@ -99,10 +103,12 @@ void SetTextColor(QWidget& widget, const forms::Color& color) {
 }
 
 QIcon WindowIcon() {
-  // Decoded once: the application and both windows share the one image.
-  // Never destroyed, so that it does not outlive the application object's
-  // end in a static destructor.
-  static const QIcon* const icon = new QIcon(QStringLiteral(":/palorin.xpm"));
+  // Decoded once, from the array itself: the toolkit's own XPM reader, so
+  // that no image format plugin is looked for or loaded at start-up. The
+  // application and both windows share the one image. Never destroyed, so
+  // that it does not outlive the application object's end in a static
+  // destructor.
+  static const QIcon* const icon = new QIcon(QPixmap(palorin_xpm));
   return *icon;
 }
 

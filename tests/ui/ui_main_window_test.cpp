@@ -1,5 +1,6 @@
 // The main window as the widgets show it: start state, presses and moves on
 // the drawing area, the boxes, the error box, the clipboard and the end.
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QClipboard>
 #include <QFontMetrics>
@@ -13,6 +14,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <cmath>
+#include <utility>
 
 #include "core/modes.h"
 #include "core/pick.h"
@@ -103,7 +105,6 @@ class MainWindowTest : public QObject {
     // The colour, mode and step boxes show their text with no entry selected;
     // the size boxes have entry "1" selected and are disabled.
     for (const char* name : {"ComboBox1", "ComboBox5", "ComboBox6"}) {
-      QCOMPARE(p.Box(name)->view()->sizeHintForRow(0), 12);
       QCOMPARE(p.Box(name)->currentIndex(), -1);
       QVERIFY(p.Box(name)->isEnabled());
       QVERIFY(p.Box(name)->isEditable());
@@ -120,6 +121,15 @@ class MainWindowTest : public QObject {
       QVERIFY(font.bold());
     }
     QCOMPARE(p.window.font().pixelSize(), 12);
+    // No box builds its list before it is opened; an open list has rows of
+    // the form's height.
+    QVERIFY(p.window.findChild<QAbstractItemView*>() == nullptr);
+    for (const char* name : {"ComboBox1", "ComboBox5", "ComboBox6"}) {
+      p.Box(name)->showPopup();
+      QCOMPARE(p.Box(name)->view()->sizeHintForRow(0), 12);
+      p.Box(name)->hidePopup();
+      QCOMPARE(p.Box(name)->currentIndex(), -1);
+    }
     QVERIFY(p.ShowAndWait());
     p.FocusElsewhere();
     const QImage shown = p.window.Image1().grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -343,6 +353,25 @@ class MainWindowTest : public QObject {
     QVERIFY(!p.Box("ComboBox3")->isEnabled());
     QVERIFY(!p.Box("ComboBox4")->isEnabled());
     QCOMPARE(TextColor(p.window, "Label2"), kGray);
+  }
+
+  void typedTextIsNotCompleted() {
+    Program p;
+    QVERIFY(p.ShowAndWait());
+    p.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&p.window));
+    // The start of an entry's name stays as typed, in every box with text:
+    // nothing completes it.
+    for (const auto& [name, typed] : {std::pair{"ComboBox1", "gr"}, std::pair{"ComboBox6", "XY"},
+                                      std::pair{"ComboBox5", "10"}}) {
+      QComboBox* box = p.Box(name);
+      box->setFocus();
+      QTRY_VERIFY(box->lineEdit()->hasFocus());
+      box->lineEdit()->selectAll();
+      QTest::keyClicks(box->lineEdit(), typed);
+      QCOMPARE(box->lineEdit()->text(), QString::fromLatin1(typed));
+      QVERIFY(!box->lineEdit()->hasSelectedText());
+    }
   }
 
   void typingVersusChoosingColour() {
