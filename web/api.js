@@ -1,6 +1,7 @@
 // The editor compiled to WebAssembly, as the page's modules reach it: the
 // module with its bound Editor class and tables, and a new editor whose
 // calls back into the page (its host) can never throw into the editor.
+import { useFormFace } from "./face.js";
 import createPalorin from "./palorin.js";
 
 // The browser's next task: the module's start and the page's are several
@@ -14,14 +15,16 @@ const nextTask = () =>
 // A throwaway editor first takes the same steps, each in a short task of
 // its own: the tables, a new editor, its state, its picture. Its host
 // answers every call and does nothing, and nothing of it outlives it;
-// should it fail, the page's own editor starts as it would have.
+// should it fail, the page's own editor starts as it would have. The form
+// face is condensed here too, so that the browser restyles the windows for
+// it before the editor fills them, not all at once after.
 async function warmUp(M) {
   const quiet = new Proxy({}, { get: () => () => true });
   let editor = null;
   try {
     await nextTask();
+    useFormFace(M);
     M.actions();
-    M.formStretch(6, 12);
     await nextTask();
     editor = new M.Editor(quiet);
     await nextTask();
