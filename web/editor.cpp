@@ -179,7 +179,11 @@ val PageEditor::State() {
         auto& sent = sentItems_[static_cast<std::size_t>(*row.box)];
         if (!sent || *sent != data.Items) {
           sent = data.Items;
-          box.set("items", StringArray(data.Items));
+          if (data.Items.size() <= kShortList) {
+            box.set("items", StringArray(data.Items));
+          } else {
+            box.set("count", static_cast<double>(data.Items.size()));
+          }
         }
         box.set("text", data.Text);
         box.set("index", data.ItemIndex);
@@ -233,6 +237,12 @@ val PageEditor::State() {
   state.set("group1Enabled", f2.GroupBox1Enabled);
   state.set("memo", memo);
   return state;
+}
+
+val PageEditor::Items(forms::BoxId box) {
+  const auto at = static_cast<std::size_t>(box);
+  if (at >= sentItems_.size() || !sentItems_[at]) return val::array();
+  return StringArray(*sentItems_[at]);
 }
 
 val PageEditor::RasterIfChanged() {
