@@ -6,7 +6,7 @@ import createPalorin from "./palorin.js";
 
 // The browser's next task: the module's start and the page's are several
 // short tasks, not one long one in which the page could answer nothing.
-const nextTask = () =>
+export const nextTask = () =>
   globalThis.scheduler?.yield ? globalThis.scheduler.yield()
                               : new Promise((resolve) => setTimeout(resolve, 0));
 

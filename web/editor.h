@@ -79,7 +79,9 @@ class PageEditor {
   static constexpr std::size_t kShortList = 16;
   // The picture as RGBA bytes (a view into the module's memory, valid until
   // the next call into the module), or null when unchanged since the last
-  // call of either.
+  // call of either. A picture of one colour (the empty one: all black) is
+  // that colour as a number, 0xRRGGBB, which the page fills the area with:
+  // no bytes converted and copied for a picture that has none to show.
   emscripten::val RasterIfChanged();
   emscripten::val Raster();
   std::string StateLine();

@@ -39,8 +39,14 @@ export function createView(page) {
   }
 
   // The drawing area shows `rgba`, the raster's bytes (a view that is read
-  // at once: the module's memory may move with the next call).
+  // at once: the module's memory may move with the next call), or one
+  // colour, 0xRRGGBB, over the whole area.
   function paint(rgba) {
+    if (typeof rgba === "number") {
+      ctx.fillStyle = `#${rgba.toString(16).padStart(6, "0")}`;
+      ctx.fillRect(0, 0, canvas.width, canvas.height);
+      return;
+    }
     image.data.set(rgba);
     ctx.putImageData(image, 0, 0);
   }
