@@ -91,6 +91,19 @@ bool WriteSyncClose(int fd, std::string_view bytes, const std::timespec* modifie
   return written && closed;
 }
 
+// The system's randomness for a temporary's name, else the clock's
+// nanoseconds: a name taken is only tried again, never written over.
+std::uint64_t Seed() {
+  std::uint64_t seed = 0;
+  if (::getentropy(&seed, sizeof seed) != 0) {
+    std::timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    seed = static_cast<std::uint64_t>(now.tv_sec) * 1000000000u +
+           static_cast<std::uint64_t>(now.tv_nsec);
+  }
+  return seed;
+}
+
 // A save's temporary file. It is locked for as long as it has its name, so
 // that no other save takes it for a stale one, and removed when it goes
 // unless it took the target's name.
@@ -109,8 +122,7 @@ class Temporary {
   // descriptor to write it through, or -1 (errno tells why).
   int Create(const std::string& folder, const std::string& prefix, mode_t mode) {
     static std::atomic<std::uint64_t> counter{0};
-    std::mt19937_64 random(std::random_device{}() ^ (static_cast<std::uint64_t>(::getpid()) << 32) ^
-                           counter++);
+    std::mt19937_64 random(Seed() ^ (static_cast<std::uint64_t>(::getpid()) << 32) ^ counter++);
     constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     for (int attempt = 0; attempt < kTempNameTries; ++attempt) {
       std::string name = folder + "/" + prefix;
@@ -305,8 +317,11 @@ std::string TemporaryPrefix(const std::string& path) {
   // the same for every save of that file.
   std::uint32_t hash = 2166136261u;
   for (const char c : BaseName(path)) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-  char prefix[32];
-  std::snprintf(prefix, sizeof prefix, ".palorin-%08x-", static_cast<unsigned>(hash));
+  // The hash as eight lowercase hex digits, zero-filled.
+  std::string prefix = ".palorin-00000000-";
+  for (std::size_t at = 16; hash != 0; hash >>= 4, --at) {
+    prefix[at] = "0123456789abcdef"[hash & 0xf];
+  }
   return prefix;
 }
 

@@ -1,6 +1,7 @@
 #include "fileio/block_text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 
 #include "base/error.h"
@@ -43,9 +44,11 @@ std::uint8_t LowByte(std::int32_t value) { return static_cast<std::uint8_t>(valu
 }  // namespace
 
 std::string CountLine(std::int32_t lastIndex) {
+  // Right-aligned in five columns, a wider number whole.
   char digits[16];
-  std::snprintf(digits, sizeof digits, "%5d", static_cast<int>(lastIndex));
-  return "[Count]:" + std::string(digits);
+  const char* end = std::to_chars(digits, digits + sizeof digits, lastIndex).ptr;
+  const auto length = static_cast<std::size_t>(end - digits);
+  return "[Count]:" + std::string(length < 5 ? 5 - length : 0, ' ') + std::string(digits, length);
 }
 
 std::string EntryText(std::uint8_t x, std::uint8_t y, std::uint8_t colour) {

@@ -7,6 +7,8 @@
 #include <dirent.h>
 
 #include <algorithm>
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -46,15 +48,37 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 
+// `value` in decimal, zero-filled to `width` characters after its sign.
+void AppendZeroFilled(std::string& out, std::int64_t value, std::size_t width) {
+  char digits[24];
+  const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  const char* first = digits;
+  if (value < 0) {
+    out += '-';
+    ++first;
+    width = width > 0 ? width - 1 : 0;
+  }
+  const auto length = static_cast<std::size_t>(end - first);
+  if (length < width) out.append(width - length, '0');
+  out.append(first, length);
+}
+
 // "20261208T093512.123Z": the time in UTC, to the millisecond, so that names
 // sort as times do.
 std::string Stamp(const std::timespec& at) {
   std::tm utc{};
   ::gmtime_r(&at.tv_sec, &utc);
-  char text[96];
-  std::snprintf(text, sizeof text, "%04d%02d%02dT%02d%02d%02d.%03ldZ", utc.tm_year + 1900,
-                utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
-                static_cast<long>((at.tv_nsec / 1000000) % 1000));
+  std::string text;
+  AppendZeroFilled(text, std::int64_t{utc.tm_year} + 1900, 4);
+  AppendZeroFilled(text, utc.tm_mon + 1, 2);
+  AppendZeroFilled(text, utc.tm_mday, 2);
+  text += 'T';
+  AppendZeroFilled(text, utc.tm_hour, 2);
+  AppendZeroFilled(text, utc.tm_min, 2);
+  AppendZeroFilled(text, utc.tm_sec, 2);
+  text += '.';
+  AppendZeroFilled(text, (at.tv_nsec / 1000000) % 1000, 3);
+  text += 'Z';
   return text;
 }
 

@@ -107,6 +107,21 @@ def own_file(site, base, url):
     return path if os.path.isfile(path) else None
 
 
+def unused_bytes(script):
+    """Bytes of a script no function ran over (V8's block coverage: the
+    innermost range over a byte says whether it ran)."""
+    ranges = sorted((r for f in script["functions"] for r in f["ranges"]),
+                    key=lambda r: (r["startOffset"], -r["endOffset"]))
+    if not ranges:
+        return 0
+    end = max(r["endOffset"] for r in ranges)
+    ran = bytearray(end)
+    for r in ranges:  # outer ranges first, inner ones overwrite them
+        ran[r["startOffset"]:r["endOffset"]] = (b"\x01" if r["count"] else b"\x00") * (
+            r["endOffset"] - r["startOffset"])
+    return ran.count(0)
+
+
 def read_log(path):
     if not os.path.exists(path):
         return []
@@ -126,8 +141,14 @@ def main():
     base = "http://127.0.0.1:%d/" % server.server_address[1]
     driver = chromium(os.path.join(tmp, "profile"))
     try:
-        # The first visit, as a visitor's new browser makes it.
+        # The first visit, as a visitor's new browser makes it; which of
+        # its scripts' bytes ran by the time the page was ready.
+        driver.execute_cdp_cmd("Profiler.enable", {})
+        driver.execute_cdp_cmd("Profiler.startPreciseCoverage",
+                               {"callCount": False, "detailed": True})
         load(driver, base)
+        coverage = driver.execute_cdp_cmd("Profiler.takePreciseCoverage", {})["result"]
+        driver.execute_cdp_cmd("Profiler.stopPreciseCoverage", {})
         elements = driver.execute_script("return document.getElementsByTagName('*').length")
         fetched = page_requests(driver)
         has_worker = worker_settled(driver)
@@ -159,6 +180,12 @@ def main():
         print("cold load: %d files, %d bytes raw, %d bytes gzip -9, %d bytes transferred"
               % (len(files), raw, packed, transferred))
         print("  " + ", ".join(files))
+        for script in coverage:
+            path = own_file(args.site, base, script["url"])
+            if path is None or not path.endswith(".js"):
+                continue
+            print("  %s: %d of %d bytes not run by the time it was ready"
+                  % (os.path.relpath(path, args.site), unused_bytes(script), os.path.getsize(path)))
         print("DOM: %d elements once ready" % elements)
 
         warm = [load(driver, base) for _ in range(args.runs)]

@@ -1,20 +1,51 @@
 // The editor compiled to WebAssembly, as the page's modules reach it: the
 // module with its bound Editor class and tables, and a new editor whose
 // calls back into the page (its host) can never throw into the editor.
+import { useFormFace } from "./face.js";
 import createPalorin from "./palorin.js";
 
-// The browser's next task: the module's own start (its file system, its
-// tables) and the page's start are two short tasks, not one long one in
-// which the page could answer nothing.
-const nextTask = () =>
+// The browser's next task: the module's start and the page's are several
+// short tasks, not one long one in which the page could answer nothing.
+export const nextTask = () =>
   globalThis.scheduler?.yield ? globalThis.scheduler.yield()
                               : new Promise((resolve) => setTimeout(resolve, 0));
 
+// The browser compiles the module's functions as they are first called, so
+// the editor's first start would spend most of its one long task compiling.
+// A throwaway editor first takes the same steps, each in a short task of
+// its own: the tables, a new editor, its state, its picture. Its host
+// answers every call and does nothing, and nothing of it outlives it;
+// should it fail, the page's own editor starts as it would have. The form
+// face is condensed here too, so that the browser restyles the windows for
+// it before the editor fills them, not all at once after.
+async function warmUp(M) {
+  const quiet = new Proxy({}, { get: () => () => true });
+  let editor = null;
+  try {
+    await nextTask();
+    useFormFace(M);
+    M.actions();
+    await nextTask();
+    editor = new M.Editor(quiet);
+    await nextTask();
+    editor.state();
+    await nextTask();
+    editor.rasterIfChanged();
+  } catch (e) {
+    console.warn("warm-up:", e);
+  } finally {
+    editor?.delete();
+  }
+  await nextTask();
+}
+
 export async function loadModule() {
+  // The module's glue sets itself up in a task after the page's scripts.
+  await nextTask();
   const M = await createPalorin();
   M.FS.mkdir("/open");
   M.FS.mkdir("/save");
-  await nextTask();
+  await warmUp(M);
   return M;
 }
 

@@ -3,7 +3,7 @@
 // files, a link's picture, the kept copy); and the page as an app that
 // installs, starts with no network (sw.js) and opens the files the system
 // hands it.
-import { loadModule, newEditor } from "./api.js";
+import { loadModule, newEditor, nextTask } from "./api.js";
 import { createBoxes } from "./boxes.js";
 import { bindControls } from "./controls.js";
 import { useFormFace } from "./face.js";
@@ -89,11 +89,16 @@ async function start() {
     page.view.show();
   };
 
+  // The first editor in a task of its own; the windows take input and
+  // show it in the next.
+  await nextTask();
+  page.editor = newEditor(M, host);
+  await nextTask();
   useFormFace(M);
   bindControls(page);
   bindKeys(page);
   bindShare(page);
-  page.newEditor();
+  page.view.show();
 
   // For programs that drive the page (the tests): everything both windows
   // hold, as the desktop and palorin-cli print it; files opened by name and

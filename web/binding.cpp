@@ -190,6 +190,7 @@ EMSCRIPTEN_BINDINGS(palorin_page) {
   class_<PageEditor>("Editor")
       .constructor<val>()
       .function("state", &PageEditor::State)
+      .function("items", &PageEditor::Items)
       .function("rasterIfChanged", &PageEditor::RasterIfChanged)
       .function("raster", &PageEditor::Raster)
       .function("stateLine", &PageEditor::StateLine)

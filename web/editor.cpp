@@ -105,6 +105,16 @@ val KeptPicture(const core::PlacementLog& log, const std::timespec& at) {
   return kept;
 }
 
+// The colour of every pixel as 0xRRGGBB, when they all have the same.
+std::optional<std::uint32_t> OneColour(const render::Raster& raster) {
+  const std::size_t n = static_cast<std::size_t>(render::kRasterWidth) * render::kRasterHeight;
+  const render::Pixel* p = raster.Data();
+  if (std::find_if(p, p + n, [first = p[0]](render::Pixel q) { return q != first; }) != p + n) {
+    return std::nullopt;
+  }
+  return static_cast<std::uint32_t>(p[0] & 0xffffff);
+}
+
 val StringArray(const std::vector<std::string>& texts) {
   val out = val::array();
   for (const std::string& t : texts) out.call<void>("push", t);
@@ -179,7 +189,11 @@ val PageEditor::State() {
         auto& sent = sentItems_[static_cast<std::size_t>(*row.box)];
         if (!sent || *sent != data.Items) {
           sent = data.Items;
-          box.set("items", StringArray(data.Items));
+          if (data.Items.size() <= kShortList) {
+            box.set("items", StringArray(data.Items));
+          } else {
+            box.set("count", static_cast<double>(data.Items.size()));
+          }
         }
         box.set("text", data.Text);
         box.set("index", data.ItemIndex);
@@ -235,8 +249,18 @@ val PageEditor::State() {
   return state;
 }
 
+val PageEditor::Items(forms::BoxId box) {
+  const auto at = static_cast<std::size_t>(box);
+  if (at >= sentItems_.size() || !sentItems_[at]) return val::array();
+  return StringArray(*sentItems_[at]);
+}
+
 val PageEditor::RasterIfChanged() {
   if (!rasterChanged_) return val::null();
+  if (const std::optional<std::uint32_t> colour = OneColour(session_.raster())) {
+    rasterChanged_ = false;
+    return val(static_cast<double>(*colour));
+  }
   return Raster();
 }
 

@@ -65,12 +65,23 @@ class PageEditor {
   // --- What both windows show ------------------------------------------
   // The forms' data as one object: every box, label colour, panel, the file
   // window's page, mode, memo and indicators (each bar's fill, and "done" or
-  // "missing" for a part's green or red). A box's list is given only
-  // when it differs from the list this editor gave last.
+  // "missing" for a part's green or red). A box's list is told only when it
+  // differs from the list this editor told last: a short list as its
+  // entries ("items"), a long one (more than kShortList entries) only by
+  // its length ("count"), its entries asked for with Items when the page
+  // needs them, as the list opens.
   emscripten::val State();
+  // A box's entries, as the last State told them.
+  emscripten::val Items(forms::BoxId box);
+  // The longest list State gives whole: the colour, mode and part boxes'.
+  // The size boxes' fifty and the step box's thousand entries would be
+  // most of the first State's time, and most visitors never open them.
+  static constexpr std::size_t kShortList = 16;
   // The picture as RGBA bytes (a view into the module's memory, valid until
   // the next call into the module), or null when unchanged since the last
-  // call of either.
+  // call of either. A picture of one colour (the empty one: all black) is
+  // that colour as a number, 0xRRGGBB, which the page fills the area with:
+  // no bytes converted and copied for a picture that has none to show.
   emscripten::val RasterIfChanged();
   emscripten::val Raster();
   std::string StateLine();
@@ -132,7 +143,7 @@ class PageEditor {
   std::vector<std::uint8_t> rgba_;
   render::Raster historyRaster_;
   std::vector<std::uint8_t> historyRgba_;
-  // The lists given last, one per box (BoxId order).
+  // The lists told last, one per box (BoxId order).
   std::array<std::optional<std::vector<std::string>>, 7> sentItems_;
 };
 

@@ -6,36 +6,47 @@
 const $ = (id) => document.getElementById(id);
 // The window's face as the editor's state names it.
 const kFace = "var(--face)";
-// The most entries a list is filled with before it is opened.
-const kShortList = 16;
 
 export function createView(page) {
   const canvas = $("Form1-Image1");
   const ctx = canvas.getContext("2d", { alpha: false });
   const image = ctx.createImageData(canvas.width, canvas.height);
 
-  // Each box: its text field (named by the box's id), its list and frame,
-  // the list's entries and whether its element holds them yet.
+  // Each box: its text field (named by the box's id), the box as the
+  // editor names it, its list and frame, the list's entries (null while a
+  // long list's are not asked for yet) and whether its element holds them.
   const boxes = new Map();
   for (const input of document.querySelectorAll(".combo input")) {
     boxes.set(input.id, {
-      input, select: $(`${input.id}-List`), frame: input.parentElement, items: [], filled: true,
+      input, id: page.M.BoxId[input.dataset.box], select: $(`${input.id}-List`),
+      frame: input.parentElement, items: [], filled: true,
     });
   }
 
   // A long list (the step box's thousand entries, the size boxes' fifty)
-  // becomes elements only when it is opened: a page that starts with them
-  // all is slower to start and to show for every visitor.
+  // comes from the editor and becomes elements only when it is needed: as
+  // it opens, or as the arrows step through it. A page that starts with
+  // them all is slower to start and to show for every visitor.
+  function entries(box) {
+    if (box.items === null) box.items = page.editor.items(box.id);
+    return box.items;
+  }
   function fillList(box) {
     if (box.filled) return;
-    box.select.replaceChildren(...box.items.map((t) => new Option(t)));
+    box.select.replaceChildren(...entries(box).map((t) => new Option(t)));
     box.select.selectedIndex = -1;
     box.filled = true;
   }
 
   // The drawing area shows `rgba`, the raster's bytes (a view that is read
-  // at once: the module's memory may move with the next call).
+  // at once: the module's memory may move with the next call), or one
+  // colour, 0xRRGGBB, over the whole area.
   function paint(rgba) {
+    if (typeof rgba === "number") {
+      ctx.fillStyle = `#${rgba.toString(16).padStart(6, "0")}`;
+      ctx.fillRect(0, 0, canvas.width, canvas.height);
+      return;
+    }
     image.data.set(rgba);
     ctx.putImageData(image, 0, 0);
   }
@@ -44,8 +55,11 @@ export function createView(page) {
     if (data.items !== undefined) {
       box.items = data.items;
       box.filled = false;
-      if (box.items.length <= kShortList) fillList(box);
-      else box.select.replaceChildren();
+      fillList(box);
+    } else if (data.count !== undefined) {
+      box.items = null;
+      box.filled = false;
+      box.select.replaceChildren();
     }
     // The list is seen only through its arrow, and stays with no entry
     // selected, so that choosing the entry already shown is a choice too.
@@ -132,7 +146,7 @@ export function createView(page) {
     show, paint, raiseFileWindow, canvas,
     // A box's entries, by the id of its text field; and its list filled,
     // as it is about to be opened.
-    items: (id) => boxes.get(id).items,
+    items: (id) => entries(boxes.get(id)),
     fillList: (id) => fillList(boxes.get(id)),
   };
 }

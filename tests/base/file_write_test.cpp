@@ -376,6 +376,18 @@ TEST_F(WriteFileReplacingTest, AFileWrittenInPlaceSurvivesAFullDisk) {
   EXPECT_EQ(ReadBytes(Path("second-name.pln")), std::string(5000, 'l'));
 }
 
+// A save's temporaries are named by a hash of the file's own name (FNV-1a),
+// written as eight lowercase hex digits, zero-filled.
+TEST(TemporaryPrefix, TheNamesHashInEightHexDigits) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"picture.pln", ".palorin-48af1495-"},
+      {"/some/folder/picture.pln", ".palorin-48af1495-"},
+      {"a", ".palorin-e40c292c-"},
+      {"isl.pln", ".palorin-0003b487-"},
+  };
+  for (const auto& [name, prefix] : cases) EXPECT_EQ(TemporaryPrefix(name), prefix) << name;
+}
+
 // What a killed save left goes at the next save of the same file; a save
 // still at work (its file locked), one just begun (its file new) and other
 // files' temporaries stay.

@@ -199,5 +199,27 @@ TEST_F(RecoveryCopyTest, ACopyDatedInTheFutureIsReplacedAndTheHistoryStaysBounde
   EXPECT_EQ(ListKept(path).size(), static_cast<std::size_t>(kMaxSnapshots) + 1);
 }
 
+// A copy another editor left goes to the history named by its time in UTC
+// to the millisecond, each field zero-filled, so that the names sort as the
+// times do.
+TEST_F(RecoveryCopyTest, TheHistoryNamesAPictureByItsTimeZeroFilled) {
+  const std::string history = HistoryFolder(path) + "/";
+  const std::pair<std::timespec, std::string> cases[] = {
+      {{0, 0}, "19700101T000000.000Z.pln"},
+      {{1000000000, 7000000}, "20010909T014640.007Z.pln"},
+      {{951825599, 50999999}, "20000229T115959.050Z.pln"},
+      {{1799999999, 999999999}, "20270115T075959.999Z.pln"},
+  };
+  Place(1, 1, 1);
+  std::timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  for (const auto& [at, name] : cases) {
+    fs::remove(path);
+    RecoveryCopy(path).Keep(form1.log(), at);
+    RecoveryCopy(path).Keep(form1.log(), now);
+    EXPECT_TRUE(fs::exists(history + name)) << name;
+  }
+}
+
 }  // namespace
 }  // namespace palorin::forms

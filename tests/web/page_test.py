@@ -200,6 +200,20 @@ class PageTest(unittest.TestCase):
         self.assertEqual(self.canvas_rgb(), expected)
         self.assertEqual(" ".join(self.panels()), state.split(" LogPos")[0])
 
+    def test_a_picture_emptied_again_shows_empty(self):
+        # The empty picture is drawn as one colour over the area: over a
+        # picture shown before too, whichever way it was emptied.
+        empty, _ = self.cli_play("")
+        self.open()
+        for button in ("Form1-Button3", "Form1-Button1"):
+            self.press(100, 100)
+            self.press(250, 200)
+            self.assertNotEqual(self.canvas_rgb(), empty, button)
+            if button == "Form1-Button1":
+                self.type_into("Form1-ComboBox5", "2")
+            self.el(button).click()
+            self.assertEqual(self.canvas_rgb(), empty, button)
+
     def test_undo_and_redo_move_by_the_typed_step(self):
         self.open("small.pln")
         self.type_into("Form1-ComboBox5", "4")
