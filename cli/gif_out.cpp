@@ -135,8 +135,9 @@ LzwWriter::Match LzwWriter::Longest(std::span<const Stretch> pixels, Position at
   if (start >= 0) {
     strings[count++] = static_cast<std::uint16_t>(start);
   } else {
+    if (preferOther_ && from.other != from.index) strings[count++] = from.other;
     strings[count++] = from.index;
-    if (from.other != from.index) strings[count++] = from.other;
+    if (!preferOther_ && from.other != from.index) strings[count++] = from.other;
   }
   at = Advance(pixels, at, 1);
   while (at.stretch < pixels.size()) {
@@ -170,14 +171,18 @@ LzwWriter::Match LzwWriter::Longest(std::span<const Stretch> pixels, Position at
         continue;
       }
     }
+    // The preferred index's strings first: the first string left is the
+    // one written.
+    const unsigned firstIndex = preferOther_ ? here.other : here.index;
+    const unsigned secondIndex = preferOther_ ? here.index : here.other;
     std::size_t found = 0;
     for (std::size_t i = 0; i < count; ++i) {
       const std::size_t row = std::size_t{strings[i]} * kAlphabet;
-      if (const std::uint16_t code = child_[row + here.index]; code != 0 && found < kMaxFollowed) {
+      if (const std::uint16_t code = child_[row + firstIndex]; code != 0 && found < kMaxFollowed) {
         longer[found++] = code;
       }
       if (here.other == here.index) continue;
-      if (const std::uint16_t code = child_[row + here.other]; code != 0 && found < kMaxFollowed) {
+      if (const std::uint16_t code = child_[row + secondIndex]; code != 0 && found < kMaxFollowed) {
         longer[found++] = code;
       }
     }
@@ -219,8 +224,9 @@ LzwWriter::Match LzwWriter::LookAhead(std::span<const Stretch> pixels, Position 
 }
 
 std::size_t LzwWriter::Compress(int codeSize, std::span<const Stretch> pixels, std::size_t giveUpAt,
-                                std::string& out, Parse parse) {
+                                std::string& out, Parse parse, Prefer prefer) {
   codeSize_ = std::clamp(codeSize, 2, kMaxCodeSize);
+  preferOther_ = prefer == Prefer::Other;
   clear_ = 1u << codeSize_;
   for (const Stretch& stretch : pixels) {
     // An index the code size cannot hold would be written as another one:
@@ -232,8 +238,8 @@ std::size_t LzwWriter::Compress(int codeSize, std::span<const Stretch> pixels, s
   codes_.clear();
   bits_ = 0;
   bitCount_ = 0;
+  // Decoders start with the table a clear leaves: no clear code first.
   ResetTable();
-  Write(clear_);
   Position at = Advance(pixels, {}, 0);  // past any empty stretches
   if (at.stretch < pixels.size()) {
     Match match = Longest(pixels, at, -1);
@@ -470,7 +476,8 @@ void GifAnimation::BuildTransparent(const render::Raster& frame, Rect rect, cons
 
 std::size_t GifAnimation::Compress(const render::Raster& frame, Rect rect,
                                    const Candidate& candidate, unsigned unchanged, int ownColours,
-                                   LzwWriter::Parse parse, std::size_t giveUpAt, std::string& out) {
+                                   LzwWriter::Parse parse, LzwWriter::Prefer prefer,
+                                   std::size_t giveUpAt, std::string& out) {
   out.clear();
   const int codeSize =
       CodeSizeFor(Highest(candidate.used | (candidate.hasUnchanged ? 1u << unchanged : 0u)));
@@ -523,7 +530,7 @@ std::size_t GifAnimation::Compress(const render::Raster& frame, Rect rect,
     }
     first = rowEnd;
   }
-  return lzw_.Compress(codeSize, stretches_, giveUpAt, out, parse);
+  return lzw_.Compress(codeSize, stretches_, giveUpAt, out, parse, prefer);
 }
 
 void GifAnimation::PutImage(Rect screen, int delayMs, int transparent, const std::string& data) {
@@ -677,7 +684,7 @@ void GifAnimation::Add(const render::Raster& frame, int delayMs) {
       const auto free = static_cast<unsigned>(std::countr_one(transparent_.used));
       if (free >= (1u << LzwWriter::kMaxCodeSize)) continue;
       const std::size_t size = Compress(frame, rect, transparent_, free, way.ownColours, way.parse,
-                                        best, candidateData_);
+                                        way.prefer, best, candidateData_);
       if (size < best) {
         best = size;
         transparent = static_cast<int>(free);
@@ -687,8 +694,8 @@ void GifAnimation::Add(const render::Raster& frame, int delayMs) {
   }
   if (best == std::numeric_limits<std::size_t>::max() || small) {
     BuildOpaque(frame, rect, opaque_);
-    const std::size_t size =
-        Compress(frame, rect, opaque_, 0, 0, LzwWriter::Parse::Greedy, best, candidateData_);
+    const std::size_t size = Compress(frame, rect, opaque_, 0, 0, LzwWriter::Parse::Greedy,
+                                      LzwWriter::Prefer::Index, best, candidateData_);
     if (size < best) {
       best = size;
       transparent = -1;

@@ -34,7 +34,9 @@ std::vector<int> LeadingSprites(const std::vector<unsigned>& spritesPerFrame);
 
 // GIF's LZW compression of one image's palette indices, written as the
 // image data of a GIF: the code size, the codes in sub-blocks of at most 255
-// bytes, the empty sub-block. A pixel may be given two indices that show it
+// bytes, the empty sub-block. The codes start without a clear code: a
+// decoder starts every image with the table a clear leaves, so the first
+// clear would only cost a code's bits in every frame. A pixel may be given two indices that show it
 // alike (a pixel the frame before already shows: the transparent index or
 // its own colour); each string written is the longest the table holds that
 // the pixels ahead can be read as, so a choice is taken where it makes a
@@ -61,6 +63,10 @@ class LzwWriter {
   // shorter strings to the table: it pays, if at all, on images too small
   // for the table to matter.
   enum class Parse : bool { Greedy, LookAhead };
+  // Which of a pixel's two indices a string takes where both make strings
+  // as long: the string then added to the table differs, and so do the
+  // strings after it.
+  enum class Prefer : bool { Index, Other };
   static constexpr unsigned kLookAhead = 8;
 
   LzwWriter();
@@ -69,7 +75,8 @@ class LzwWriter {
   // larger than `giveUpAt` bytes: returns giveUpAt + 1 and leaves `out` as it
   // was. Throws palorin::Error for an index the code size cannot hold.
   std::size_t Compress(int codeSize, std::span<const Stretch> pixels, std::size_t giveUpAt,
-                       std::string& out, Parse parse = Parse::Greedy);
+                       std::string& out, Parse parse = Parse::Greedy,
+                       Prefer prefer = Prefer::Index);
 
  private:
   static constexpr unsigned kTableSize = 4096;
@@ -103,6 +110,7 @@ class LzwWriter {
   Match LookAhead(std::span<const Stretch> pixels, Position at, Match match) const;
 
   int codeSize_ = 2;
+  bool preferOther_ = false;  // Prefer::Other
   unsigned clear_ = 4;
   unsigned next_ = 6;  // the code the next string gets
   int width_ = 3;      // bits per code
@@ -195,32 +203,47 @@ class GifAnimation {
     // stretches are transparent only (0: all are).
     int ownColours;
     LzwWriter::Parse parse;
+    // Where transparent and own colour make strings as long: which one.
+    LzwWriter::Prefer prefer;
   };
   static constexpr int kShortGap = 5;
   static constexpr int kOwnColours = 12;
   static constexpr int kAny = 1 << 30;
   // The ways a frame is tried, by its size on screen: small, up to
   // kSmallFrameArea pixels (opaque too); up to kLargeFrameArea; larger.
-  // Each way is the smallest on some frames, and a few ways together save
-  // one to two percent on frames of up to a few thousand pixels; a frame
-  // changed all over is stored one way, as the others save little there at
-  // several times the time.
+  // Each way is the smallest on some frames: which unchanged pixels keep
+  // their colours changes which strings the table learns, and no one way is
+  // best on every frame. Together they save two to three percent on frames
+  // of up to a few thousand pixels. A frame changed all over is tried two
+  // cheap ways only: the others save a tenth of a percent there at several
+  // times the time. The ways are listed by how much they save, in order, so
+  // that the later ones give up early.
   static constexpr std::size_t kSmallFrameArea = 4096;
   static constexpr std::size_t kLargeFrameArea = 65536;
-  static constexpr std::array<Way, 5> kSmallFrameWays{{
-      {CarryBack::No, kShortGap, 0, LzwWriter::Parse::Greedy},
-      {CarryBack::Yes, kShortGap, kOwnColours, LzwWriter::Parse::Greedy},
-      {CarryBack::No, 0, kOwnColours, LzwWriter::Parse::Greedy},
-      {CarryBack::No, kAny, kOwnColours, LzwWriter::Parse::Greedy},
-      {CarryBack::No, kShortGap, kOwnColours, LzwWriter::Parse::LookAhead},
+  static constexpr auto kGreedy = LzwWriter::Parse::Greedy;
+  static constexpr auto kLookAhead = LzwWriter::Parse::LookAhead;
+  static constexpr auto kIndex = LzwWriter::Prefer::Index;
+  static constexpr auto kOther = LzwWriter::Prefer::Other;
+  static constexpr std::array<Way, 9> kSmallFrameWays{{
+      {CarryBack::No, kShortGap, kOwnColours, kGreedy, kIndex},
+      {CarryBack::Yes, 0, kOwnColours, kGreedy, kIndex},
+      {CarryBack::Yes, 0, kOwnColours, kGreedy, kOther},
+      {CarryBack::Yes, 0, kOwnColours, kLookAhead, kOther},
+      {CarryBack::No, 0, kOwnColours, kLookAhead, kIndex},
+      {CarryBack::No, 0, kAny, kGreedy, kIndex},
+      {CarryBack::Yes, 0, kAny, kGreedy, kIndex},
+      {CarryBack::No, 0, 0, kLookAhead, kOther},
+      {CarryBack::Yes, kAny, 0, kGreedy, kOther},
   }};
-  static constexpr std::array<Way, 3> kLargeFrameWays{{
-      {CarryBack::No, kShortGap, 0, LzwWriter::Parse::Greedy},
-      {CarryBack::No, kShortGap, kOwnColours, LzwWriter::Parse::Greedy},
-      {CarryBack::No, 0, kOwnColours, LzwWriter::Parse::Greedy},
+  static constexpr std::array<Way, 4> kLargeFrameWays{{
+      {CarryBack::No, kShortGap, kOwnColours, kGreedy, kIndex},
+      {CarryBack::Yes, 0, kOwnColours, kGreedy, kOther},
+      {CarryBack::Yes, kShortGap, 0, kGreedy, kIndex},
+      {CarryBack::Yes, kShortGap, kAny, kGreedy, kIndex},
   }};
-  static constexpr std::array<Way, 1> kHugeFrameWays{{
-      {CarryBack::No, kShortGap, kOwnColours, LzwWriter::Parse::Greedy},
+  static constexpr std::array<Way, 2> kHugeFrameWays{{
+      {CarryBack::No, kShortGap, kOwnColours, kGreedy, kIndex},
+      {CarryBack::No, 0, kOwnColours, kGreedy, kOther},
   }};
 
   // Marks the pixels that may differ from the frame before: every one, or
@@ -248,7 +271,7 @@ class GifAnimation {
   // sure to be larger.
   std::size_t Compress(const render::Raster& frame, Rect rect, const Candidate& candidate,
                        unsigned unchanged, int ownColours, LzwWriter::Parse parse,
-                       std::size_t giveUpAt, std::string& out);
+                       LzwWriter::Prefer prefer, std::size_t giveUpAt, std::string& out);
   void PutImage(Rect screen, int delayMs, int transparent, const std::string& data);
 
   int scale_;
