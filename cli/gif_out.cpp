@@ -444,33 +444,53 @@ void GifAnimation::BuildTransparent(const render::Raster& frame, Rect rect, cons
       out.Add(colour == render::kBlack ? kUnchanged : IndexOf(colour), x - start);
     }
   };
+  std::size_t first = 0;
+  for (int y = rect.top; y < rect.top + rect.height; ++y) {
+    const render::Pixel* now = frame.Row(y);
+    const std::size_t rowEnd = changeRowEnds_[static_cast<std::size_t>(y - rect.top)];
+    int x = rect.left;
+    for (std::size_t i = first; i < rowEnd; ++i) {
+      const Change change = changes_[i];
+      if (change.x > x) {
+        // Unchanged pixels just before a changed run, of its colour, may
+        // start it early.
+        int stop = change.x;
+        if (way.carryBack == CarryBack::Yes) {
+          while (stop > x && now[stop - 1] == now[change.x]) --stop;
+        }
+        if (change.x - x > way.shortGap || x == rect.left) {
+          if (stop > x) out.Add(kUnchanged, stop - x);
+          if (change.x > stop) out.Add(change.index, change.x - stop);
+        } else {
+          addColours(now, x, change.x - x);
+        }
+      }
+      out.Add(change.index, change.length);
+      x = change.x + change.length;
+    }
+    if (x < end) out.Add(kUnchanged, end - x);
+    out.rowEnds.push_back(out.runs.size());
+    first = rowEnd;
+  }
+}
+
+void GifAnimation::FindChanges(const render::Raster& frame, Rect rect) {
+  changes_.clear();
+  changeRowEnds_.clear();
+  const int end = rect.left + rect.width;
   for (int y = rect.top; y < rect.top + rect.height; ++y) {
     const render::Pixel* now = frame.Row(y);
     const render::Pixel* before = previous_.Row(y);
-    int x = rect.left;
-    while (x < end) {
-      const int changed = FirstChange(frame, y, x, end);
-      // Unchanged pixels just before a changed run, of its colour, may
-      // start it early.
-      int stop = changed;
-      if (way.carryBack == CarryBack::Yes && changed < end) {
-        while (stop > x && now[stop - 1] == now[changed]) --stop;
-      }
-      if (changed - x > way.shortGap || x == rect.left || changed == end) {
-        if (stop > x) out.Add(kUnchanged, stop - x);
-        if (changed > stop) out.Add(IndexOf(now[changed]), changed - stop);
-      } else {
-        addColours(now, x, changed - x);
-      }
-      x = changed;
+    for (int x = FirstChange(frame, y, rect.left, end); x < end;
+         x = FirstChange(frame, y, x, end)) {
       while (x < end && now[x] != before[x]) {
         const render::Pixel colour = now[x];
         const int start = x;
         while (x < end && now[x] == colour && now[x] != before[x]) ++x;
-        out.Add(IndexOf(colour), x - start);
+        changes_.push_back({start, x - start, IndexOf(colour)});
       }
     }
-    out.rowEnds.push_back(out.runs.size());
+    changeRowEnds_.push_back(changes_.size());
   }
 }
 
@@ -530,6 +550,25 @@ std::size_t GifAnimation::Compress(const render::Raster& frame, Rect rect,
     }
     first = rowEnd;
   }
+  // Ways often store a frame alike (no gap short enough to keep, no run to
+  // carry back, no pixel to choose for): the same pixels at the same code
+  // size compress alike, so they are compressed once.
+  const bool choices = std::any_of(stretches_.begin(), stretches_.end(),
+                                   [](const LzwWriter::Stretch& s) { return s.other != s.index; });
+  if (!choices) prefer = LzwWriter::Prefer::Index;
+  for (std::size_t i = 0; i < triedCount_; ++i) {
+    const Tried& tried = tried_[i];
+    if (tried.codeSize == codeSize && tried.parse == parse && tried.prefer == prefer &&
+        tried.stretches == stretches_) {
+      return giveUpAt + 1;
+    }
+  }
+  if (triedCount_ == tried_.size()) tried_.emplace_back();
+  Tried& tried = tried_[triedCount_++];
+  tried.codeSize = codeSize;
+  tried.parse = parse;
+  tried.prefer = prefer;
+  tried.stretches.assign(stretches_.begin(), stretches_.end());
   return lzw_.Compress(codeSize, stretches_, giveUpAt, out, parse, prefer);
 }
 
@@ -658,6 +697,7 @@ void GifAnimation::Add(const render::Raster& frame, int delayMs) {
 
   // Every way for the frame's size is tried and the smallest kept; a later
   // try gives up once it is the larger.
+  triedCount_ = 0;
   const std::size_t screenArea =
       static_cast<std::size_t>(rect.width) * static_cast<std::size_t>(rect.height) *
       static_cast<std::size_t>(scale_) * static_cast<std::size_t>(scale_);
@@ -671,6 +711,7 @@ void GifAnimation::Add(const render::Raster& frame, int delayMs) {
     } else if (screenArea <= kLargeFrameArea) {
       ways = kLargeFrameWays;
     }
+    FindChanges(frame, rect);
     const Way* built = nullptr;
     for (const Way& way : ways) {
       // Ways that differ only in how they compress share the candidate.
@@ -704,21 +745,15 @@ void GifAnimation::Add(const render::Raster& frame, int delayMs) {
   }
   PutImage({rect.left * scale_, rect.top * scale_, rect.width * scale_, rect.height * scale_},
            delayMs, transparent, bestData_);
-  // Every changed pixel is in a run of its colour in the transparent
-  // candidate (whichever was built last), so those runs bring the frame
-  // before up to date.
   if (frames_ == 0) {
     previous_ = frame;
   } else {
     std::size_t first = 0;
     for (int y = rect.top; y < rect.top + rect.height; ++y) {
-      const std::size_t rowEnd = transparent_.rowEnds[static_cast<std::size_t>(y - rect.top)];
-      int x = rect.left;
+      const std::size_t rowEnd = changeRowEnds_[static_cast<std::size_t>(y - rect.top)];
       for (std::size_t i = first; i < rowEnd; ++i) {
-        const Run run = transparent_.runs[i];
-        if (run.index != kUnchanged)
-          std::copy_n(frame.Row(y) + x, run.length, previous_.Row(y) + x);
-        x += run.length;
+        const Change change = changes_[i];
+        std::copy_n(frame.Row(y) + change.x, change.length, previous_.Row(y) + change.x);
       }
       first = rowEnd;
     }

@@ -55,6 +55,7 @@ class LzwWriter {
   struct Stretch {
     unsigned char index = 0, other = 0;
     std::uint32_t length = 0;
+    friend bool operator==(const Stretch&, const Stretch&) = default;
   };
 
   // How the pixels are cut into strings. Greedy: each the longest there is.
@@ -257,18 +258,22 @@ class GifAnimation {
   // The last such pixel before `end` from `x` on; x - 1 if none.
   int LastChange(const render::Raster& frame, int y, int x, int end) const;
 
+  // The pixels of `rect` that differ from the frame before, into changes_.
+  void FindChanges(const render::Raster& frame, Rect rect);
+
   // The palette index of a drawing-area colour.
   unsigned char IndexOf(render::Pixel pixel) const;
   void BuildOpaque(const render::Raster& frame, Rect rect, Candidate& out) const;
-  // Changed pixels as their colours, unchanged ones as kUnchanged, or as
-  // their colours in a short gap or carrying a run back.
+  // Changed pixels (changes_) as their colours, unchanged ones as
+  // kUnchanged, or as their colours in a short gap or carrying a run back.
   void BuildTransparent(const render::Raster& frame, Rect rect, const Way& way,
                         Candidate& out) const;
   // The candidate's image data into `out`, at the smallest code size its
   // indices allow; each kUnchanged pixel written as `unchanged` or, in a
   // stretch of at most `ownColours` of them, as its own colour where the
   // code size holds it. Gives up, returning more than `giveUpAt`, once it is
-  // sure to be larger.
+  // sure to be larger, or at once when this frame's image was compressed so
+  // before.
   std::size_t Compress(const render::Raster& frame, Rect rect, const Candidate& candidate,
                        unsigned unchanged, int ownColours, LzwWriter::Parse parse,
                        LzwWriter::Prefer prefer, std::size_t giveUpAt, std::string& out);
@@ -284,7 +289,27 @@ class GifAnimation {
   bool finished_ = false;
   LzwWriter lzw_;
   std::vector<LzwWriter::Stretch> stretches_, row_;  // the image being compressed, a row of it
+  // The images compressed for this frame so far, and how: the first
+  // triedCount_ of tried_ (the others keep their memory for the next frame).
+  struct Tried {
+    int codeSize = 0;
+    LzwWriter::Parse parse = LzwWriter::Parse::Greedy;
+    LzwWriter::Prefer prefer = LzwWriter::Prefer::Index;
+    std::vector<LzwWriter::Stretch> stretches;
+  };
+  std::vector<Tried> tried_;
+  std::size_t triedCount_ = 0;
   Candidate opaque_, transparent_;
+  // A frame's changed pixels: per row of its rectangle, runs of one colour
+  // from left to right, the row's ending where changeRowEnds_ says. Found
+  // once, they serve every way the frame is tried and bring previous_ up to
+  // date.
+  struct Change {
+    int x, length;
+    unsigned char index;
+  };
+  std::vector<Change> changes_;
+  std::vector<std::size_t> changeRowEnds_;
   std::string bestData_, candidateData_;  // image data: the smallest so far, the one being tried
   // The palette as an open-addressed table from colour to index; a free
   // place holds 0, which no drawing-area pixel is (they are all opaque).
