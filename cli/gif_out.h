@@ -215,10 +215,10 @@ class GifAnimation {
   // Each way is the smallest on some frames: which unchanged pixels keep
   // their colours changes which strings the table learns, and no one way is
   // best on every frame. Together they save two to three percent on frames
-  // of up to a few thousand pixels. A frame changed all over is tried two
-  // cheap ways only: the others save a tenth of a percent there at several
-  // times the time. The ways are listed by how much they save, in order, so
-  // that the later ones give up early.
+  // of up to a few thousand pixels. A frame changed all over is stored one
+  // way: every other saves at most a tenth of a percent there, each at the
+  // time of the first again. The ways are listed by how much they save, in
+  // order, so that the later ones give up early.
   static constexpr std::size_t kSmallFrameArea = 4096;
   static constexpr std::size_t kLargeFrameArea = 65536;
   static constexpr auto kGreedy = LzwWriter::Parse::Greedy;
@@ -242,9 +242,8 @@ class GifAnimation {
       {CarryBack::Yes, kShortGap, 0, kGreedy, kIndex},
       {CarryBack::Yes, kShortGap, kAny, kGreedy, kIndex},
   }};
-  static constexpr std::array<Way, 2> kHugeFrameWays{{
+  static constexpr std::array<Way, 1> kHugeFrameWays{{
       {CarryBack::No, kShortGap, kOwnColours, kGreedy, kIndex},
-      {CarryBack::No, 0, kOwnColours, kGreedy, kOther},
   }};
 
   // Marks the pixels that may differ from the frame before: every one, or
