@@ -219,7 +219,7 @@ class GifAnimation {
   // way: every other saves at most a tenth of a percent there, each at the
   // time of the first again. The ways are listed by how much they save, in
   // order, so that the later ones give up early.
-  static constexpr std::size_t kSmallFrameArea = 4096;
+  static constexpr std::size_t kSmallFrameArea = 8192;
   static constexpr std::size_t kLargeFrameArea = 65536;
   static constexpr auto kGreedy = LzwWriter::Parse::Greedy;
   static constexpr auto kLookAhead = LzwWriter::Parse::LookAhead;
