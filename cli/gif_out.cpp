@@ -248,7 +248,9 @@ std::size_t LzwWriter::Compress(int codeSize, std::span<const Stretch> pixels, s
       Write(match.code);
       at = match.end;
       if (at.stretch >= pixels.size()) break;
-      if (codes_.size() > giveUpAt) return giveUpAt + 1;
+      // The data so far, with the code size, a length byte per sub-block
+      // and the empty sub-block, is a size the image cannot come under.
+      if (codes_.size() + codes_.size() / 255 + 2 > giveUpAt) return giveUpAt + 1;
       // As giflib's own encoder does, the table is cleared when it would
       // give out code 4095, one short of full.
       if (next_ >= kTableSize - 1) {
