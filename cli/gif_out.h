@@ -35,16 +35,16 @@ std::vector<int> LeadingSprites(const std::vector<unsigned>& spritesPerFrame);
 // GIF's LZW compression of one image's palette indices, written as the
 // image data of a GIF: the code size, the codes in sub-blocks of at most 255
 // bytes, the empty sub-block. The codes start without a clear code: a
-// decoder starts every image with the table a clear leaves, so the first
-// clear would only cost a code's bits in every frame. A pixel may be given two indices that show it
-// alike (a pixel the frame before already shows: the transparent index or
-// its own colour); each string written is the longest the table holds that
-// the pixels ahead can be read as, so a choice is taken where it makes a
-// longer string, and a string starts with the index that makes it the
-// longest. The pixels go in as stretches: along a stretch with no choice
-// one string is followed, with no other reading to keep, and a run the table
-// holds is taken in one step, so the long runs of a frame that changed
-// little cost about one step per code written.
+// decoder starts every image with the table a clear leaves, so a first
+// clear would only cost a code's bits in every frame. A pixel may be given
+// two indices that show it alike (a pixel the frame before already shows:
+// the transparent index or its own colour); each string written is the
+// longest the table holds that the pixels ahead can be read as, so a choice
+// is taken where it makes a longer string, and a string starts with the
+// index that makes it the longest. The pixels go in as stretches: along a
+// stretch with no choice one string is followed, with no other reading to
+// keep, and a run the table holds is taken in one step, so the long runs of
+// a frame that changed little cost about one step per code written.
 class LzwWriter {
  public:
   // Indices below 2^codeSize, codeSize from 2 to kMaxCodeSize.
@@ -217,8 +217,8 @@ class GifAnimation {
   // best on every frame. Together they save two to three percent on frames
   // of up to a few thousand pixels. A frame changed all over is stored one
   // way: every other saves at most a tenth of a percent there, each at the
-  // time of the first again. The ways are listed by how much they save, in
-  // order, so that the later ones give up early.
+  // time of the first again. The way most often the smallest goes first, so
+  // that the others give up as early as they can.
   static constexpr std::size_t kSmallFrameArea = 8192;
   static constexpr std::size_t kLargeFrameArea = 65536;
   static constexpr auto kGreedy = LzwWriter::Parse::Greedy;
