@@ -135,8 +135,9 @@ LzwWriter::Match LzwWriter::Longest(std::span<const Stretch> pixels, Position at
   if (start >= 0) {
     strings[count++] = static_cast<std::uint16_t>(start);
   } else {
+    if (preferOther_ && from.other != from.index) strings[count++] = from.other;
     strings[count++] = from.index;
-    if (from.other != from.index) strings[count++] = from.other;
+    if (!preferOther_ && from.other != from.index) strings[count++] = from.other;
   }
   at = Advance(pixels, at, 1);
   while (at.stretch < pixels.size()) {
@@ -170,14 +171,18 @@ LzwWriter::Match LzwWriter::Longest(std::span<const Stretch> pixels, Position at
         continue;
       }
     }
+    // The preferred index's strings first: the first string left is the
+    // one written.
+    const unsigned firstIndex = preferOther_ ? here.other : here.index;
+    const unsigned secondIndex = preferOther_ ? here.index : here.other;
     std::size_t found = 0;
     for (std::size_t i = 0; i < count; ++i) {
       const std::size_t row = std::size_t{strings[i]} * kAlphabet;
-      if (const std::uint16_t code = child_[row + here.index]; code != 0 && found < kMaxFollowed) {
+      if (const std::uint16_t code = child_[row + firstIndex]; code != 0 && found < kMaxFollowed) {
         longer[found++] = code;
       }
       if (here.other == here.index) continue;
-      if (const std::uint16_t code = child_[row + here.other]; code != 0 && found < kMaxFollowed) {
+      if (const std::uint16_t code = child_[row + secondIndex]; code != 0 && found < kMaxFollowed) {
         longer[found++] = code;
       }
     }
@@ -219,8 +224,9 @@ LzwWriter::Match LzwWriter::LookAhead(std::span<const Stretch> pixels, Position 
 }
 
 std::size_t LzwWriter::Compress(int codeSize, std::span<const Stretch> pixels, std::size_t giveUpAt,
-                                std::string& out, Parse parse) {
+                                std::string& out, Parse parse, Prefer prefer) {
   codeSize_ = std::clamp(codeSize, 2, kMaxCodeSize);
+  preferOther_ = prefer == Prefer::Other;
   clear_ = 1u << codeSize_;
   for (const Stretch& stretch : pixels) {
     // An index the code size cannot hold would be written as another one:
@@ -232,8 +238,8 @@ std::size_t LzwWriter::Compress(int codeSize, std::span<const Stretch> pixels, s
   codes_.clear();
   bits_ = 0;
   bitCount_ = 0;
+  // Decoders start with the table a clear leaves: no clear code first.
   ResetTable();
-  Write(clear_);
   Position at = Advance(pixels, {}, 0);  // past any empty stretches
   if (at.stretch < pixels.size()) {
     Match match = Longest(pixels, at, -1);
@@ -242,7 +248,9 @@ std::size_t LzwWriter::Compress(int codeSize, std::span<const Stretch> pixels, s
       Write(match.code);
       at = match.end;
       if (at.stretch >= pixels.size()) break;
-      if (codes_.size() > giveUpAt) return giveUpAt + 1;
+      // The data so far, with the code size, a length byte per sub-block
+      // and the empty sub-block, is a size the image cannot come under.
+      if (codes_.size() + codes_.size() / 255 + 2 > giveUpAt) return giveUpAt + 1;
       // As giflib's own encoder does, the table is cleared when it would
       // give out code 4095, one short of full.
       if (next_ >= kTableSize - 1) {
@@ -438,39 +446,60 @@ void GifAnimation::BuildTransparent(const render::Raster& frame, Rect rect, cons
       out.Add(colour == render::kBlack ? kUnchanged : IndexOf(colour), x - start);
     }
   };
+  std::size_t first = 0;
+  for (int y = rect.top; y < rect.top + rect.height; ++y) {
+    const render::Pixel* now = frame.Row(y);
+    const std::size_t rowEnd = changeRowEnds_[static_cast<std::size_t>(y - rect.top)];
+    int x = rect.left;
+    for (std::size_t i = first; i < rowEnd; ++i) {
+      const Change change = changes_[i];
+      if (change.x > x) {
+        // Unchanged pixels just before a changed run, of its colour, may
+        // start it early.
+        int stop = change.x;
+        if (way.carryBack == CarryBack::Yes) {
+          while (stop > x && now[stop - 1] == now[change.x]) --stop;
+        }
+        if (change.x - x > way.shortGap || x == rect.left) {
+          if (stop > x) out.Add(kUnchanged, stop - x);
+          if (change.x > stop) out.Add(change.index, change.x - stop);
+        } else {
+          addColours(now, x, change.x - x);
+        }
+      }
+      out.Add(change.index, change.length);
+      x = change.x + change.length;
+    }
+    if (x < end) out.Add(kUnchanged, end - x);
+    out.rowEnds.push_back(out.runs.size());
+    first = rowEnd;
+  }
+}
+
+void GifAnimation::FindChanges(const render::Raster& frame, Rect rect) {
+  changes_.clear();
+  changeRowEnds_.clear();
+  const int end = rect.left + rect.width;
   for (int y = rect.top; y < rect.top + rect.height; ++y) {
     const render::Pixel* now = frame.Row(y);
     const render::Pixel* before = previous_.Row(y);
-    int x = rect.left;
-    while (x < end) {
-      const int changed = FirstChange(frame, y, x, end);
-      // Unchanged pixels just before a changed run, of its colour, may
-      // start it early.
-      int stop = changed;
-      if (way.carryBack == CarryBack::Yes && changed < end) {
-        while (stop > x && now[stop - 1] == now[changed]) --stop;
-      }
-      if (changed - x > way.shortGap || x == rect.left || changed == end) {
-        if (stop > x) out.Add(kUnchanged, stop - x);
-        if (changed > stop) out.Add(IndexOf(now[changed]), changed - stop);
-      } else {
-        addColours(now, x, changed - x);
-      }
-      x = changed;
+    for (int x = FirstChange(frame, y, rect.left, end); x < end;
+         x = FirstChange(frame, y, x, end)) {
       while (x < end && now[x] != before[x]) {
         const render::Pixel colour = now[x];
         const int start = x;
         while (x < end && now[x] == colour && now[x] != before[x]) ++x;
-        out.Add(IndexOf(colour), x - start);
+        changes_.push_back({start, x - start, IndexOf(colour)});
       }
     }
-    out.rowEnds.push_back(out.runs.size());
+    changeRowEnds_.push_back(changes_.size());
   }
 }
 
 std::size_t GifAnimation::Compress(const render::Raster& frame, Rect rect,
                                    const Candidate& candidate, unsigned unchanged, int ownColours,
-                                   LzwWriter::Parse parse, std::size_t giveUpAt, std::string& out) {
+                                   LzwWriter::Parse parse, LzwWriter::Prefer prefer,
+                                   std::size_t giveUpAt, std::string& out) {
   out.clear();
   const int codeSize =
       CodeSizeFor(Highest(candidate.used | (candidate.hasUnchanged ? 1u << unchanged : 0u)));
@@ -523,7 +552,26 @@ std::size_t GifAnimation::Compress(const render::Raster& frame, Rect rect,
     }
     first = rowEnd;
   }
-  return lzw_.Compress(codeSize, stretches_, giveUpAt, out, parse);
+  // Ways often store a frame alike (no gap short enough to keep, no run to
+  // carry back, no pixel to choose for): the same pixels at the same code
+  // size compress alike, so they are compressed once.
+  const bool choices = std::any_of(stretches_.begin(), stretches_.end(),
+                                   [](const LzwWriter::Stretch& s) { return s.other != s.index; });
+  if (!choices) prefer = LzwWriter::Prefer::Index;
+  for (std::size_t i = 0; i < triedCount_; ++i) {
+    const Tried& tried = tried_[i];
+    if (tried.codeSize == codeSize && tried.parse == parse && tried.prefer == prefer &&
+        tried.stretches == stretches_) {
+      return giveUpAt + 1;
+    }
+  }
+  if (triedCount_ == tried_.size()) tried_.emplace_back();
+  Tried& tried = tried_[triedCount_++];
+  tried.codeSize = codeSize;
+  tried.parse = parse;
+  tried.prefer = prefer;
+  tried.stretches.assign(stretches_.begin(), stretches_.end());
+  return lzw_.Compress(codeSize, stretches_, giveUpAt, out, parse, prefer);
 }
 
 void GifAnimation::PutImage(Rect screen, int delayMs, int transparent, const std::string& data) {
@@ -651,6 +699,7 @@ void GifAnimation::Add(const render::Raster& frame, int delayMs) {
 
   // Every way for the frame's size is tried and the smallest kept; a later
   // try gives up once it is the larger.
+  triedCount_ = 0;
   const std::size_t screenArea =
       static_cast<std::size_t>(rect.width) * static_cast<std::size_t>(rect.height) *
       static_cast<std::size_t>(scale_) * static_cast<std::size_t>(scale_);
@@ -664,6 +713,7 @@ void GifAnimation::Add(const render::Raster& frame, int delayMs) {
     } else if (screenArea <= kLargeFrameArea) {
       ways = kLargeFrameWays;
     }
+    FindChanges(frame, rect);
     const Way* built = nullptr;
     for (const Way& way : ways) {
       // Ways that differ only in how they compress share the candidate.
@@ -677,7 +727,7 @@ void GifAnimation::Add(const render::Raster& frame, int delayMs) {
       const auto free = static_cast<unsigned>(std::countr_one(transparent_.used));
       if (free >= (1u << LzwWriter::kMaxCodeSize)) continue;
       const std::size_t size = Compress(frame, rect, transparent_, free, way.ownColours, way.parse,
-                                        best, candidateData_);
+                                        way.prefer, best, candidateData_);
       if (size < best) {
         best = size;
         transparent = static_cast<int>(free);
@@ -687,8 +737,8 @@ void GifAnimation::Add(const render::Raster& frame, int delayMs) {
   }
   if (best == std::numeric_limits<std::size_t>::max() || small) {
     BuildOpaque(frame, rect, opaque_);
-    const std::size_t size =
-        Compress(frame, rect, opaque_, 0, 0, LzwWriter::Parse::Greedy, best, candidateData_);
+    const std::size_t size = Compress(frame, rect, opaque_, 0, 0, LzwWriter::Parse::Greedy,
+                                      LzwWriter::Prefer::Index, best, candidateData_);
     if (size < best) {
       best = size;
       transparent = -1;
@@ -697,21 +747,15 @@ void GifAnimation::Add(const render::Raster& frame, int delayMs) {
   }
   PutImage({rect.left * scale_, rect.top * scale_, rect.width * scale_, rect.height * scale_},
            delayMs, transparent, bestData_);
-  // Every changed pixel is in a run of its colour in the transparent
-  // candidate (whichever was built last), so those runs bring the frame
-  // before up to date.
   if (frames_ == 0) {
     previous_ = frame;
   } else {
     std::size_t first = 0;
     for (int y = rect.top; y < rect.top + rect.height; ++y) {
-      const std::size_t rowEnd = transparent_.rowEnds[static_cast<std::size_t>(y - rect.top)];
-      int x = rect.left;
+      const std::size_t rowEnd = changeRowEnds_[static_cast<std::size_t>(y - rect.top)];
       for (std::size_t i = first; i < rowEnd; ++i) {
-        const Run run = transparent_.runs[i];
-        if (run.index != kUnchanged)
-          std::copy_n(frame.Row(y) + x, run.length, previous_.Row(y) + x);
-        x += run.length;
+        const Change change = changes_[i];
+        std::copy_n(frame.Row(y) + change.x, change.length, previous_.Row(y) + change.x);
       }
       first = rowEnd;
     }

@@ -34,15 +34,17 @@ std::vector<int> LeadingSprites(const std::vector<unsigned>& spritesPerFrame);
 
 // GIF's LZW compression of one image's palette indices, written as the
 // image data of a GIF: the code size, the codes in sub-blocks of at most 255
-// bytes, the empty sub-block. A pixel may be given two indices that show it
-// alike (a pixel the frame before already shows: the transparent index or
-// its own colour); each string written is the longest the table holds that
-// the pixels ahead can be read as, so a choice is taken where it makes a
-// longer string, and a string starts with the index that makes it the
-// longest. The pixels go in as stretches: along a stretch with no choice
-// one string is followed, with no other reading to keep, and a run the table
-// holds is taken in one step, so the long runs of a frame that changed
-// little cost about one step per code written.
+// bytes, the empty sub-block. The codes start without a clear code: a
+// decoder starts every image with the table a clear leaves, so a first
+// clear would only cost a code's bits in every frame. A pixel may be given
+// two indices that show it alike (a pixel the frame before already shows:
+// the transparent index or its own colour); each string written is the
+// longest the table holds that the pixels ahead can be read as, so a choice
+// is taken where it makes a longer string, and a string starts with the
+// index that makes it the longest. The pixels go in as stretches: along a
+// stretch with no choice one string is followed, with no other reading to
+// keep, and a run the table holds is taken in one step, so the long runs of
+// a frame that changed little cost about one step per code written.
 class LzwWriter {
  public:
   // Indices below 2^codeSize, codeSize from 2 to kMaxCodeSize.
@@ -53,6 +55,7 @@ class LzwWriter {
   struct Stretch {
     unsigned char index = 0, other = 0;
     std::uint32_t length = 0;
+    friend bool operator==(const Stretch&, const Stretch&) = default;
   };
 
   // How the pixels are cut into strings. Greedy: each the longest there is.
@@ -61,6 +64,10 @@ class LzwWriter {
   // shorter strings to the table: it pays, if at all, on images too small
   // for the table to matter.
   enum class Parse : bool { Greedy, LookAhead };
+  // Which of a pixel's two indices a string takes where both make strings
+  // as long: the string then added to the table differs, and so do the
+  // strings after it.
+  enum class Prefer : bool { Index, Other };
   static constexpr unsigned kLookAhead = 8;
 
   LzwWriter();
@@ -69,7 +76,8 @@ class LzwWriter {
   // larger than `giveUpAt` bytes: returns giveUpAt + 1 and leaves `out` as it
   // was. Throws palorin::Error for an index the code size cannot hold.
   std::size_t Compress(int codeSize, std::span<const Stretch> pixels, std::size_t giveUpAt,
-                       std::string& out, Parse parse = Parse::Greedy);
+                       std::string& out, Parse parse = Parse::Greedy,
+                       Prefer prefer = Prefer::Index);
 
  private:
   static constexpr unsigned kTableSize = 4096;
@@ -103,6 +111,7 @@ class LzwWriter {
   Match LookAhead(std::span<const Stretch> pixels, Position at, Match match) const;
 
   int codeSize_ = 2;
+  bool preferOther_ = false;  // Prefer::Other
   unsigned clear_ = 4;
   unsigned next_ = 6;  // the code the next string gets
   int width_ = 3;      // bits per code
@@ -195,32 +204,46 @@ class GifAnimation {
     // stretches are transparent only (0: all are).
     int ownColours;
     LzwWriter::Parse parse;
+    // Where transparent and own colour make strings as long: which one.
+    LzwWriter::Prefer prefer;
   };
   static constexpr int kShortGap = 5;
   static constexpr int kOwnColours = 12;
   static constexpr int kAny = 1 << 30;
   // The ways a frame is tried, by its size on screen: small, up to
   // kSmallFrameArea pixels (opaque too); up to kLargeFrameArea; larger.
-  // Each way is the smallest on some frames, and a few ways together save
-  // one to two percent on frames of up to a few thousand pixels; a frame
-  // changed all over is stored one way, as the others save little there at
-  // several times the time.
-  static constexpr std::size_t kSmallFrameArea = 4096;
+  // Each way is the smallest on some frames: which unchanged pixels keep
+  // their colours changes which strings the table learns, and no one way is
+  // best on every frame. Together they save two to three percent on frames
+  // of up to a few thousand pixels. A frame changed all over is stored one
+  // way: every other saves at most a tenth of a percent there, each at the
+  // time of the first again. The way most often the smallest goes first, so
+  // that the others give up as early as they can.
+  static constexpr std::size_t kSmallFrameArea = 8192;
   static constexpr std::size_t kLargeFrameArea = 65536;
-  static constexpr std::array<Way, 5> kSmallFrameWays{{
-      {CarryBack::No, kShortGap, 0, LzwWriter::Parse::Greedy},
-      {CarryBack::Yes, kShortGap, kOwnColours, LzwWriter::Parse::Greedy},
-      {CarryBack::No, 0, kOwnColours, LzwWriter::Parse::Greedy},
-      {CarryBack::No, kAny, kOwnColours, LzwWriter::Parse::Greedy},
-      {CarryBack::No, kShortGap, kOwnColours, LzwWriter::Parse::LookAhead},
+  static constexpr auto kGreedy = LzwWriter::Parse::Greedy;
+  static constexpr auto kLookAhead = LzwWriter::Parse::LookAhead;
+  static constexpr auto kIndex = LzwWriter::Prefer::Index;
+  static constexpr auto kOther = LzwWriter::Prefer::Other;
+  static constexpr std::array<Way, 9> kSmallFrameWays{{
+      {CarryBack::No, kShortGap, kOwnColours, kGreedy, kIndex},
+      {CarryBack::Yes, 0, kOwnColours, kGreedy, kIndex},
+      {CarryBack::Yes, 0, kOwnColours, kGreedy, kOther},
+      {CarryBack::Yes, 0, kOwnColours, kLookAhead, kOther},
+      {CarryBack::No, 0, kOwnColours, kLookAhead, kIndex},
+      {CarryBack::No, 0, kAny, kGreedy, kIndex},
+      {CarryBack::Yes, 0, kAny, kGreedy, kIndex},
+      {CarryBack::No, 0, 0, kLookAhead, kOther},
+      {CarryBack::Yes, kAny, 0, kGreedy, kOther},
   }};
-  static constexpr std::array<Way, 3> kLargeFrameWays{{
-      {CarryBack::No, kShortGap, 0, LzwWriter::Parse::Greedy},
-      {CarryBack::No, kShortGap, kOwnColours, LzwWriter::Parse::Greedy},
-      {CarryBack::No, 0, kOwnColours, LzwWriter::Parse::Greedy},
+  static constexpr std::array<Way, 4> kLargeFrameWays{{
+      {CarryBack::No, kShortGap, kOwnColours, kGreedy, kIndex},
+      {CarryBack::Yes, 0, kOwnColours, kGreedy, kOther},
+      {CarryBack::Yes, kShortGap, 0, kGreedy, kIndex},
+      {CarryBack::Yes, kShortGap, kAny, kGreedy, kIndex},
   }};
   static constexpr std::array<Way, 1> kHugeFrameWays{{
-      {CarryBack::No, kShortGap, kOwnColours, LzwWriter::Parse::Greedy},
+      {CarryBack::No, kShortGap, kOwnColours, kGreedy, kIndex},
   }};
 
   // Marks the pixels that may differ from the frame before: every one, or
@@ -234,21 +257,25 @@ class GifAnimation {
   // The last such pixel before `end` from `x` on; x - 1 if none.
   int LastChange(const render::Raster& frame, int y, int x, int end) const;
 
+  // The pixels of `rect` that differ from the frame before, into changes_.
+  void FindChanges(const render::Raster& frame, Rect rect);
+
   // The palette index of a drawing-area colour.
   unsigned char IndexOf(render::Pixel pixel) const;
   void BuildOpaque(const render::Raster& frame, Rect rect, Candidate& out) const;
-  // Changed pixels as their colours, unchanged ones as kUnchanged, or as
-  // their colours in a short gap or carrying a run back.
+  // Changed pixels (changes_) as their colours, unchanged ones as
+  // kUnchanged, or as their colours in a short gap or carrying a run back.
   void BuildTransparent(const render::Raster& frame, Rect rect, const Way& way,
                         Candidate& out) const;
   // The candidate's image data into `out`, at the smallest code size its
   // indices allow; each kUnchanged pixel written as `unchanged` or, in a
   // stretch of at most `ownColours` of them, as its own colour where the
   // code size holds it. Gives up, returning more than `giveUpAt`, once it is
-  // sure to be larger.
+  // sure to be larger, or at once when this frame's image was compressed so
+  // before.
   std::size_t Compress(const render::Raster& frame, Rect rect, const Candidate& candidate,
                        unsigned unchanged, int ownColours, LzwWriter::Parse parse,
-                       std::size_t giveUpAt, std::string& out);
+                       LzwWriter::Prefer prefer, std::size_t giveUpAt, std::string& out);
   void PutImage(Rect screen, int delayMs, int transparent, const std::string& data);
 
   int scale_;
@@ -261,7 +288,27 @@ class GifAnimation {
   bool finished_ = false;
   LzwWriter lzw_;
   std::vector<LzwWriter::Stretch> stretches_, row_;  // the image being compressed, a row of it
+  // The images compressed for this frame so far, and how: the first
+  // triedCount_ of tried_ (the others keep their memory for the next frame).
+  struct Tried {
+    int codeSize = 0;
+    LzwWriter::Parse parse = LzwWriter::Parse::Greedy;
+    LzwWriter::Prefer prefer = LzwWriter::Prefer::Index;
+    std::vector<LzwWriter::Stretch> stretches;
+  };
+  std::vector<Tried> tried_;
+  std::size_t triedCount_ = 0;
   Candidate opaque_, transparent_;
+  // A frame's changed pixels: per row of its rectangle, runs of one colour
+  // from left to right, the row's ending where changeRowEnds_ says. Found
+  // once, they serve every way the frame is tried and bring previous_ up to
+  // date.
+  struct Change {
+    int x, length;
+    unsigned char index;
+  };
+  std::vector<Change> changes_;
+  std::vector<std::size_t> changeRowEnds_;
   std::string bestData_, candidateData_;  // image data: the smallest so far, the one being tried
   // The palette as an open-addressed table from colour to index; a free
   // place holds 0, which no drawing-area pixel is (they are all opaque).

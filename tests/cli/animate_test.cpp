@@ -12,6 +12,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/error.h"
@@ -283,13 +284,19 @@ TEST(GifLzw, DecodersReadBackOneOfEachPixelsIndices) {
       {"one pixel", 2, {{3, 3, 1}}},
       {"no pixels", 2, {}},
   };
+  using Parse = LzwWriter::Parse;
+  using Prefer = LzwWriter::Prefer;
+  const std::pair<Parse, Prefer> ways[] = {{Parse::Greedy, Prefer::Index},
+                                           {Parse::Greedy, Prefer::Other},
+                                           {Parse::LookAhead, Prefer::Index},
+                                           {Parse::LookAhead, Prefer::Other}};
   for (const Case& c : cases) {
-    for (const auto parse : {LzwWriter::Parse::Greedy, LzwWriter::Parse::LookAhead}) {
-      SCOPED_TRACE(std::string(c.name) +
-                   (parse == LzwWriter::Parse::Greedy ? ", greedy" : ", look-ahead"));
+    for (const auto& [parse, prefer] : ways) {
+      SCOPED_TRACE(std::string(c.name) + (parse == Parse::Greedy ? ", greedy" : ", look-ahead") +
+                   (prefer == Prefer::Index ? ", index" : ", other"));
       LzwWriter writer;
       std::string data = "kept";
-      const std::size_t size = writer.Compress(c.codeSize, c.pixels, 1 << 30, data, parse);
+      const std::size_t size = writer.Compress(c.codeSize, c.pixels, 1 << 30, data, parse, prefer);
       ASSERT_EQ(data.substr(0, 4), "kept");
       data.erase(0, 4);
       EXPECT_EQ(size, data.size());
@@ -339,6 +346,30 @@ TEST(GifLzw, ChoicesMakeLongerStrings) {
   writer.Compress(2, pattern, 1 << 30, whole);
   EXPECT_LT(withChoices.size() * 2, without.size());
   EXPECT_LT(withChoices.size(), whole.size() * 3 / 2);
+}
+
+TEST(GifLzw, TiesGoToThePreferredIndex) {
+  // Pixels free to be 1 or 2 but for every fifth, which is 3: every string
+  // is as long read as 1s as read as 2s, so the preference decides each.
+  Stretches pixels;
+  for (int i = 0; i < 40; ++i) {
+    pixels.push_back({1, 2, 4});
+    pixels.push_back({3, 3, 1});
+  }
+  const struct {
+    LzwWriter::Prefer prefer;
+    int free;  // what the free pixels decode to
+  } cases[] = {{LzwWriter::Prefer::Index, 1}, {LzwWriter::Prefer::Other, 2}};
+  for (const auto& c : cases) {
+    LzwWriter writer;
+    std::string data;
+    writer.Compress(2, pixels, 1 << 30, data, LzwWriter::Parse::Greedy, c.prefer);
+    const auto decoded = DecodeLzw(data, 2, static_cast<int>(PixelCount(pixels)));
+    ASSERT_TRUE(decoded);
+    for (std::size_t i = 0; i < decoded->size(); ++i) {
+      EXPECT_EQ((*decoded)[i], i % 5 == 4 ? 3 : c.free) << "pixel " << i;
+    }
+  }
 }
 
 TEST(GifLzw, GivesUpOnceLargerAndRefusesIndicesBeyondTheCodeSize) {
