@@ -39,9 +39,11 @@ async function warmUp(M) {
   await nextTask();
 }
 
-// The module compiled: the one index.html started compiling as it was
-// read, else (an older browser, a server that sends the WebAssembly under
-// another type) compiled from its bytes.
+// The module compiled: the one index.html started compiling from the
+// preloaded fetch as it was read (self.palorinWasm: its one line of script,
+// ahead of page.js, so that the compile runs beside the page's parsing and
+// page.js's, not after them), else (an older browser, a server that sends
+// the WebAssembly under another type) compiled from its bytes.
 async function compiledModule() {
   try {
     if (self.palorinWasm) return await self.palorinWasm;
