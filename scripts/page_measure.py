@@ -10,7 +10,11 @@ usage: page_measure.py [--runs N] SITE
   DOM           elements in the page once it is ready
   start         median milliseconds from navigation to ready
                 (documentElement.dataset.palorin), cold (no cache, no
-                service worker) and warm (after a visit), over N runs"""
+                service worker) and warm (after a visit), over N runs; and
+                on the way there, the medians of when the document was
+                parsed (domInteractive), when its scripts had run
+                (domContentLoadedEventEnd), its first paint, and when
+                palorin.wasm had arrived"""
 
 import argparse
 import gzip
@@ -63,11 +67,34 @@ def wait(condition, seconds=60):
         time.sleep(0.02)
 
 
-def load(driver, url):
+# The milestones on the way to ready, in the same clock (null: not reached).
+MILESTONES = """
+const n = performance.getEntriesByType("navigation")[0];
+const paint = performance.getEntriesByType("paint").find((e) => e.name === "first-paint");
+const wasm = performance.getEntriesByType("resource").find((e) => e.name.endsWith("/palorin.wasm"));
+return [n ? n.domInteractive : null, n ? n.domContentLoadedEventEnd : null,
+        paint ? paint.startTime : null, wasm ? wasm.responseEnd : null];
+"""
+MILESTONE_NAMES = ("parsed", "scripts run", "first paint", "wasm arrived")
+
+
+def load(driver, url, milestones=None):
     driver.get("about:blank")
     driver.get(url)
     wait(lambda: driver.execute_script("return window.__readyAt !== undefined"))
-    return driver.execute_script("return window.__readyAt")
+    ready = driver.execute_script("return window.__readyAt")
+    if milestones is not None:
+        milestones.append(driver.execute_script(MILESTONES))
+    return ready
+
+
+def medians(runs):
+    """The median of each milestone over the runs that reached it."""
+    out = []
+    for i, name in enumerate(MILESTONE_NAMES):
+        seen = [r[i] for r in runs if r[i] is not None and r[i] > 0]
+        out.append("%s %s" % (name, "%.0f" % statistics.median(seen) if seen else "-"))
+    return ", ".join(out)
 
 
 def worker_settled(driver):
@@ -173,13 +200,14 @@ def main():
                 continue
             with open(path, "rb") as f:
                 data = f.read()
+            small = len(gzip.compress(data, 9))
             raw += len(data)
-            packed += len(gzip.compress(data, 9))
+            packed += small
             transferred += size
-            files.append("%s %d" % (os.path.relpath(path, args.site), len(data)))
+            files.append("%s %d/%d" % (os.path.relpath(path, args.site), len(data), small))
         print("cold load: %d files, %d bytes raw, %d bytes gzip -9, %d bytes transferred"
               % (len(files), raw, packed, transferred))
-        print("  " + ", ".join(files))
+        print("  raw/gzip -9: " + ", ".join(files))
         for script in coverage:
             path = own_file(args.site, base, script["url"])
             if path is None or not path.endswith(".js"):
@@ -188,7 +216,8 @@ def main():
                   % (os.path.relpath(path, args.site), unused_bytes(script), os.path.getsize(path)))
         print("DOM: %d elements once ready" % elements)
 
-        warm = [load(driver, base) for _ in range(args.runs)]
+        warm_steps, cold_steps = [], []
+        warm = [load(driver, base, warm_steps) for _ in range(args.runs)]
         cold = []
         origin = base.rstrip("/")
         for _ in range(args.runs):
@@ -196,9 +225,11 @@ def main():
             driver.execute_cdp_cmd("Network.clearBrowserCache", {})
             driver.execute_cdp_cmd("Storage.clearDataForOrigin",
                                    {"origin": origin, "storageTypes": "all"})
-            cold.append(load(driver, base))
+            cold.append(load(driver, base, cold_steps))
         print("start to ready (median of %d): cold %.0f ms, warm %.0f ms"
               % (args.runs, statistics.median(cold), statistics.median(warm)))
+        print("  on the way, cold: " + medians(cold_steps))
+        print("  on the way, warm: " + medians(warm_steps))
     finally:
         driver.quit()
         server.shutdown()

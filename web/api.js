@@ -39,10 +39,43 @@ async function warmUp(M) {
   await nextTask();
 }
 
+// The module compiled: the one index.html started compiling from the
+// preloaded fetch as it was read (self.palorinWasm: its one line of script,
+// ahead of page.js, so that the compile runs beside the page's parsing and
+// page.js's, not after them), else (an older browser, a server that sends
+// the WebAssembly under another type) compiled from its bytes.
+async function compiledModule() {
+  try {
+    if (self.palorinWasm) return await self.palorinWasm;
+  } catch (e) {
+    console.warn("compiling as it downloads:", e.message);
+  }
+  const response = await fetch("palorin.wasm", { credentials: "same-origin" });
+  if (!response.ok) throw new Error(`palorin.wasm: status ${response.status}`);
+  return WebAssembly.compile(await response.arrayBuffer());
+}
+
+// The module's glue with its WebAssembly instantiated from the compiled
+// module; a module that cannot be compiled or instantiated fails the start.
+async function instantiate() {
+  const compiled = compiledModule();
+  let failed;
+  const failure = new Promise((_, reject) => (failed = reject));
+  const M = createPalorin({
+    instantiateWasm(imports, receive) {
+      compiled.then((module) => WebAssembly.instantiate(module, imports)
+                                 .then((instance) => receive(instance, module)))
+        .catch(failed);
+      return {};
+    },
+  });
+  return Promise.race([M, failure]);
+}
+
 export async function loadModule() {
   // The module's glue sets itself up in a task after the page's scripts.
   await nextTask();
-  const M = await createPalorin();
+  const M = await instantiate();
   M.FS.mkdir("/open");
   M.FS.mkdir("/save");
   await warmUp(M);

@@ -617,6 +617,36 @@ class PageTest(unittest.TestCase):
             server.shutdown()
             server.server_close()
 
+    def test_the_module_starts_however_its_webassembly_is_served(self):
+        # The page compiles palorin.wasm as it arrives; served under another
+        # type that compile is refused and the page compiles its bytes
+        # instead. With no palorin.wasm at all the start fails, and the page
+        # still says it is done starting rather than waiting forever.
+        cases = (("served as plain bytes", "application/octet-stream", True, True),
+                 ("not there", "application/wasm", False, False))
+        for name, kind, present, starts in cases:
+            with self.subTest(name):
+                site = os.path.join(self.tmp, "wasm-" + name.replace(" ", "-"))
+                shutil.copytree(self.site, site)
+                if not present:
+                    for suffix in ("", ".gz", ".br"):
+                        os.remove(os.path.join(site, "palorin.wasm" + suffix))
+                served = serve_page.TYPES[".wasm"]
+                serve_page.TYPES[".wasm"] = kind
+                server = serve(site)
+                try:
+                    # A new port: an origin with no worker from other tests.
+                    self.open_url("http://127.0.0.1:%d/index.html" % server.server_address[1])
+                    line = self.js("return window.palorin ? window.palorin.stateLine() : null")
+                    if starts:
+                        self.assertTrue(line)
+                    else:
+                        self.assertIsNone(line)
+                finally:
+                    serve_page.TYPES[".wasm"] = served
+                    server.shutdown()
+                    server.server_close()
+
     def test_the_long_lists_become_elements_as_they_open(self):
         # The step box's thousand entries and the size boxes' fifty are not
         # in the page until their list is opened; the arrows step through
