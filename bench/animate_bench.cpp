@@ -158,15 +158,18 @@ core::Scene RandomPicture(std::int64_t kind, std::uint32_t seed) {
     return low + static_cast<std::int64_t>(random() % static_cast<std::uint32_t>(high - low + 1));
   };
   const auto colour = [&] { return static_cast<std::uint8_t>(pick(1, 5)); };
+  // `count` presses at random cells of the first `columns` x `rows` cells.
+  const auto scatter = [&](std::int32_t count, std::int64_t columns, std::int64_t rows) {
+    for (std::int32_t slot = 0; slot < count; ++slot) {
+      const auto x = static_cast<std::uint8_t>(pick(0, columns - 1));
+      const auto y = static_cast<std::uint8_t>(pick(0, rows - 1) * 2 + x % 2);
+      s.log.Store(slot, x, y, colour());
+    }
+    Finish(s, count);
+  };
   switch (kind) {
     case 0: {  // spread
-      const auto count = static_cast<std::int32_t>(pick(500, 10001));
-      for (std::int32_t slot = 0; slot < count; ++slot) {
-        const auto x = static_cast<std::uint8_t>(random() % 82);
-        const auto y = static_cast<std::uint8_t>(random() % 49 * 2 + x % 2);
-        s.log.Store(slot, x, y, colour());
-      }
-      Finish(s, count);
+      scatter(static_cast<std::int32_t>(pick(500, 10001)), 82, 49);
       return s;
     }
     case 1: {  // bands
@@ -181,12 +184,7 @@ core::Scene RandomPicture(std::int64_t kind, std::uint32_t seed) {
     case 2: {  // corner
       const auto count = static_cast<std::int32_t>(pick(5, 120));
       const std::int64_t side = pick(2, 10);
-      for (std::int32_t slot = 0; slot < count; ++slot) {
-        const auto x = static_cast<std::uint8_t>(pick(0, side - 1));
-        const auto y = static_cast<std::uint8_t>(pick(0, side - 1) * 2 + x % 2);
-        s.log.Store(slot, x, y, colour());
-      }
-      Finish(s, count);
+      scatter(count, side, side);
       return s;
     }
     case 3: {  // shells
