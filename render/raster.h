@@ -21,23 +21,52 @@ constexpr Pixel Rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
 }
 
 // The 500 x 308 picture. Rows are contiguous, top row first, no padding.
+//
+// A raster that is all one colour, as it starts (black), holds no pixels:
+// the 616 KB of them are made, in that colour, at the first access to the
+// pixels themselves (Row, Data), whether to draw or to read them. A program
+// that shows an empty picture asks IsUniform() and fills instead, and
+// touches none of that memory until the first block is drawn. Filling keeps
+// the pixels a raster already has, so that a replay does not make them anew.
 class Raster {
  public:
-  Raster() : pixels_(static_cast<std::size_t>(kRasterWidth) * kRasterHeight, kBlack) {}
+  Raster() = default;
 
-  Pixel* Row(int y) { return pixels_.data() + static_cast<std::size_t>(y) * kRasterWidth; }
+  // Whether every pixel is UniformColour() and none is held yet.
+  bool IsUniform() const { return pixels_.empty(); }
+  // The colour of every pixel while IsUniform().
+  Pixel UniformColour() const { return colour_; }
+
+  Pixel* Row(int y) { return Pixels() + static_cast<std::size_t>(y) * kRasterWidth; }
   const Pixel* Row(int y) const {
-    return pixels_.data() + static_cast<std::size_t>(y) * kRasterWidth;
+    return Pixels() + static_cast<std::size_t>(y) * kRasterWidth;
   }
-  Pixel At(int x, int y) const { return Row(y)[x]; }
-  Pixel* Data() { return pixels_.data(); }
-  const Pixel* Data() const { return pixels_.data(); }
+  Pixel At(int x, int y) const {
+    return IsUniform() ? colour_
+                       : pixels_[static_cast<std::size_t>(y) * kRasterWidth +
+                                 static_cast<std::size_t>(x)];
+  }
+  Pixel* Data() { return Pixels(); }
+  const Pixel* Data() const { return Pixels(); }
   static constexpr int BytesPerLine() { return kRasterWidth * static_cast<int>(sizeof(Pixel)); }
 
-  friend bool operator==(const Raster&, const Raster&) = default;
+  // Every pixel `colour`. A raster without pixels stays without them.
+  void Fill(Pixel colour);
+
+  // Equal when every pixel is, however each holds them.
+  friend bool operator==(const Raster& a, const Raster& b);
 
  private:
-  std::vector<Pixel> pixels_;
+  // The pixels, made on first use in the uniform colour. A read through a
+  // const raster makes them too: the picture it reads is the same.
+  Pixel* Pixels() const {
+    if (pixels_.empty()) MakePixels();
+    return pixels_.data();
+  }
+  void MakePixels() const;
+
+  mutable std::vector<Pixel> pixels_;
+  Pixel colour_ = kBlack;
 };
 
 // Fills the whole raster with black. Does not refresh the screen.

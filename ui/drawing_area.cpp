@@ -39,13 +39,18 @@ void DrawingArea::ShowCursor(core::Cell cell) {
 
 void DrawingArea::paintEvent(QPaintEvent* event) {
   ++paints_;
-  const QImage image = RasterImage(raster_);
   QPainter painter(this);
-  // On a scaled screen each raster pixel becomes a block of whole device
-  // pixels, or at a fractional factor the nearest ones: never a blend.
-  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
   const QRect dirty = event->rect() & rect();
-  painter.drawImage(dirty.topLeft(), image, dirty);
+  if (raster_.IsUniform()) {
+    // A picture of one colour (the empty one, black) holds no pixels yet:
+    // the same pixels, filled.
+    painter.fillRect(dirty, QColor::fromRgb(raster_.UniformColour()));
+  } else {
+    // On a scaled screen each raster pixel becomes a block of whole device
+    // pixels, or at a fractional factor the nearest ones: never a blend.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(dirty.topLeft(), RasterImage(raster_), dirty);
+  }
   if (cursor_ && hasFocus()) {
     // Two rings, black outside white, so that the cursor stands out on the
     // black ground and on every block colour alike.

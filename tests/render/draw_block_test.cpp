@@ -43,6 +43,52 @@ TEST(Raster, StartsBlackAndClsMakesItBlackAgain) {
   EXPECT_EQ(drawn, Raster{});
 }
 
+// An empty raster holds no pixels until they are asked for; every way of
+// reading it sees the same picture either way.
+TEST(Raster, OneColourHoldsNoPixelsUntilTheyAreAskedFor) {
+  constexpr Pixel kRed = Rgb(255, 0, 0);
+  Raster r;
+  EXPECT_TRUE(r.IsUniform());
+  EXPECT_EQ(r.UniformColour(), kBlack);
+  EXPECT_EQ(r.At(499, 307), kBlack);
+  r.Fill(kRed);
+  const Raster copy = r;
+  EXPECT_TRUE(r.IsUniform()) << "reading a pixel or filling makes no pixels";
+  EXPECT_TRUE(copy.IsUniform());
+  EXPECT_EQ(copy, r);
+  EXPECT_NE(r, Raster{});
+
+  // A read through the pixels themselves gets them made, in that colour.
+  const Raster& view = copy;
+  const Pixel* p = view.Data();
+  EXPECT_FALSE(copy.IsUniform());
+  EXPECT_EQ(p[0], kRed);
+  EXPECT_EQ(p[static_cast<std::size_t>(kRasterWidth) * kRasterHeight - 1], kRed);
+  EXPECT_EQ(copy, r) << "held or not, the same picture";
+  EXPECT_EQ(r, copy);
+
+  // The first block drawn lands on that colour.
+  DrawBlock(r, 0, 0, 3);
+  EXPECT_FALSE(r.IsUniform());
+  EXPECT_EQ(r.At(499, 307), kRed);
+  EXPECT_EQ(r.At(0, 0), kRed) << "the sprite's transparent corner";
+  EXPECT_NE(r, copy);
+  EXPECT_NE(copy, r);
+}
+
+TEST(Raster, ClsKeepsThePixelsARasterHas) {
+  Raster r;
+  DrawBlock(r, 10, 10, 2);
+  const Pixel* before = r.Data();
+  Cls(r);
+  EXPECT_FALSE(r.IsUniform()) << "a replay clears and draws again: no new pixels each time";
+  EXPECT_EQ(r.Data(), before);
+  EXPECT_EQ(r, Raster{});
+  EXPECT_EQ(Raster{}, r);
+  r.Row(kRasterHeight - 1)[kRasterWidth - 1] = Rgb(0, 0, 1);
+  EXPECT_NE(r, Raster{}) << "the last pixel counts";
+}
+
 TEST(Canvas, RefreshCountsAndCallsTheHandler) {
   Canvas canvas;
   int shown = 0;

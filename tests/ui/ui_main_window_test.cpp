@@ -136,6 +136,9 @@ class MainWindowTest : public QObject {
     QImage black(500, 308, QImage::Format_RGB32);
     black.fill(Qt::black);
     QCOMPARE(shown, black);
+    // Shown and drawn again, the empty picture still holds no pixels: the
+    // start-up never touches their memory.
+    QVERIFY(p.editor.Form1().raster().IsUniform());
   }
 
   void tabFollowsTheTable() {
