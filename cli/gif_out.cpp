@@ -574,14 +574,20 @@ std::size_t GifAnimation::Compress(const render::Raster& frame, Rect rect,
   return lzw_.Compress(codeSize, stretches_, giveUpAt, out, parse, prefer);
 }
 
-void GifAnimation::PutImage(Rect screen, int delayMs, int transparent, const std::string& data) {
+int GifAnimation::Centiseconds(int delayMs) {
+  return (std::clamp(delayMs, 0, kMaxGifDelayMs) + 5) / 10;
+}
+
+void GifAnimation::PutImage(Rect screen, int delay, int transparent, const std::string& data) {
   // The graphic control extension: left in place for the next frame to build
   // on ("do not dispose", 1), the delay, and the transparent index if any.
   PutByte(bytes_, 0x21);
   PutByte(bytes_, 0xf9);
   PutByte(bytes_, 4);
   PutByte(bytes_, 1u << 2 | (transparent >= 0 ? 1u : 0u));
-  PutWord(bytes_, static_cast<unsigned>(std::clamp((delayMs + 5) / 10, 0, 65535)));
+  delayAt_ = bytes_.size();
+  delay_ = delay;
+  PutWord(bytes_, static_cast<unsigned>(delay));
   PutByte(bytes_, transparent >= 0 ? static_cast<unsigned>(transparent) : 0u);
   PutByte(bytes_, 0);
   // The image descriptor: no local colour table, not interlaced.
@@ -671,7 +677,33 @@ void GifAnimation::AddFrame(const render::Raster& frame, int delayMs,
   Add(frame, delayMs);
 }
 
+void GifAnimation::Extend(int delay) {
+  // The image before stays on screen that much longer: its delay grows, up
+  // to the most the field holds.
+  const int total = delay_ + delay;
+  if (total <= kMaxGifDelay) {
+    delay_ = total;
+    bytes_[delayAt_] = static_cast<char>(total & 0xff);
+    bytes_[delayAt_ + 1] = static_cast<char>(total >> 8);
+    return;
+  }
+  // Past it, an image that shows nothing new carries the rest: one
+  // transparent pixel, the smallest image there is. It is given at least
+  // 20 ms where it can, taken from the image before: viewers stretch
+  // shorter delays.
+  const int rest = std::max(total - kMaxGifDelay, std::min(delay, 2));
+  const int before = total - rest;
+  bytes_[delayAt_] = static_cast<char>(before & 0xff);
+  bytes_[delayAt_ + 1] = static_cast<char>(before >> 8);
+  bestData_.clear();
+  const LzwWriter::Stretch pixel{0, 0, 1};
+  lzw_.Compress(2, {&pixel, 1}, std::numeric_limits<std::size_t>::max(), bestData_);
+  PutImage({0, 0, 1, 1}, rest, 0, bestData_);
+  ++frames_;
+}
+
 void GifAnimation::Add(const render::Raster& frame, int delayMs) {
+  const int delay = Centiseconds(delayMs);
   Rect rect{0, 0, render::kRasterWidth, render::kRasterHeight};
   if (frames_ > 0) {
     // The rectangle holding every changed pixel.
@@ -686,12 +718,7 @@ void GifAnimation::Add(const render::Raster& frame, int delayMs) {
           std::max(right, LastChange(frame, y, std::max(first, right + 1), render::kRasterWidth));
     }
     if (top < 0) {
-      // Nothing changed: one transparent pixel, the smallest image there is.
-      bestData_.clear();
-      const LzwWriter::Stretch pixel{0, 0, 1};
-      lzw_.Compress(2, {&pixel, 1}, std::numeric_limits<std::size_t>::max(), bestData_);
-      PutImage({0, 0, 1, 1}, delayMs, 0, bestData_);
-      ++frames_;
+      Extend(delay);
       return;
     }
     rect = {left, top, right - left + 1, bottom - top + 1};
@@ -746,7 +773,7 @@ void GifAnimation::Add(const render::Raster& frame, int delayMs) {
     }
   }
   PutImage({rect.left * scale_, rect.top * scale_, rect.width * scale_, rect.height * scale_},
-           delayMs, transparent, bestData_);
+           delay, transparent, bestData_);
   if (frames_ == 0) {
     previous_ = frame;
   } else {

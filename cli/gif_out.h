@@ -14,7 +14,8 @@
 namespace palorin::cli {
 
 // GIF stores a frame's time in hundredths of a second, in 16 bits.
-inline constexpr int kMaxGifDelayMs = 65535 * 10;
+inline constexpr int kMaxGifDelay = 65535;
+inline constexpr int kMaxGifDelayMs = kMaxGifDelay * 10;
 
 // The one palette of an animation: black, then each distinct colour of the
 // built-in block sprites in the order they first occur, sprite by sprite
@@ -142,9 +143,10 @@ class LzwWriter {
 // own colours where that makes longer strings. Which unchanged pixels may
 // keep their colours is tried a few ways and the smallest kept; a small
 // frame is tried more ways, opaque too. Every frame uses the smallest LZW
-// code size its indices allow. A frame equal to the one before is stored as
-// one transparent pixel, so that it still takes its time on screen and the
-// file keeps one image per frame. Each raster pixel is stored as a scale x
+// code size its indices allow. A frame equal to the one before is not
+// stored: the image before stays on screen for its time too (its delay
+// grows by the frame's; past the most a delay holds, the rest goes to an
+// image of one transparent pixel). Each raster pixel is stored as a scale x
 // scale block. Throws palorin::Error when encoding fails.
 class GifAnimation {
  public:
@@ -166,7 +168,9 @@ class GifAnimation {
   // Ends the file and hands over its bytes; no frame can be added after it.
   std::string Finish();
 
-  std::size_t FrameCount() const { return frames_; }
+  // The images written so far: fewer than the frames added where frames
+  // equal the one before.
+  std::size_t ImageCount() const { return frames_; }
 
  private:
   // A stretch of one palette index along a row of the rectangle, in raster
@@ -276,7 +280,12 @@ class GifAnimation {
   std::size_t Compress(const render::Raster& frame, Rect rect, const Candidate& candidate,
                        unsigned unchanged, int ownColours, LzwWriter::Parse parse,
                        LzwWriter::Prefer prefer, std::size_t giveUpAt, std::string& out);
-  void PutImage(Rect screen, int delayMs, int transparent, const std::string& data);
+  // A delay in milliseconds as GIF stores it: rounded to hundredths of a
+  // second, 0 to kMaxGifDelay.
+  static int Centiseconds(int delayMs);
+  // `delay` hundredths of a second more for the image last written.
+  void Extend(int delay);
+  void PutImage(Rect screen, int delay, int transparent, const std::string& data);
 
   int scale_;
   std::string bytes_;
@@ -284,7 +293,10 @@ class GifAnimation {
   // Per raster row, the [begin, end) stretches where pixels may differ from
   // previous_: sorted, none overlapping or touching.
   std::vector<std::vector<std::pair<int, int>>> marked_;
-  std::size_t frames_ = 0;
+  std::size_t frames_ = 0;  // images written
+  // Where the image last written has its delay in bytes_, and the delay.
+  std::size_t delayAt_ = 0;
+  int delay_ = 0;
   bool finished_ = false;
   LzwWriter lzw_;
   std::vector<LzwWriter::Stretch> stretches_, row_;  // the image being compressed, a row of it
