@@ -476,6 +476,85 @@ void GifAnimation::BuildTransparent(const render::Raster& frame, Rect rect, cons
   }
 }
 
+void GifAnimation::BuildStretches(const render::Raster& frame, Rect rect, Keep keep,
+                                  Candidate& out) {
+  const int end = rect.left + rect.width;
+  // Keep::ChangedColours: an unchanged pixel keeps its colour only where a
+  // changed pixel of the frame has it too (any other colour takes another
+  // index, perhaps a larger code size). Black is the transparent index's
+  // colour, as in BuildTransparent.
+  unsigned changed = ~0u;
+  if (keep == Keep::ChangedColours) {
+    changed = 0;
+    for (const Change& c : changes_) changed |= 1u << c.index;
+  }
+  render::Pixel lastColour = 0;
+  unsigned char lastIndex = kUnchanged;
+  const auto indexOf = [&](render::Pixel colour) {
+    if (colour != lastColour) {
+      lastColour = colour;
+      const unsigned char index = colour == render::kBlack ? kUnchanged : IndexOf(colour);
+      lastIndex = index != kUnchanged && (changed >> index & 1u) != 0 ? index : kUnchanged;
+    }
+    return lastIndex;
+  };
+  // Calls `gap(now, x, length)` for each run of unchanged pixels,
+  // `change(c)` for each changed run and `rowEnd()` after each row.
+  const auto walk = [&](auto&& gap, auto&& change, auto&& rowEnd) {
+    std::size_t first = 0;
+    for (int y = rect.top; y < rect.top + rect.height; ++y) {
+      const render::Pixel* now = frame.Row(y);
+      const std::size_t rowEnds = changeRowEnds_[static_cast<std::size_t>(y - rect.top)];
+      int x = rect.left;
+      for (std::size_t i = first; i < rowEnds; ++i) {
+        const Change& c = changes_[i];
+        if (c.x > x) gap(now, x, c.x - x);
+        change(c);
+        x = c.x + c.length;
+      }
+      if (x < end) gap(now, x, end - x);
+      rowEnd();
+      first = rowEnds;
+    }
+  };
+  // First, per stretch, the one index it would be written in, or kUnchanged
+  // where it holds more than one.
+  stretchIndex_.clear();
+  bool open = false;
+  walk(
+      [&](const render::Pixel* now, int x, int length) {
+        if (!open) {
+          open = true;
+          stretchIndex_.push_back(indexOf(now[x]));
+        }
+        unsigned char& index = stretchIndex_.back();
+        for (const int stop = x + length; x < stop && index != kUnchanged; ++x) {
+          if (indexOf(now[x]) != index) index = kUnchanged;
+        }
+      },
+      [&](const Change&) { open = false; }, [] {});
+  const bool trailing = open;  // the last stretch ends the rectangle
+  const std::size_t stretches = stretchIndex_.size();
+  // Then the runs.
+  out.Clear();
+  std::size_t stretch = 0;
+  open = false;
+  walk(
+      [&](const render::Pixel*, int, int length) {
+        if (!open) {
+          open = true;
+          ++stretch;
+        }
+        const bool kept = keep != Keep::LastStretch || (trailing && stretch == stretches);
+        out.Add(kept ? stretchIndex_[stretch - 1] : kUnchanged, length);
+      },
+      [&](const Change& c) {
+        open = false;
+        out.Add(c.index, c.length);
+      },
+      [&] { out.rowEnds.push_back(out.runs.size()); });
+}
+
 void GifAnimation::FindChanges(const render::Raster& frame, Rect rect) {
   changes_.clear();
   changeRowEnds_.clear();
@@ -744,9 +823,13 @@ void GifAnimation::Add(const render::Raster& frame, int delayMs) {
     const Way* built = nullptr;
     for (const Way& way : ways) {
       // Ways that differ only in how they compress share the candidate.
-      if (built == nullptr || built->carryBack != way.carryBack ||
+      if (built == nullptr || built->keep != way.keep || built->carryBack != way.carryBack ||
           built->shortGap != way.shortGap) {
-        BuildTransparent(frame, rect, way, transparent_);
+        if (way.keep == Keep::Gaps) {
+          BuildTransparent(frame, rect, way, transparent_);
+        } else {
+          BuildStretches(frame, rect, way.keep, transparent_);
+        }
         built = &way;
       }
       // The lowest index no changed pixel needs (after the first frame

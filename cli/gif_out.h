@@ -195,8 +195,20 @@ class GifAnimation {
   // Whether unchanged pixels just before a changed run, of its colour, start
   // it early.
   enum class CarryBack : bool { No, Yes };
+  // Which unchanged pixels keep their colours. Gaps: as CarryBack, shortGap
+  // and ownColours say. Stretches: the unchanged pixels between two changed
+  // ones (read row after row, a row's end joining the next row's start)
+  // keep their colours where they are all of one colour, which then reads
+  // as one run, and are transparent where they hold more. ChangedColours:
+  // the same, counting colours no changed pixel of the frame has as
+  // transparent. LastStretch: only such a stretch that ends the rectangle
+  // keeps its colour. These three store each pixel one way only, so the
+  // table learns the strings of plain runs: on frames of a few blocks over a
+  // patterned area that is at times what compresses best.
+  enum class Keep : unsigned char { Gaps, Stretches, ChangedColours, LastStretch };
   // One way of storing a frame with transparency.
   struct Way {
+    Keep keep;
     CarryBack carryBack;
     // A stretch of at most this many unchanged pixels between changed ones
     // keeps its colours: sprite rows then read as they did before, strings
@@ -219,35 +231,43 @@ class GifAnimation {
   // Each way is the smallest on some frames: which unchanged pixels keep
   // their colours changes which strings the table learns, and no one way is
   // best on every frame. Together they save two to three percent on frames
-  // of up to a few thousand pixels. A frame changed all over is stored one
-  // way: every other saves at most a tenth of a percent there, each at the
-  // time of the first again. The way most often the smallest goes first, so
-  // that the others give up as early as they can.
+  // of up to a few thousand pixels. A frame changed all over is stored two
+  // ways, the second the smaller on about a quarter of such frames: every
+  // other saves at most a tenth of a percent there, each at the time of the
+  // first again. The way most often the smallest goes first, so that the
+  // others give up as early as they can.
   static constexpr std::size_t kSmallFrameArea = 8192;
   static constexpr std::size_t kLargeFrameArea = 65536;
   static constexpr auto kGreedy = LzwWriter::Parse::Greedy;
   static constexpr auto kLookAhead = LzwWriter::Parse::LookAhead;
   static constexpr auto kIndex = LzwWriter::Prefer::Index;
   static constexpr auto kOther = LzwWriter::Prefer::Other;
-  static constexpr std::array<Way, 9> kSmallFrameWays{{
-      {CarryBack::No, kShortGap, kOwnColours, kGreedy, kIndex},
-      {CarryBack::Yes, 0, kOwnColours, kGreedy, kIndex},
-      {CarryBack::Yes, 0, kOwnColours, kGreedy, kOther},
-      {CarryBack::Yes, 0, kOwnColours, kLookAhead, kOther},
-      {CarryBack::No, 0, kOwnColours, kLookAhead, kIndex},
-      {CarryBack::No, 0, kAny, kGreedy, kIndex},
-      {CarryBack::Yes, 0, kAny, kGreedy, kIndex},
-      {CarryBack::No, 0, 0, kLookAhead, kOther},
-      {CarryBack::Yes, kAny, 0, kGreedy, kOther},
+  static constexpr std::array<Way, 12> kSmallFrameWays{{
+      {Keep::Gaps, CarryBack::No, kShortGap, kOwnColours, kGreedy, kIndex},
+      {Keep::Gaps, CarryBack::Yes, 0, kOwnColours, kGreedy, kIndex},
+      {Keep::Gaps, CarryBack::Yes, 0, kOwnColours, kGreedy, kOther},
+      {Keep::Gaps, CarryBack::Yes, 0, kOwnColours, kLookAhead, kOther},
+      {Keep::Gaps, CarryBack::No, 0, kOwnColours, kLookAhead, kIndex},
+      {Keep::Gaps, CarryBack::No, 0, kAny, kGreedy, kIndex},
+      {Keep::Gaps, CarryBack::Yes, 0, kAny, kGreedy, kIndex},
+      {Keep::Gaps, CarryBack::No, 0, 0, kLookAhead, kOther},
+      {Keep::Gaps, CarryBack::Yes, kAny, 0, kGreedy, kOther},
+      {Keep::Stretches, CarryBack::No, 0, 0, kGreedy, kIndex},
+      {Keep::ChangedColours, CarryBack::No, 0, 0, kGreedy, kIndex},
+      {Keep::LastStretch, CarryBack::No, 0, 0, kGreedy, kIndex},
   }};
-  static constexpr std::array<Way, 4> kLargeFrameWays{{
-      {CarryBack::No, kShortGap, kOwnColours, kGreedy, kIndex},
-      {CarryBack::Yes, 0, kOwnColours, kGreedy, kOther},
-      {CarryBack::Yes, kShortGap, 0, kGreedy, kIndex},
-      {CarryBack::Yes, kShortGap, kAny, kGreedy, kIndex},
+  static constexpr std::array<Way, 7> kLargeFrameWays{{
+      {Keep::Gaps, CarryBack::No, kShortGap, kOwnColours, kGreedy, kIndex},
+      {Keep::Gaps, CarryBack::Yes, 0, kOwnColours, kGreedy, kOther},
+      {Keep::Gaps, CarryBack::Yes, kShortGap, 0, kGreedy, kIndex},
+      {Keep::Gaps, CarryBack::Yes, kShortGap, kAny, kGreedy, kIndex},
+      {Keep::Stretches, CarryBack::No, 0, 0, kGreedy, kIndex},
+      {Keep::ChangedColours, CarryBack::No, 0, 0, kGreedy, kIndex},
+      {Keep::LastStretch, CarryBack::No, 0, 0, kGreedy, kIndex},
   }};
-  static constexpr std::array<Way, 1> kHugeFrameWays{{
-      {CarryBack::No, kShortGap, kOwnColours, kGreedy, kIndex},
+  static constexpr std::array<Way, 2> kHugeFrameWays{{
+      {Keep::Gaps, CarryBack::No, kShortGap, kOwnColours, kGreedy, kIndex},
+      {Keep::Stretches, CarryBack::No, 0, 0, kGreedy, kIndex},
   }};
 
   // Marks the pixels that may differ from the frame before: every one, or
@@ -271,6 +291,8 @@ class GifAnimation {
   // kUnchanged, or as their colours in a short gap or carrying a run back.
   void BuildTransparent(const render::Raster& frame, Rect rect, const Way& way,
                         Candidate& out) const;
+  // The same for the other kinds of Keep.
+  void BuildStretches(const render::Raster& frame, Rect rect, Keep keep, Candidate& out);
   // The candidate's image data into `out`, at the smallest code size its
   // indices allow; each kUnchanged pixel written as `unchanged` or, in a
   // stretch of at most `ownColours` of them, as its own colour where the
@@ -321,6 +343,9 @@ class GifAnimation {
   };
   std::vector<Change> changes_;
   std::vector<std::size_t> changeRowEnds_;
+  // Per stretch of unchanged pixels, in order: the one index it is written
+  // in by BuildStretches, kUnchanged for transparent.
+  std::vector<unsigned char> stretchIndex_;
   std::string bestData_, candidateData_;  // image data: the smallest so far, the one being tried
   // The palette as an open-addressed table from colour to index; a free
   // place holds 0, which no drawing-area pixel is (they are all opaque).

@@ -477,6 +477,63 @@ TEST(GifAnimation, FramesEqualToTheOneBeforeLengthenItsImage) {
   }
 }
 
+TEST(GifAnimation, EveryFrameReadsBackAsAdded) {
+  // Random frames of the kinds the encoder stores differently: a few pixels
+  // or patches painted over a patterned area (small and larger rectangles,
+  // unchanged stretches of one colour or of many, crossing rows or ending
+  // the rectangle), the whole area repainted, and frames that change
+  // nothing.
+  const std::vector<render::Pixel> palette = GifPalette();
+  std::minstd_rand random(11);
+  const auto pick = [&](int low, int high) {
+    return low + static_cast<int>(random() % static_cast<unsigned>(high - low + 1));
+  };
+  const auto colour = [&] {
+    return palette[static_cast<std::size_t>(pick(1, static_cast<int>(palette.size()) - 1))];
+  };
+  for (int seed = 0; seed < 6; ++seed) {
+    SCOPED_TRACE(seed);
+    render::Raster frame;
+    std::vector<render::Raster> frames;
+    GifAnimation gif(1);
+    for (int k = 0; k < 40; ++k) {
+      const int kind = k == 0 ? 3 : pick(0, 4);
+      if (kind < 3) {
+        // Patches of one colour, or stripes of two, up to 6, 40 or 200 wide.
+        const int most = kind == 0 ? 6 : kind == 1 ? 40 : 200;
+        for (int n = pick(1, 4); n > 0; --n) {
+          const int width = pick(1, most), height = pick(1, most);
+          const int left = pick(0, render::kRasterWidth - width);
+          const int top = pick(0, render::kRasterHeight - height);
+          const render::Pixel a = colour(), b = pick(0, 1) != 0 ? colour() : a;
+          for (int y = top; y < top + height; ++y) {
+            for (int x = left; x < left + width; ++x) frame.Row(y)[x] = (x + y) % 3 != 0 ? a : b;
+          }
+        }
+      } else if (kind == 3) {
+        for (int y = 0; y < render::kRasterHeight; ++y) {
+          for (int x = 0; x < render::kRasterWidth; ++x) {
+            if (random() % 4 == 0) frame.Row(y)[x] = colour();
+          }
+        }
+      }  // kind 4: no change
+      frames.push_back(frame);
+      gif.AddFrame(frame, 50);
+    }
+    const auto shown = ShownImages(gif.Finish(), 1);
+    ASSERT_TRUE(shown);
+    // Each frame's time on screen shows it.
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < shown->size(); ++i) {
+      for (int time = 0; time < (*shown)[i].delay; time += 5, ++k) {
+        ASSERT_LT(k, frames.size());
+        ASSERT_TRUE((*shown)[i].picture == frames[k]) << "image " << i << ", frame " << k;
+      }
+    }
+    EXPECT_EQ(k, frames.size());
+  }
+}
+
 TEST(Animate, StepsThatChangeNothingAddNoImage) {
   // One slot a step: an empty slot first (a black first frame), then blocks
   // drawn again where they already are, in the middle and at the end, and
