@@ -286,7 +286,7 @@ std::size_t LzwWriter::Compress(int codeSize, std::span<const Stretch> pixels, s
 
 // ---- GifAnimation ---------------------------------------------------------------
 
-std::vector<render::Pixel> GifPalette(std::span<const int> leadingSprites) {
+std::vector<render::Pixel> GifPalette(std::span<const int> leadingSprites, unsigned shownSprites) {
   const render::SpriteSet& sprites = render::BlockSprites();
   std::vector<int> order;
   for (const int sprite : leadingSprites) {
@@ -300,6 +300,7 @@ std::vector<render::Pixel> GifPalette(std::span<const int> leadingSprites) {
   }
   std::vector<render::Pixel> colours{render::kBlack};
   for (const int sprite : order) {
+    if ((shownSprites >> sprite & 1u) == 0) continue;
     const render::BlockSprite& block = sprites[static_cast<std::size_t>(sprite)];
     for (int row = 0; row < render::kSpriteHeight; ++row) {
       for (int column = 0; column < render::kSpriteWidth; ++column) {
@@ -313,6 +314,35 @@ std::vector<render::Pixel> GifPalette(std::span<const int> leadingSprites) {
     }
   }
   return colours;
+}
+
+unsigned SpritesShowing(const render::Raster& raster) {
+  // Each colour once: the sprites it is a colour of.
+  const render::SpriteSet& sprites = render::BlockSprites();
+  std::vector<render::Pixel> seen;
+  unsigned showing = 0;
+  render::Pixel last = render::kBlack;
+  for (int y = 0; y < render::kRasterHeight; ++y) {
+    const render::Pixel* row = raster.Row(y);
+    for (int x = 0; x < render::kRasterWidth; ++x) {
+      const render::Pixel colour = row[x];
+      if (colour == last || std::find(seen.begin(), seen.end(), colour) != seen.end()) continue;
+      last = colour;
+      seen.push_back(colour);
+      for (int sprite = 0; sprite < render::kSpriteCount; ++sprite) {
+        const render::BlockSprite& block = sprites[static_cast<std::size_t>(sprite)];
+        for (int r = 0; r < render::kSpriteHeight; ++r) {
+          for (int c = 0; c < render::kSpriteWidth; ++c) {
+            if (block.Opaque(c, r) &&
+                block.colour[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] == colour) {
+              showing |= 1u << sprite;
+            }
+          }
+        }
+      }
+    }
+  }
+  return showing;
 }
 
 std::vector<int> LeadingSprites(const std::vector<unsigned>& spritesPerFrame) {
@@ -367,10 +397,10 @@ void GifAnimation::Candidate::Add(unsigned index, int length) {
   }
 }
 
-GifAnimation::GifAnimation(int scale, std::span<const int> leadingSprites)
+GifAnimation::GifAnimation(int scale, std::span<const int> leadingSprites, unsigned shownSprites)
     : scale_(scale), marked_(static_cast<std::size_t>(render::kRasterHeight)) {
   if (scale < kMinScale || scale > kMaxScale) throw Error("GIF encoding failed: bad scale");
-  const std::vector<render::Pixel> palette = GifPalette(leadingSprites);
+  const std::vector<render::Pixel> palette = GifPalette(leadingSprites, shownSprites);
   constexpr std::size_t kMaxColours = std::size_t{1} << LzwWriter::kMaxCodeSize;
   if (palette.size() > kMaxColours) throw Error("GIF encoding failed: more than 16 block colours");
   for (std::size_t i = 0; i < palette.size(); ++i) {
@@ -384,13 +414,14 @@ GifAnimation::GifAnimation(int scale, std::span<const int> leadingSprites)
   bytes_ = "GIF89a";
   PutWord(bytes_, render::kRasterWidth * scale_);
   PutWord(bytes_, render::kRasterHeight * scale_);
-  // A global colour table of 2^bits entries (unused ones black), 8 bits per
-  // primary, background index 0, square pixels.
-  const int bits = CodeSizeFor(static_cast<unsigned>(palette.size() - 1));
+  // A global colour table of 2^bits entries (unused ones black; at least
+  // two), 8 bits per primary, background index 0, square pixels.
+  const int bits = std::max(1, static_cast<int>(std::bit_width(palette.size() - 1)));
+  tableSize_ = 1u << bits;
   PutByte(bytes_, 0x80u | 7u << 4 | static_cast<unsigned>(bits - 1));
   PutByte(bytes_, 0);
   PutByte(bytes_, 0);
-  for (std::size_t i = 0; i < std::size_t{1} << bits; ++i) {
+  for (std::size_t i = 0; i < tableSize_; ++i) {
     const render::Pixel colour = i < palette.size() ? palette[i] : render::kBlack;
     PutByte(bytes_, colour >> 16);
     PutByte(bytes_, colour >> 8);
@@ -835,7 +866,9 @@ void GifAnimation::Add(const render::Raster& frame, int delayMs) {
       // The lowest index no changed pixel needs (after the first frame
       // pixels only ever change to block colours, so usually black's).
       const auto free = static_cast<unsigned>(std::countr_one(transparent_.used));
-      if (free >= (1u << LzwWriter::kMaxCodeSize)) continue;
+      // A transparent index past the colour table would be a pixel no
+      // table entry describes: some decoders would refuse it.
+      if (free >= tableSize_) continue;
       const std::size_t size = Compress(frame, rect, transparent_, free, way.ownColours, way.parse,
                                         way.prefer, best, candidateData_);
       if (size < best) {

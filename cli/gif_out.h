@@ -17,13 +17,21 @@ namespace palorin::cli {
 inline constexpr int kMaxGifDelay = 65535;
 inline constexpr int kMaxGifDelayMs = kMaxGifDelay * 10;
 
+// Bit i: sprite i.
+inline constexpr unsigned kAllSprites = (1u << render::kSpriteCount) - 1;
+
 // The one palette of an animation: black, then each distinct colour of the
-// built-in block sprites in the order they first occur, sprite by sprite
-// (those of `leadingSprites` first, in that order, then the others by
-// number), row by row. The drawing area never holds any other colour (it
-// starts black and only sprites are drawn into it), so every frame is
-// stored exactly.
-std::vector<render::Pixel> GifPalette(std::span<const int> leadingSprites = {});
+// built-in block sprites of `shownSprites` (bit i: sprite i) in the order
+// they first occur, sprite by sprite (those of `leadingSprites` first, in
+// that order, then the others by number), row by row. The drawing area never
+// holds any other colour (it starts black and only sprites are drawn into
+// it), so every frame showing only those sprites is stored exactly; the
+// colour table holds no colour the animation does not show.
+std::vector<render::Pixel> GifPalette(std::span<const int> leadingSprites = {},
+                                      unsigned shownSprites = kAllSprites);
+
+// The sprites some of whose colours `raster` shows (bit i: sprite i).
+unsigned SpritesShowing(const render::Raster& raster);
 
 // The sprites whose colours should lead the palette of an animation whose
 // frames after the first draw the sprites of `spritesPerFrame` (bit i: sprite
@@ -151,8 +159,10 @@ class LzwWriter {
 class GifAnimation {
  public:
   // `scale` from kMinScale to kMaxScale; the palette is
-  // GifPalette(leadingSprites).
-  explicit GifAnimation(int scale, std::span<const int> leadingSprites = {});
+  // GifPalette(leadingSprites, shownSprites): a frame showing a colour of
+  // another sprite cannot be stored (palorin::Error).
+  explicit GifAnimation(int scale, std::span<const int> leadingSprites = {},
+                        unsigned shownSprites = kAllSprites);
   GifAnimation(const GifAnimation&) = delete;
   GifAnimation& operator=(const GifAnimation&) = delete;
 
@@ -310,6 +320,7 @@ class GifAnimation {
   void PutImage(Rect screen, int delay, int transparent, const std::string& data);
 
   int scale_;
+  unsigned tableSize_ = 0;  // entries of the colour table, a power of two
   std::string bytes_;
   render::Raster previous_;
   // Per raster row, the [begin, end) stretches where pixels may differ from

@@ -240,9 +240,9 @@ const std::string_view kAnimateHelp =
     "      --scale K     enlarge the frames K times (1 to 8), as 'render' does\n"
     "  -h, --help        show this help\n"
     "\n"
-    "Every frame uses one 16-colour palette (black and the block colours); each\n"
-    "frame after the first stores only the rectangle that changed. A step that\n"
-    "changes nothing (its blocks hidden behind others, say) adds no frame: the\n"
-    "frame before stays on screen for its time too.\n";
+    "All frames share one palette: black and the colours of the blocks the\n"
+    "picture draws. Each frame after the first stores only the rectangle that\n"
+    "changed. A step that changes nothing (its blocks hidden behind others,\n"
+    "say) adds no frame: the frame before stays on screen for its time too.\n";
 
 }  // namespace palorin::cli

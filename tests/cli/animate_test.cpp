@@ -23,6 +23,7 @@
 #include "fileio/text_buffer.h"
 #include "render/bmp.h"
 #include "render/raster.h"
+#include "render/sprites.h"
 #include "test_util.h"
 
 namespace palorin::cli {
@@ -227,6 +228,28 @@ TEST(GifPalette, SpritesMostFramesDrawAloneLeadIt) {
   std::sort(sorted.begin(), sorted.end());
   std::sort(byNumber.begin(), byNumber.end());
   EXPECT_EQ(sorted, byNumber);
+  // Only the colours of the sprites shown; none shown: black alone.
+  EXPECT_EQ(GifPalette(std::vector<int>{3, 5}, 1u << 3 | 1u << 5),
+            std::vector<render::Pixel>(palette.begin(), palette.begin() + 7));
+  EXPECT_EQ(GifPalette(std::vector<int>{5}, 1u << 3 | 1u << 5),
+            (std::vector<render::Pixel>{palette[0], palette[4], palette[5], palette[6], palette[1],
+                                        palette[2], palette[3]}));
+  EXPECT_EQ(GifPalette({}, 0), std::vector<render::Pixel>{render::kBlack});
+}
+
+TEST(GifPalette, SpritesShowingAreThoseOfTheColoursTheAreaHolds) {
+  render::Raster area;
+  EXPECT_EQ(SpritesShowing(area), 0u);
+  render::DrawBlock(area, 10, 20, 3);
+  EXPECT_EQ(SpritesShowing(area), 1u << 3);
+  // Sprite 0 is a copy of sprite 1: its colours show both.
+  render::DrawBlock(area, 30, 20, 1);
+  EXPECT_EQ(SpritesShowing(area), 1u << 3 | 1u << 1 | 1u << 0);
+  // Covered wholly, a block shows nothing of its sprite.
+  render::Raster covered;
+  render::DrawBlock(covered, 10, 20, 2);
+  render::DrawBlock(covered, 10, 20, 4);
+  EXPECT_EQ(SpritesShowing(covered), 1u << 4);
 }
 
 // LzwWriter's data read back by giflib, wrapped as a one-image GIF of
