@@ -229,8 +229,8 @@ constexpr int kKinds = 10;
 
 const core::Scene& KindPicture(std::int64_t kind) {
   static const std::array<core::Scene, kKinds> pictures{
-      SpreadPicture(),      BandsPicture(),       CornerPicture(),       ShellsPicture(),
-      ColumnsPicture(),     RandomPicture(4, 25), RandomPicture(4, 27),  RandomPicture(4, 48),
+      SpreadPicture(),      BandsPicture(),       CornerPicture(),      ShellsPicture(),
+      ColumnsPicture(),     RandomPicture(4, 25), RandomPicture(4, 27), RandomPicture(4, 48),
       RandomPicture(4, 49), RandomPicture(2, 131)};
   return pictures[static_cast<std::size_t>(kind)];
 }

@@ -181,8 +181,8 @@ void ExpectEveryStepAsRendered(const std::string& file, const std::vector<std::s
         BmpDifference(render::EncodeBmp((*shown)[image].picture), RunCli(render).out);
     // Every later image is drawn over this one: the first wrong one says it all.
     if (!difference.empty()) {
-      ADD_FAILURE() << "image " << image + 1 << " of " << images << ", step " << step + 1
-                    << " of " << steps << ": " << difference;
+      ADD_FAILURE() << "image " << image + 1 << " of " << images << ", step " << step + 1 << " of "
+                    << steps << ": " << difference;
       return;
     }
   }

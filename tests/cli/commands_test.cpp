@@ -466,7 +466,14 @@ TEST(Animate, EveryFrameIsTheLogReplayedAsRenderUptoShowsIt) {
       {{"small.pln"}, {"--every=1"}, 7, 6, 1, 5, 200, kAnySize},
       // Files loaded over each other: the frames replay the log into a cleared
       // drawing area; only the last one shows what loading left.
-      {{"wide_1.txt", "small.pln", "wide_2.txt"}, {"--every", "1000"}, 3, 3, 1000, 5, 200, kAnySize},
+      {{"wide_1.txt", "small.pln", "wide_2.txt"},
+       {"--every", "1000"},
+       3,
+       3,
+       1000,
+       5,
+       200,
+       kAnySize},
       // 2000 blocks at scattered cells: each frame's ten blocks span nearly
       // the whole area, yet its unchanged pixels cost next to nothing (stored
       // whole, the rectangles came to 3.3 MB; gifsicle -O3 makes 209 KB).
@@ -499,7 +506,8 @@ TEST(Animate, EveryFrameIsTheLogReplayedAsRenderUptoShowsIt) {
     const std::size_t tableSize = gif->palette.size();
     EXPECT_TRUE(tableSize >= 2 && tableSize <= 16 && (tableSize & (tableSize - 1)) == 0);
     EXPECT_EQ(gif->palette.front(), render::kBlack);
-    const auto firstPadding = std::find(gif->palette.begin() + 1, gif->palette.end(), render::kBlack);
+    const auto firstPadding =
+        std::find(gif->palette.begin() + 1, gif->palette.end(), render::kBlack);
     EXPECT_EQ(std::set<std::uint32_t>(gif->palette.begin(), firstPadding), shownColours);
     EXPECT_EQ(static_cast<std::size_t>(firstPadding - gif->palette.begin()), shownColours.size());
     EXPECT_TRUE(std::all_of(firstPadding, gif->palette.end(),
