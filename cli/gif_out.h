@@ -241,11 +241,10 @@ class GifAnimation {
   // Each way is the smallest on some frames: which unchanged pixels keep
   // their colours changes which strings the table learns, and no one way is
   // best on every frame. Together they save two to three percent on frames
-  // of up to a few thousand pixels. A frame changed all over is stored two
-  // ways, the second the smaller on about a quarter of such frames: every
-  // other saves at most a tenth of a percent there, each at the time of the
-  // first again. The way most often the smallest goes first, so that the
-  // others give up as early as they can.
+  // of up to a few thousand pixels. A frame changed all over is stored one
+  // way: every other saves at most a tenth of a percent there, each at the
+  // time of the first again. The way most often the smallest goes first, so
+  // that the others give up as early as they can.
   static constexpr std::size_t kSmallFrameArea = 8192;
   static constexpr std::size_t kLargeFrameArea = 65536;
   static constexpr auto kGreedy = LzwWriter::Parse::Greedy;
@@ -266,18 +265,16 @@ class GifAnimation {
       {Keep::ChangedColours, CarryBack::No, 0, 0, kGreedy, kIndex},
       {Keep::LastStretch, CarryBack::No, 0, 0, kGreedy, kIndex},
   }};
-  static constexpr std::array<Way, 7> kLargeFrameWays{{
+  static constexpr std::array<Way, 6> kLargeFrameWays{{
       {Keep::Gaps, CarryBack::No, kShortGap, kOwnColours, kGreedy, kIndex},
       {Keep::Gaps, CarryBack::Yes, 0, kOwnColours, kGreedy, kOther},
       {Keep::Gaps, CarryBack::Yes, kShortGap, 0, kGreedy, kIndex},
       {Keep::Gaps, CarryBack::Yes, kShortGap, kAny, kGreedy, kIndex},
       {Keep::Stretches, CarryBack::No, 0, 0, kGreedy, kIndex},
       {Keep::ChangedColours, CarryBack::No, 0, 0, kGreedy, kIndex},
-      {Keep::LastStretch, CarryBack::No, 0, 0, kGreedy, kIndex},
   }};
-  static constexpr std::array<Way, 2> kHugeFrameWays{{
+  static constexpr std::array<Way, 1> kHugeFrameWays{{
       {Keep::Gaps, CarryBack::No, kShortGap, kOwnColours, kGreedy, kIndex},
-      {Keep::Stretches, CarryBack::No, 0, 0, kGreedy, kIndex},
   }};
 
   // Marks the pixels that may differ from the frame before: every one, or
