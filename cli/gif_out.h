@@ -214,7 +214,8 @@ class GifAnimation {
   // transparent. LastStretch: only such a stretch that ends the rectangle
   // keeps its colour. These three store each pixel one way only, so the
   // table learns the strings of plain runs: on frames of a few blocks over a
-  // patterned area that is at times what compresses best.
+  // patterned area that is at times what compresses best (LastStretch on
+  // small frames only: on larger ones it was hardly ever the smallest).
   enum class Keep : unsigned char { Gaps, Stretches, ChangedColours, LastStretch };
   // One way of storing a frame with transparency.
   struct Way {
