@@ -6,7 +6,7 @@
 // BM_Animate and BM_ReplayYardstick take a full picture (all 10004 log
 // slots) at several --every values; 10004 slots at 50 a frame make 201
 // frames, and time per frame shows how the whole grows. The *Kind benchmarks
-// take nine pictures of five kinds at the tool's defaults (about 200 frames):
+// take ten pictures of five kinds at the tool's defaults (most about 200 frames):
 //   0 spread:  10001 blocks at scattered cells all over the drawing area, so
 //     every frame changes pixels from one edge to the other;
 //   1 bands:   1640 blocks in ten stamped boxes, diagonal bands across it;
@@ -16,7 +16,9 @@
 //     side of the one before, about 1800 blocks;
 //   5 to 8 random columns: grids of random spacing, height and colours
 //     (RandomPicture kind 4, seeds 25, 27, 48 and 49), on which the tool
-//     lost to gifsicle -O3 or came within a few bytes of it.
+//     lost to gifsicle -O3 or came within a few bytes of it;
+//   9 random corner (RandomPicture kind 2, seed 131): five frames of blocks
+//     of two colours, on which a colour table of all 16 colours lost.
 // BM_GifsicleRandom takes random pictures of the five kinds (sizes, places,
 // colours and orders drawn from the seed) beside gifsicle -O3.
 // gif_bytes is the size of the tool's file, gifsicle_bytes that of gifsicle
@@ -223,13 +225,13 @@ core::Scene RandomPicture(std::int64_t kind, std::uint32_t seed) {
 constexpr int kRandomKinds = 5;
 // The fixed kinds, and after them the random pictures the tool once wrote
 // larger than gifsicle -O3 did, or within a few bytes of it.
-constexpr int kKinds = 9;
+constexpr int kKinds = 10;
 
 const core::Scene& KindPicture(std::int64_t kind) {
   static const std::array<core::Scene, kKinds> pictures{
-      SpreadPicture(),      BandsPicture(),       CornerPicture(),
-      ShellsPicture(),      ColumnsPicture(),     RandomPicture(4, 25),
-      RandomPicture(4, 27), RandomPicture(4, 48), RandomPicture(4, 49)};
+      SpreadPicture(),      BandsPicture(),       CornerPicture(),      ShellsPicture(),
+      ColumnsPicture(),     RandomPicture(4, 25), RandomPicture(4, 27), RandomPicture(4, 48),
+      RandomPicture(4, 49), RandomPicture(2, 131)};
   return pictures[static_cast<std::size_t>(kind)];
 }
 
@@ -342,6 +344,9 @@ void CompareWithGifsicle(benchmark::State& state, const std::string& gif, const 
   std::ofstream(in, std::ios::binary) << gif;
   std::uintmax_t bytes = 0;
   bool ran = true;
+  // ANIMATE_BENCH_KEEP=DIR keeps both files there, to compare them frame by
+  // frame.
+  const char* keep = std::getenv("ANIMATE_BENCH_KEEP");
   for (auto _ : state) {
     const double before = ChildCpuSeconds();
     ran = RunGifsicle(in, out);
@@ -349,6 +354,13 @@ void CompareWithGifsicle(benchmark::State& state, const std::string& gif, const 
     if (!ran) break;
   }
   if (ran) bytes = std::filesystem::file_size(out);
+  if (keep != nullptr && ran) {
+    const std::filesystem::path to(keep);
+    std::filesystem::copy_file(in, to / (name + ".gif"),
+                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(out, to / (name + "_O3.gif"),
+                               std::filesystem::copy_options::overwrite_existing);
+  }
   std::filesystem::remove(in);
   std::filesystem::remove(out);
   if (!ran) {
@@ -375,11 +387,10 @@ BENCHMARK(BM_GifsicleKind)
     ->Unit(benchmark::kMillisecond);
 
 // Random pictures of each kind, seeds 1 to kRandomSeeds; gif_over_gifsicle
-// above 1 is a picture the tool writes larger. Random corners that place a
-// block where the same block already is make frames equal to the one
-// before; the tool keeps one image per frame, gifsicle drops them, at about
-// 22 bytes a frame.
-constexpr int kRandomSeeds = 40;
+// above 1 is a picture the tool writes larger. Random corners place blocks
+// where the same blocks already are: steps that change nothing, which add
+// no image.
+constexpr int kRandomSeeds = 80;
 
 void BM_GifsicleRandom(benchmark::State& state) {
   const core::Scene picture =

@@ -37,7 +37,15 @@ std::string EncodeBuildAnimation(const core::PlacementLog& log, const render::Ra
     }
     spritesPerFrame.push_back(sprites);
   }
-  GifAnimation gif(options.scale, LeadingSprites(spritesPerFrame));
+  // The sprites whose colours the frames can show: those the replay draws
+  // and those of the colours the whole picture holds (it may have been
+  // loaded over other files). The colour table holds only theirs.
+  unsigned showing = SpritesShowing(whole);
+  for (std::int64_t slot = 0; slot < slots; ++slot) {
+    const unsigned colour = log.ColorAt(slot);
+    if (colour != 0 && colour < render::kSpriteCount) showing |= 1u << colour;
+  }
+  GifAnimation gif(options.scale, LeadingSprites(spritesPerFrame), showing);
   // Each frame draws only the slots it adds, over the frame before: drawing
   // only covers, so that is the very picture of a replay from slot 0 into a
   // cleared drawing area (render --upto), at a fraction of the work.

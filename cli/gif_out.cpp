@@ -286,7 +286,7 @@ std::size_t LzwWriter::Compress(int codeSize, std::span<const Stretch> pixels, s
 
 // ---- GifAnimation ---------------------------------------------------------------
 
-std::vector<render::Pixel> GifPalette(std::span<const int> leadingSprites) {
+std::vector<render::Pixel> GifPalette(std::span<const int> leadingSprites, unsigned shownSprites) {
   const render::SpriteSet& sprites = render::BlockSprites();
   std::vector<int> order;
   for (const int sprite : leadingSprites) {
@@ -300,6 +300,7 @@ std::vector<render::Pixel> GifPalette(std::span<const int> leadingSprites) {
   }
   std::vector<render::Pixel> colours{render::kBlack};
   for (const int sprite : order) {
+    if ((shownSprites >> sprite & 1u) == 0) continue;
     const render::BlockSprite& block = sprites[static_cast<std::size_t>(sprite)];
     for (int row = 0; row < render::kSpriteHeight; ++row) {
       for (int column = 0; column < render::kSpriteWidth; ++column) {
@@ -313,6 +314,35 @@ std::vector<render::Pixel> GifPalette(std::span<const int> leadingSprites) {
     }
   }
   return colours;
+}
+
+unsigned SpritesShowing(const render::Raster& raster) {
+  // Each colour once: the sprites it is a colour of.
+  const render::SpriteSet& sprites = render::BlockSprites();
+  std::vector<render::Pixel> seen;
+  unsigned showing = 0;
+  render::Pixel last = render::kBlack;
+  for (int y = 0; y < render::kRasterHeight; ++y) {
+    const render::Pixel* row = raster.Row(y);
+    for (int x = 0; x < render::kRasterWidth; ++x) {
+      const render::Pixel colour = row[x];
+      if (colour == last || std::find(seen.begin(), seen.end(), colour) != seen.end()) continue;
+      last = colour;
+      seen.push_back(colour);
+      for (int sprite = 0; sprite < render::kSpriteCount; ++sprite) {
+        const render::BlockSprite& block = sprites[static_cast<std::size_t>(sprite)];
+        for (int r = 0; r < render::kSpriteHeight; ++r) {
+          for (int c = 0; c < render::kSpriteWidth; ++c) {
+            if (block.Opaque(c, r) &&
+                block.colour[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] == colour) {
+              showing |= 1u << sprite;
+            }
+          }
+        }
+      }
+    }
+  }
+  return showing;
 }
 
 std::vector<int> LeadingSprites(const std::vector<unsigned>& spritesPerFrame) {
@@ -367,10 +397,10 @@ void GifAnimation::Candidate::Add(unsigned index, int length) {
   }
 }
 
-GifAnimation::GifAnimation(int scale, std::span<const int> leadingSprites)
+GifAnimation::GifAnimation(int scale, std::span<const int> leadingSprites, unsigned shownSprites)
     : scale_(scale), marked_(static_cast<std::size_t>(render::kRasterHeight)) {
   if (scale < kMinScale || scale > kMaxScale) throw Error("GIF encoding failed: bad scale");
-  const std::vector<render::Pixel> palette = GifPalette(leadingSprites);
+  const std::vector<render::Pixel> palette = GifPalette(leadingSprites, shownSprites);
   constexpr std::size_t kMaxColours = std::size_t{1} << LzwWriter::kMaxCodeSize;
   if (palette.size() > kMaxColours) throw Error("GIF encoding failed: more than 16 block colours");
   for (std::size_t i = 0; i < palette.size(); ++i) {
@@ -384,13 +414,14 @@ GifAnimation::GifAnimation(int scale, std::span<const int> leadingSprites)
   bytes_ = "GIF89a";
   PutWord(bytes_, render::kRasterWidth * scale_);
   PutWord(bytes_, render::kRasterHeight * scale_);
-  // A global colour table of 2^bits entries (unused ones black), 8 bits per
-  // primary, background index 0, square pixels.
-  const int bits = CodeSizeFor(static_cast<unsigned>(palette.size() - 1));
+  // A global colour table of 2^bits entries (unused ones black; at least
+  // two), 8 bits per primary, background index 0, square pixels.
+  const int bits = std::max(1, static_cast<int>(std::bit_width(palette.size() - 1)));
+  tableSize_ = 1u << bits;
   PutByte(bytes_, 0x80u | 7u << 4 | static_cast<unsigned>(bits - 1));
   PutByte(bytes_, 0);
   PutByte(bytes_, 0);
-  for (std::size_t i = 0; i < std::size_t{1} << bits; ++i) {
+  for (std::size_t i = 0; i < tableSize_; ++i) {
     const render::Pixel colour = i < palette.size() ? palette[i] : render::kBlack;
     PutByte(bytes_, colour >> 16);
     PutByte(bytes_, colour >> 8);
@@ -474,6 +505,85 @@ void GifAnimation::BuildTransparent(const render::Raster& frame, Rect rect, cons
     out.rowEnds.push_back(out.runs.size());
     first = rowEnd;
   }
+}
+
+void GifAnimation::BuildStretches(const render::Raster& frame, Rect rect, Keep keep,
+                                  Candidate& out) {
+  const int end = rect.left + rect.width;
+  // Keep::ChangedColours: an unchanged pixel keeps its colour only where a
+  // changed pixel of the frame has it too (any other colour takes another
+  // index, perhaps a larger code size). Black is the transparent index's
+  // colour, as in BuildTransparent.
+  unsigned changed = ~0u;
+  if (keep == Keep::ChangedColours) {
+    changed = 0;
+    for (const Change& c : changes_) changed |= 1u << c.index;
+  }
+  render::Pixel lastColour = 0;
+  unsigned char lastIndex = kUnchanged;
+  const auto indexOf = [&](render::Pixel colour) {
+    if (colour != lastColour) {
+      lastColour = colour;
+      const unsigned char index = colour == render::kBlack ? kUnchanged : IndexOf(colour);
+      lastIndex = index != kUnchanged && (changed >> index & 1u) != 0 ? index : kUnchanged;
+    }
+    return lastIndex;
+  };
+  // Calls `gap(now, x, length)` for each run of unchanged pixels,
+  // `change(c)` for each changed run and `rowEnd()` after each row.
+  const auto walk = [&](auto&& gap, auto&& change, auto&& rowEnd) {
+    std::size_t first = 0;
+    for (int y = rect.top; y < rect.top + rect.height; ++y) {
+      const render::Pixel* now = frame.Row(y);
+      const std::size_t rowEnds = changeRowEnds_[static_cast<std::size_t>(y - rect.top)];
+      int x = rect.left;
+      for (std::size_t i = first; i < rowEnds; ++i) {
+        const Change& c = changes_[i];
+        if (c.x > x) gap(now, x, c.x - x);
+        change(c);
+        x = c.x + c.length;
+      }
+      if (x < end) gap(now, x, end - x);
+      rowEnd();
+      first = rowEnds;
+    }
+  };
+  // First, per stretch, the one index it would be written in, or kUnchanged
+  // where it holds more than one.
+  stretchIndex_.clear();
+  bool open = false;
+  walk(
+      [&](const render::Pixel* now, int x, int length) {
+        if (!open) {
+          open = true;
+          stretchIndex_.push_back(indexOf(now[x]));
+        }
+        unsigned char& index = stretchIndex_.back();
+        for (const int stop = x + length; x < stop && index != kUnchanged; ++x) {
+          if (indexOf(now[x]) != index) index = kUnchanged;
+        }
+      },
+      [&](const Change&) { open = false; }, [] {});
+  const bool trailing = open;  // the last stretch ends the rectangle
+  const std::size_t stretches = stretchIndex_.size();
+  // Then the runs.
+  out.Clear();
+  std::size_t stretch = 0;
+  open = false;
+  walk(
+      [&](const render::Pixel*, int, int length) {
+        if (!open) {
+          open = true;
+          ++stretch;
+        }
+        const bool kept = keep != Keep::LastStretch || (trailing && stretch == stretches);
+        out.Add(kept ? stretchIndex_[stretch - 1] : kUnchanged, length);
+      },
+      [&](const Change& c) {
+        open = false;
+        out.Add(c.index, c.length);
+      },
+      [&] { out.rowEnds.push_back(out.runs.size()); });
 }
 
 void GifAnimation::FindChanges(const render::Raster& frame, Rect rect) {
@@ -574,14 +684,20 @@ std::size_t GifAnimation::Compress(const render::Raster& frame, Rect rect,
   return lzw_.Compress(codeSize, stretches_, giveUpAt, out, parse, prefer);
 }
 
-void GifAnimation::PutImage(Rect screen, int delayMs, int transparent, const std::string& data) {
+int GifAnimation::Centiseconds(int delayMs) {
+  return (std::clamp(delayMs, 0, kMaxGifDelayMs) + 5) / 10;
+}
+
+void GifAnimation::PutImage(Rect screen, int delay, int transparent, const std::string& data) {
   // The graphic control extension: left in place for the next frame to build
   // on ("do not dispose", 1), the delay, and the transparent index if any.
   PutByte(bytes_, 0x21);
   PutByte(bytes_, 0xf9);
   PutByte(bytes_, 4);
   PutByte(bytes_, 1u << 2 | (transparent >= 0 ? 1u : 0u));
-  PutWord(bytes_, static_cast<unsigned>(std::clamp((delayMs + 5) / 10, 0, 65535)));
+  delayAt_ = bytes_.size();
+  delay_ = delay;
+  PutWord(bytes_, static_cast<unsigned>(delay));
   PutByte(bytes_, transparent >= 0 ? static_cast<unsigned>(transparent) : 0u);
   PutByte(bytes_, 0);
   // The image descriptor: no local colour table, not interlaced.
@@ -671,7 +787,33 @@ void GifAnimation::AddFrame(const render::Raster& frame, int delayMs,
   Add(frame, delayMs);
 }
 
+void GifAnimation::Extend(int delay) {
+  // The image before stays on screen that much longer: its delay grows, up
+  // to the most the field holds.
+  const int total = delay_ + delay;
+  if (total <= kMaxGifDelay) {
+    delay_ = total;
+    bytes_[delayAt_] = static_cast<char>(total & 0xff);
+    bytes_[delayAt_ + 1] = static_cast<char>(total >> 8);
+    return;
+  }
+  // Past it, an image that shows nothing new carries the rest: one
+  // transparent pixel, the smallest image there is. It is given at least
+  // 20 ms where it can, taken from the image before: viewers stretch
+  // shorter delays.
+  const int rest = std::max(total - kMaxGifDelay, std::min(delay, 2));
+  const int before = total - rest;
+  bytes_[delayAt_] = static_cast<char>(before & 0xff);
+  bytes_[delayAt_ + 1] = static_cast<char>(before >> 8);
+  bestData_.clear();
+  const LzwWriter::Stretch pixel{0, 0, 1};
+  lzw_.Compress(2, {&pixel, 1}, std::numeric_limits<std::size_t>::max(), bestData_);
+  PutImage({0, 0, 1, 1}, rest, 0, bestData_);
+  ++frames_;
+}
+
 void GifAnimation::Add(const render::Raster& frame, int delayMs) {
+  const int delay = Centiseconds(delayMs);
   Rect rect{0, 0, render::kRasterWidth, render::kRasterHeight};
   if (frames_ > 0) {
     // The rectangle holding every changed pixel.
@@ -686,12 +828,7 @@ void GifAnimation::Add(const render::Raster& frame, int delayMs) {
           std::max(right, LastChange(frame, y, std::max(first, right + 1), render::kRasterWidth));
     }
     if (top < 0) {
-      // Nothing changed: one transparent pixel, the smallest image there is.
-      bestData_.clear();
-      const LzwWriter::Stretch pixel{0, 0, 1};
-      lzw_.Compress(2, {&pixel, 1}, std::numeric_limits<std::size_t>::max(), bestData_);
-      PutImage({0, 0, 1, 1}, delayMs, 0, bestData_);
-      ++frames_;
+      Extend(delay);
       return;
     }
     rect = {left, top, right - left + 1, bottom - top + 1};
@@ -717,15 +854,21 @@ void GifAnimation::Add(const render::Raster& frame, int delayMs) {
     const Way* built = nullptr;
     for (const Way& way : ways) {
       // Ways that differ only in how they compress share the candidate.
-      if (built == nullptr || built->carryBack != way.carryBack ||
+      if (built == nullptr || built->keep != way.keep || built->carryBack != way.carryBack ||
           built->shortGap != way.shortGap) {
-        BuildTransparent(frame, rect, way, transparent_);
+        if (way.keep == Keep::Gaps) {
+          BuildTransparent(frame, rect, way, transparent_);
+        } else {
+          BuildStretches(frame, rect, way.keep, transparent_);
+        }
         built = &way;
       }
       // The lowest index no changed pixel needs (after the first frame
       // pixels only ever change to block colours, so usually black's).
       const auto free = static_cast<unsigned>(std::countr_one(transparent_.used));
-      if (free >= (1u << LzwWriter::kMaxCodeSize)) continue;
+      // A transparent index past the colour table would be a pixel no
+      // table entry describes: some decoders would refuse it.
+      if (free >= tableSize_) continue;
       const std::size_t size = Compress(frame, rect, transparent_, free, way.ownColours, way.parse,
                                         way.prefer, best, candidateData_);
       if (size < best) {
@@ -746,7 +889,7 @@ void GifAnimation::Add(const render::Raster& frame, int delayMs) {
     }
   }
   PutImage({rect.left * scale_, rect.top * scale_, rect.width * scale_, rect.height * scale_},
-           delayMs, transparent, bestData_);
+           delay, transparent, bestData_);
   if (frames_ == 0) {
     previous_ = frame;
   } else {

@@ -14,15 +14,24 @@
 namespace palorin::cli {
 
 // GIF stores a frame's time in hundredths of a second, in 16 bits.
-inline constexpr int kMaxGifDelayMs = 65535 * 10;
+inline constexpr int kMaxGifDelay = 65535;
+inline constexpr int kMaxGifDelayMs = kMaxGifDelay * 10;
+
+// Bit i: sprite i.
+inline constexpr unsigned kAllSprites = (1u << render::kSpriteCount) - 1;
 
 // The one palette of an animation: black, then each distinct colour of the
-// built-in block sprites in the order they first occur, sprite by sprite
-// (those of `leadingSprites` first, in that order, then the others by
-// number), row by row. The drawing area never holds any other colour (it
-// starts black and only sprites are drawn into it), so every frame is
-// stored exactly.
-std::vector<render::Pixel> GifPalette(std::span<const int> leadingSprites = {});
+// built-in block sprites of `shownSprites` (bit i: sprite i) in the order
+// they first occur, sprite by sprite (those of `leadingSprites` first, in
+// that order, then the others by number), row by row. The drawing area never
+// holds any other colour (it starts black and only sprites are drawn into
+// it), so every frame showing only those sprites is stored exactly; the
+// colour table holds no colour the animation does not show.
+std::vector<render::Pixel> GifPalette(std::span<const int> leadingSprites = {},
+                                      unsigned shownSprites = kAllSprites);
+
+// The sprites some of whose colours `raster` shows (bit i: sprite i).
+unsigned SpritesShowing(const render::Raster& raster);
 
 // The sprites whose colours should lead the palette of an animation whose
 // frames after the first draw the sprites of `spritesPerFrame` (bit i: sprite
@@ -142,15 +151,18 @@ class LzwWriter {
 // own colours where that makes longer strings. Which unchanged pixels may
 // keep their colours is tried a few ways and the smallest kept; a small
 // frame is tried more ways, opaque too. Every frame uses the smallest LZW
-// code size its indices allow. A frame equal to the one before is stored as
-// one transparent pixel, so that it still takes its time on screen and the
-// file keeps one image per frame. Each raster pixel is stored as a scale x
+// code size its indices allow. A frame equal to the one before is not
+// stored: the image before stays on screen for its time too (its delay
+// grows by the frame's; past the most a delay holds, the rest goes to an
+// image of one transparent pixel). Each raster pixel is stored as a scale x
 // scale block. Throws palorin::Error when encoding fails.
 class GifAnimation {
  public:
   // `scale` from kMinScale to kMaxScale; the palette is
-  // GifPalette(leadingSprites).
-  explicit GifAnimation(int scale, std::span<const int> leadingSprites = {});
+  // GifPalette(leadingSprites, shownSprites): a frame showing a colour of
+  // another sprite cannot be stored (palorin::Error).
+  explicit GifAnimation(int scale, std::span<const int> leadingSprites = {},
+                        unsigned shownSprites = kAllSprites);
   GifAnimation(const GifAnimation&) = delete;
   GifAnimation& operator=(const GifAnimation&) = delete;
 
@@ -166,7 +178,9 @@ class GifAnimation {
   // Ends the file and hands over its bytes; no frame can be added after it.
   std::string Finish();
 
-  std::size_t FrameCount() const { return frames_; }
+  // The images written so far: fewer than the frames added where frames
+  // equal the one before.
+  std::size_t ImageCount() const { return frames_; }
 
  private:
   // A stretch of one palette index along a row of the rectangle, in raster
@@ -191,8 +205,21 @@ class GifAnimation {
   // Whether unchanged pixels just before a changed run, of its colour, start
   // it early.
   enum class CarryBack : bool { No, Yes };
+  // Which unchanged pixels keep their colours. Gaps: as CarryBack, shortGap
+  // and ownColours say. Stretches: the unchanged pixels between two changed
+  // ones (read row after row, a row's end joining the next row's start)
+  // keep their colours where they are all of one colour, which then reads
+  // as one run, and are transparent where they hold more. ChangedColours:
+  // the same, counting colours no changed pixel of the frame has as
+  // transparent. LastStretch: only such a stretch that ends the rectangle
+  // keeps its colour. These three store each pixel one way only, so the
+  // table learns the strings of plain runs: on frames of a few blocks over a
+  // patterned area that is at times what compresses best (LastStretch on
+  // small frames only: on larger ones it was hardly ever the smallest).
+  enum class Keep : unsigned char { Gaps, Stretches, ChangedColours, LastStretch };
   // One way of storing a frame with transparency.
   struct Way {
+    Keep keep;
     CarryBack carryBack;
     // A stretch of at most this many unchanged pixels between changed ones
     // keeps its colours: sprite rows then read as they did before, strings
@@ -225,25 +252,30 @@ class GifAnimation {
   static constexpr auto kLookAhead = LzwWriter::Parse::LookAhead;
   static constexpr auto kIndex = LzwWriter::Prefer::Index;
   static constexpr auto kOther = LzwWriter::Prefer::Other;
-  static constexpr std::array<Way, 9> kSmallFrameWays{{
-      {CarryBack::No, kShortGap, kOwnColours, kGreedy, kIndex},
-      {CarryBack::Yes, 0, kOwnColours, kGreedy, kIndex},
-      {CarryBack::Yes, 0, kOwnColours, kGreedy, kOther},
-      {CarryBack::Yes, 0, kOwnColours, kLookAhead, kOther},
-      {CarryBack::No, 0, kOwnColours, kLookAhead, kIndex},
-      {CarryBack::No, 0, kAny, kGreedy, kIndex},
-      {CarryBack::Yes, 0, kAny, kGreedy, kIndex},
-      {CarryBack::No, 0, 0, kLookAhead, kOther},
-      {CarryBack::Yes, kAny, 0, kGreedy, kOther},
+  static constexpr std::array<Way, 12> kSmallFrameWays{{
+      {Keep::Gaps, CarryBack::No, kShortGap, kOwnColours, kGreedy, kIndex},
+      {Keep::Gaps, CarryBack::Yes, 0, kOwnColours, kGreedy, kIndex},
+      {Keep::Gaps, CarryBack::Yes, 0, kOwnColours, kGreedy, kOther},
+      {Keep::Gaps, CarryBack::Yes, 0, kOwnColours, kLookAhead, kOther},
+      {Keep::Gaps, CarryBack::No, 0, kOwnColours, kLookAhead, kIndex},
+      {Keep::Gaps, CarryBack::No, 0, kAny, kGreedy, kIndex},
+      {Keep::Gaps, CarryBack::Yes, 0, kAny, kGreedy, kIndex},
+      {Keep::Gaps, CarryBack::No, 0, 0, kLookAhead, kOther},
+      {Keep::Gaps, CarryBack::Yes, kAny, 0, kGreedy, kOther},
+      {Keep::Stretches, CarryBack::No, 0, 0, kGreedy, kIndex},
+      {Keep::ChangedColours, CarryBack::No, 0, 0, kGreedy, kIndex},
+      {Keep::LastStretch, CarryBack::No, 0, 0, kGreedy, kIndex},
   }};
-  static constexpr std::array<Way, 4> kLargeFrameWays{{
-      {CarryBack::No, kShortGap, kOwnColours, kGreedy, kIndex},
-      {CarryBack::Yes, 0, kOwnColours, kGreedy, kOther},
-      {CarryBack::Yes, kShortGap, 0, kGreedy, kIndex},
-      {CarryBack::Yes, kShortGap, kAny, kGreedy, kIndex},
+  static constexpr std::array<Way, 6> kLargeFrameWays{{
+      {Keep::Gaps, CarryBack::No, kShortGap, kOwnColours, kGreedy, kIndex},
+      {Keep::Gaps, CarryBack::Yes, 0, kOwnColours, kGreedy, kOther},
+      {Keep::Gaps, CarryBack::Yes, kShortGap, 0, kGreedy, kIndex},
+      {Keep::Gaps, CarryBack::Yes, kShortGap, kAny, kGreedy, kIndex},
+      {Keep::Stretches, CarryBack::No, 0, 0, kGreedy, kIndex},
+      {Keep::ChangedColours, CarryBack::No, 0, 0, kGreedy, kIndex},
   }};
   static constexpr std::array<Way, 1> kHugeFrameWays{{
-      {CarryBack::No, kShortGap, kOwnColours, kGreedy, kIndex},
+      {Keep::Gaps, CarryBack::No, kShortGap, kOwnColours, kGreedy, kIndex},
   }};
 
   // Marks the pixels that may differ from the frame before: every one, or
@@ -267,6 +299,8 @@ class GifAnimation {
   // kUnchanged, or as their colours in a short gap or carrying a run back.
   void BuildTransparent(const render::Raster& frame, Rect rect, const Way& way,
                         Candidate& out) const;
+  // The same for the other kinds of Keep.
+  void BuildStretches(const render::Raster& frame, Rect rect, Keep keep, Candidate& out);
   // The candidate's image data into `out`, at the smallest code size its
   // indices allow; each kUnchanged pixel written as `unchanged` or, in a
   // stretch of at most `ownColours` of them, as its own colour where the
@@ -276,15 +310,24 @@ class GifAnimation {
   std::size_t Compress(const render::Raster& frame, Rect rect, const Candidate& candidate,
                        unsigned unchanged, int ownColours, LzwWriter::Parse parse,
                        LzwWriter::Prefer prefer, std::size_t giveUpAt, std::string& out);
-  void PutImage(Rect screen, int delayMs, int transparent, const std::string& data);
+  // A delay in milliseconds as GIF stores it: rounded to hundredths of a
+  // second, 0 to kMaxGifDelay.
+  static int Centiseconds(int delayMs);
+  // `delay` hundredths of a second more for the image last written.
+  void Extend(int delay);
+  void PutImage(Rect screen, int delay, int transparent, const std::string& data);
 
   int scale_;
+  unsigned tableSize_ = 0;  // entries of the colour table, a power of two
   std::string bytes_;
   render::Raster previous_;
   // Per raster row, the [begin, end) stretches where pixels may differ from
   // previous_: sorted, none overlapping or touching.
   std::vector<std::vector<std::pair<int, int>>> marked_;
-  std::size_t frames_ = 0;
+  std::size_t frames_ = 0;  // images written
+  // Where the image last written has its delay in bytes_, and the delay.
+  std::size_t delayAt_ = 0;
+  int delay_ = 0;
   bool finished_ = false;
   LzwWriter lzw_;
   std::vector<LzwWriter::Stretch> stretches_, row_;  // the image being compressed, a row of it
@@ -309,6 +352,9 @@ class GifAnimation {
   };
   std::vector<Change> changes_;
   std::vector<std::size_t> changeRowEnds_;
+  // Per stretch of unchanged pixels, in order: the one index it is written
+  // in by BuildStretches, kUnchanged for transparent.
+  std::vector<unsigned char> stretchIndex_;
   std::string bestData_, candidateData_;  // image data: the smallest so far, the one being tried
   // The palette as an open-addressed table from colour to index; a free
   // place holds 0, which no drawing-area pixel is (they are all opaque).

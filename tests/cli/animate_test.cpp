@@ -23,6 +23,7 @@
 #include "fileio/text_buffer.h"
 #include "render/bmp.h"
 #include "render/raster.h"
+#include "render/sprites.h"
 #include "test_util.h"
 
 namespace palorin::cli {
@@ -40,17 +41,24 @@ int ReadFromView(GifFileType* gif, GifByteType* buffer, int length) {
   return static_cast<int>(n);
 }
 
-// The drawing area as each frame of a GIF at `scale` shows it: each frame's
+// What an image of a GIF leaves on screen, and for how long (hundredths of
+// a second).
+struct Shown {
+  render::Raster picture;
+  int delay = 0;
+};
+
+// The drawing area as each image of a GIF at `scale` shows it: each image's
 // rectangle painted over the one before, but for its transparent pixels,
 // each scale x scale block read back as one pixel. Nothing if giflib refuses
-// the file, a frame does not fit the screen or a block is not of one colour.
-std::optional<std::vector<render::Raster>> ShownFrames(const std::string& bytes, int scale) {
+// the file, an image does not fit the screen or a block is not of one colour.
+std::optional<std::vector<Shown>> ShownImages(const std::string& bytes, int scale) {
   std::string_view rest(bytes);
   int error = 0;
   GifFileType* gif = DGifOpen(&rest, ReadFromView, &error);
   if (gif == nullptr) return std::nullopt;
   const int width = render::kRasterWidth * scale, height = render::kRasterHeight * scale;
-  std::optional<std::vector<render::Raster>> frames;
+  std::optional<std::vector<Shown>> frames;
   if (DGifSlurp(gif) == GIF_OK && gif->SColorMap != nullptr && gif->SWidth == width &&
       gif->SHeight == height) {
     std::vector<render::Pixel> palette;
@@ -90,7 +98,7 @@ std::optional<std::vector<render::Raster>> ShownFrames(const std::string& bytes,
           }
         }
       }
-      frames->push_back(shown);
+      frames->push_back({shown, control.DelayTime});
     }
     if (!fits) frames.reset();
   }
@@ -125,28 +133,56 @@ std::string BmpDifference(const std::string& got, const std::string& want) {
   return out.str();
 }
 
-// Runs animate on `file` at `scale` and compares every frame with render
-// --upto of its last slot, the last frame with render; the number of frames
-// must be `frames`.
-void ExpectEveryFrameAsRendered(const std::string& file, const std::vector<std::string>& options,
-                                int every, std::size_t frames, int scale = 1) {
+// Runs animate on `file` at `scale` (steps of 50 ms, the last held 2 s) and
+// follows its timeline: whenever an image starts or a step begins, what is
+// on screen must be what render --upto draws of that step's last slot
+// (render of the whole picture for the last step). Steps that change nothing
+// have no image of their own, so there are `images` images for `steps`
+// steps; together they last as long as the steps.
+void ExpectEveryStepAsRendered(const std::string& file, const std::vector<std::string>& options,
+                               int every, std::size_t steps, std::size_t images, int scale = 1) {
+  constexpr int kDelay = 5, kHold = 200;  // hundredths of a second
   std::vector<std::string> args{"animate", "--scale", std::to_string(scale)};
   args.insert(args.end(), options.begin(), options.end());
   args.push_back(file);
   const auto run = RunCli(args);
   ASSERT_EQ(run.status, kExitOk) << run.err;
-  const auto shown = ShownFrames(run.out, scale);
+  const auto shown = ShownImages(run.out, scale);
   ASSERT_TRUE(shown);
-  ASSERT_EQ(shown->size(), frames);
-  for (std::size_t k = 1; k <= frames; ++k) {
+  ASSERT_EQ(shown->size(), images);
+  std::vector<int> starts;  // each image's start
+  int total = 0;
+  for (const Shown& image : *shown) {
+    starts.push_back(total);
+    total += image.delay;
+  }
+  ASSERT_EQ(total, static_cast<int>(steps - 1) * kDelay + kHold);
+  // Every (image, step) pair that shares a moment: the step under each
+  // image's start, the image over each step's start.
+  const auto stepAt = [&](int time) {
+    return std::min<std::size_t>(static_cast<std::size_t>(time / kDelay), steps - 1);
+  };
+  std::vector<std::pair<std::size_t, std::size_t>> pairs;
+  for (std::size_t i = 0; i < images; ++i) pairs.emplace_back(i, stepAt(starts[i]));
+  for (std::size_t k = 0; k < steps; ++k) {
+    const int time = static_cast<int>(k) * kDelay;
+    const auto after = std::upper_bound(starts.begin(), starts.end(), time);
+    pairs.emplace_back(static_cast<std::size_t>(after - starts.begin()) - 1, k);
+  }
+  std::sort(pairs.begin(), pairs.end());
+  pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
+  for (const auto& [image, step] : pairs) {
     std::vector<std::string> render{"render"};
-    if (k < frames) render.insert(render.end(), {"--upto", std::to_string(k * every - 1)});
+    if (step + 1 < steps) {
+      render.insert(render.end(), {"--upto", std::to_string((step + 1) * every - 1)});
+    }
     render.push_back(file);
     const std::string difference =
-        BmpDifference(render::EncodeBmp((*shown)[k - 1]), RunCli(render).out);
-    // Every later frame is drawn over this one: the first wrong frame says it all.
+        BmpDifference(render::EncodeBmp((*shown)[image].picture), RunCli(render).out);
+    // Every later image is drawn over this one: the first wrong one says it all.
     if (!difference.empty()) {
-      ADD_FAILURE() << "frame " << k << " of " << frames << ": " << difference;
+      ADD_FAILURE() << "image " << image + 1 << " of " << images << ", step " << step + 1 << " of "
+                    << steps << ": " << difference;
       return;
     }
   }
@@ -192,6 +228,28 @@ TEST(GifPalette, SpritesMostFramesDrawAloneLeadIt) {
   std::sort(sorted.begin(), sorted.end());
   std::sort(byNumber.begin(), byNumber.end());
   EXPECT_EQ(sorted, byNumber);
+  // Only the colours of the sprites shown; none shown: black alone.
+  EXPECT_EQ(GifPalette(std::vector<int>{3, 5}, 1u << 3 | 1u << 5),
+            std::vector<render::Pixel>(palette.begin(), palette.begin() + 7));
+  EXPECT_EQ(GifPalette(std::vector<int>{5}, 1u << 3 | 1u << 5),
+            (std::vector<render::Pixel>{palette[0], palette[4], palette[5], palette[6], palette[1],
+                                        palette[2], palette[3]}));
+  EXPECT_EQ(GifPalette({}, 0), std::vector<render::Pixel>{render::kBlack});
+}
+
+TEST(GifPalette, SpritesShowingAreThoseOfTheColoursTheAreaHolds) {
+  render::Raster area;
+  EXPECT_EQ(SpritesShowing(area), 0u);
+  render::DrawBlock(area, 10, 20, 3);
+  EXPECT_EQ(SpritesShowing(area), 1u << 3);
+  // Sprite 0 is a copy of sprite 1: its colours show both.
+  render::DrawBlock(area, 30, 20, 1);
+  EXPECT_EQ(SpritesShowing(area), 1u << 3 | 1u << 1 | 1u << 0);
+  // Covered wholly, a block shows nothing of its sprite.
+  render::Raster covered;
+  render::DrawBlock(covered, 10, 20, 2);
+  render::DrawBlock(covered, 10, 20, 4);
+  EXPECT_EQ(SpritesShowing(covered), 1u << 4);
 }
 
 // LzwWriter's data read back by giflib, wrapped as a one-image GIF of
@@ -390,6 +448,136 @@ TEST(GifLzw, GivesUpOnceLargerAndRefusesIndicesBeyondTheCodeSize) {
   EXPECT_GT(writer.Compress(3, Stretches{{1, 5, 1}}, 1 << 30, data), 0u);
 }
 
+TEST(GifAnimation, FramesEqualToTheOneBeforeLengthenItsImage) {
+  // Two drawing areas: all black, and one red pixel.
+  render::Raster black, red;
+  red.Row(40)[100] = render::Rgb(255, 0, 0);
+  struct Frame {
+    const render::Raster* picture;
+    int delayMs;
+  };
+  struct Case {
+    const char* name;
+    std::vector<Frame> frames;
+    std::vector<int> delays;  // each image's, in hundredths of a second
+  };
+  const Case cases[] = {
+      {"the first frame held", {{&black, 50}, {&black, 50}, {&black, 50}, {&red, 50}}, {15, 5}},
+      {"the last frame held", {{&black, 50}, {&red, 50}, {&red, 2000}}, {5, 205}},
+      {"no frame changes anything", {{&red, 50}, {&red, 50}}, {10}},
+      // Past 65535 hundredths the rest goes to an image of its own.
+      {"past the most a delay holds",
+       {{&black, 655350}, {&black, 655350}, {&red, 50}},
+       {65535, 65535, 5}},
+      // Not a rest of one hundredth, which viewers would stretch: at least 2.
+      {"a rest kept at 20 ms", {{&black, 655340}, {&black, 20}}, {65534, 2}},
+      {"a rest of more than 20 ms", {{&black, 655300}, {&black, 600}}, {65535, 55}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    GifAnimation gif(1);
+    for (const Frame& frame : c.frames) gif.AddFrame(*frame.picture, frame.delayMs);
+    EXPECT_EQ(gif.ImageCount(), c.delays.size());
+    const auto shown = ShownImages(gif.Finish(), 1);
+    ASSERT_TRUE(shown);
+    std::vector<int> delays;
+    for (const Shown& image : *shown) delays.push_back(image.delay);
+    EXPECT_EQ(delays, c.delays);
+    // Each image shows the frame added at its start.
+    int start = 0;
+    for (const Shown& image : *shown) {
+      int time = 0;
+      const Frame* at = nullptr;
+      for (const Frame& frame : c.frames) {
+        if (time > start) break;
+        at = &frame;
+        time += (frame.delayMs + 5) / 10;
+      }
+      ASSERT_NE(at, nullptr);
+      EXPECT_TRUE(image.picture == *at->picture) << "image starting at " << start;
+      start += image.delay;
+    }
+  }
+}
+
+TEST(GifAnimation, EveryFrameReadsBackAsAdded) {
+  // Random frames of the kinds the encoder stores differently: a few pixels
+  // or patches painted over a patterned area (small and larger rectangles,
+  // unchanged stretches of one colour or of many, crossing rows or ending
+  // the rectangle), the whole area repainted, and frames that change
+  // nothing.
+  const std::vector<render::Pixel> palette = GifPalette();
+  std::minstd_rand random(11);
+  const auto pick = [&](int low, int high) {
+    return low + static_cast<int>(random() % static_cast<unsigned>(high - low + 1));
+  };
+  const auto colour = [&] {
+    return palette[static_cast<std::size_t>(pick(1, static_cast<int>(palette.size()) - 1))];
+  };
+  for (int seed = 0; seed < 6; ++seed) {
+    SCOPED_TRACE(seed);
+    render::Raster frame;
+    std::vector<render::Raster> frames;
+    GifAnimation gif(1);
+    for (int k = 0; k < 40; ++k) {
+      const int kind = k == 0 ? 3 : pick(0, 4);
+      if (kind < 3) {
+        // Patches of one colour, or stripes of two, up to 6, 40 or 200 wide.
+        const int most = kind == 0 ? 6 : kind == 1 ? 40 : 200;
+        for (int n = pick(1, 4); n > 0; --n) {
+          const int width = pick(1, most), height = pick(1, most);
+          const int left = pick(0, render::kRasterWidth - width);
+          const int top = pick(0, render::kRasterHeight - height);
+          const render::Pixel a = colour(), b = pick(0, 1) != 0 ? colour() : a;
+          for (int y = top; y < top + height; ++y) {
+            for (int x = left; x < left + width; ++x) frame.Row(y)[x] = (x + y) % 3 != 0 ? a : b;
+          }
+        }
+      } else if (kind == 3) {
+        for (int y = 0; y < render::kRasterHeight; ++y) {
+          for (int x = 0; x < render::kRasterWidth; ++x) {
+            if (random() % 4 == 0) frame.Row(y)[x] = colour();
+          }
+        }
+      }  // kind 4: no change
+      frames.push_back(frame);
+      gif.AddFrame(frame, 50);
+    }
+    const auto shown = ShownImages(gif.Finish(), 1);
+    ASSERT_TRUE(shown);
+    // Each frame's time on screen shows it.
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < shown->size(); ++i) {
+      for (int time = 0; time < (*shown)[i].delay; time += 5, ++k) {
+        ASSERT_LT(k, frames.size());
+        ASSERT_TRUE((*shown)[i].picture == frames[k]) << "image " << i << ", frame " << k;
+      }
+    }
+    EXPECT_EQ(k, frames.size());
+  }
+}
+
+TEST(Animate, StepsThatChangeNothingAddNoImage) {
+  // One slot a step: an empty slot first (a black first frame), then blocks
+  // drawn again where they already are, in the middle and at the end, and
+  // an empty slot among them. Only steps 1, 2 and 3 change what is shown.
+  const TempDir dir;
+  core::PlacementLog log;
+  log.Store(0, 0, 0, 0);
+  log.Store(1, 10, 20, 1);
+  log.Store(2, 40, 60, 3);
+  log.Store(3, 10, 20, 1);
+  log.Store(4, 0, 0, 0);
+  log.Store(5, 40, 60, 3);
+  log.Store(6, 10, 20, 1);
+  log.LastIndex = 6;
+  fileio::TextBuffer native;
+  fileio::AppendNativeFile(native, log);
+  const std::string file = dir / "again.pln";
+  WriteFile(file, native.Bytes());
+  ExpectEveryStepAsRendered(file, {"--every", "1"}, 1, 7, 3);
+}
+
 TEST(Animate, GridOfStampedColumnsEveryFrameAsRendered) {
   // Columns of five blocks stamped close enough that each new column covers
   // the last one's side: the sprites' transparent corners leave the colour
@@ -415,10 +603,10 @@ TEST(Animate, GridOfStampedColumnsEveryFrameAsRendered) {
   // 250 columns, some of them partly outside the accepted cells: 1159
   // slots, so without --every 6 a frame (the slots / 200, rounded up).
   ASSERT_EQ(play.out.rfind("Count:1159 ", 0), 0u) << play.out;
-  ExpectEveryFrameAsRendered(file, {}, 6, 194);
+  ExpectEveryStepAsRendered(file, {}, 6, 194, 194);
   // Each pixel a 2 x 2 block: a row is read twice, pixel by pixel twice.
   SCOPED_TRACE("--scale 2");
-  ExpectEveryFrameAsRendered(file, {}, 6, 194, 2);
+  ExpectEveryStepAsRendered(file, {}, 6, 194, 194, 2);
 }
 
 TEST(Animate, FullSpreadPictureEveryFrameAsRendered) {
@@ -440,11 +628,11 @@ TEST(Animate, FullSpreadPictureEveryFrameAsRendered) {
   WriteFile(file, native.Bytes());
   {
     SCOPED_TRACE("--every 50");
-    ExpectEveryFrameAsRendered(file, {"--every", "50"}, 50, 201);
+    ExpectEveryStepAsRendered(file, {"--every", "50"}, 50, 201, 201);
   }
   {
     SCOPED_TRACE("default pace");
-    ExpectEveryFrameAsRendered(file, {}, 51, 197);
+    ExpectEveryStepAsRendered(file, {}, 51, 197, 197);
   }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -443,7 +444,7 @@ TEST(Animate, EveryFrameIsTheLogReplayedAsRenderUptoShowsIt) {
   struct Case {
     std::vector<std::string> files;
     std::vector<std::string> options;
-    std::size_t frames;
+    std::size_t steps, images;
     int every;
     int delay, hold;  // hundredths of a second
     std::size_t maxBytes;
@@ -453,21 +454,30 @@ TEST(Animate, EveryFrameIsTheLogReplayedAsRenderUptoShowsIt) {
       {{"wide.pln"},
        {"--every", "300", "--delay", "30", "--hold", "1000"},
        9,
+       9,
        300,
        3,
        100,
        kAnySize},
       // Without --every: the 2699 slots replayed / 200, rounded up.
-      {{"wide.pln"}, {}, 193, 14, 5, 200, kAnySize},
-      // small.pln's empty slot adds nothing: its frame is one unchanged pixel.
-      {{"small.pln"}, {"--every=1"}, 7, 1, 5, 200, kAnySize},
+      {{"wide.pln"}, {}, 193, 193, 14, 5, 200, kAnySize},
+      // small.pln's empty slot changes nothing: it adds no image, the one
+      // before is shown for its time too.
+      {{"small.pln"}, {"--every=1"}, 7, 6, 1, 5, 200, kAnySize},
       // Files loaded over each other: the frames replay the log into a cleared
       // drawing area; only the last one shows what loading left.
-      {{"wide_1.txt", "small.pln", "wide_2.txt"}, {"--every", "1000"}, 3, 1000, 5, 200, kAnySize},
+      {{"wide_1.txt", "small.pln", "wide_2.txt"},
+       {"--every", "1000"},
+       3,
+       3,
+       1000,
+       5,
+       200,
+       kAnySize},
       // 2000 blocks at scattered cells: each frame's ten blocks span nearly
       // the whole area, yet its unchanged pixels cost next to nothing (stored
       // whole, the rectangles came to 3.3 MB; gifsicle -O3 makes 209 KB).
-      {{"scattered.pln"}, {"--every", "10"}, 200, 10, 5, 200, 230'000},
+      {{"scattered.pln"}, {"--every", "10"}, 200, 200, 10, 5, 200, 230'000},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.files.front() + " " + std::to_string(c.every));
@@ -484,27 +494,52 @@ TEST(Animate, EveryFrameIsTheLogReplayedAsRenderUptoShowsIt) {
     ASSERT_EQ(run.status, kExitOk) << run.err;
     const std::optional<DecodedGif> gif = DecodeGif(run.out);
     ASSERT_TRUE(gif);
-    ASSERT_EQ(gif->frames.size(), c.frames);
+    ASSERT_EQ(gif->frames.size(), c.images);
     EXPECT_LE(run.out.size(), c.maxBytes);
 
-    // One global palette of black and the fifteen block colours, looping.
-    EXPECT_EQ(gif->palette.size(), 16u);
+    // One global palette, looping: black, then the block colours the
+    // animation shows, each once; black fills the table up to a power of two.
+    std::set<std::uint32_t> shownColours{render::kBlack};
+    for (const DecodedGif::Frame& f : gif->frames) {
+      shownColours.insert(f.shown.pixels.begin(), f.shown.pixels.end());
+    }
+    const std::size_t tableSize = gif->palette.size();
+    EXPECT_TRUE(tableSize >= 2 && tableSize <= 16 && (tableSize & (tableSize - 1)) == 0);
     EXPECT_EQ(gif->palette.front(), render::kBlack);
-    EXPECT_EQ(std::set<std::uint32_t>(gif->palette.begin(), gif->palette.end()).size(), 16u);
+    const auto firstPadding =
+        std::find(gif->palette.begin() + 1, gif->palette.end(), render::kBlack);
+    EXPECT_EQ(std::set<std::uint32_t>(gif->palette.begin(), firstPadding), shownColours);
+    EXPECT_EQ(static_cast<std::size_t>(firstPadding - gif->palette.begin()), shownColours.size());
+    EXPECT_TRUE(std::all_of(firstPadding, gif->palette.end(),
+                            [](std::uint32_t c) { return c == render::kBlack; }));
     EXPECT_FALSE(gif->localPalettes);
     EXPECT_TRUE(gif->loopsForever);
 
-    // Every frame of a short animation, three of a long one.
-    std::vector<std::size_t> checked{1, c.frames / 2, c.frames - 1};
-    if (c.frames <= 10) {
+    // Each image starts as a step does; the image on screen when step k
+    // starts: every step of a short animation, three of a long one.
+    std::vector<int> starts;
+    int total = 0;
+    for (const DecodedGif::Frame& f : gif->frames) {
+      EXPECT_EQ(total % c.delay, 0) << "an image starting at " << total;
+      starts.push_back(total);
+      total += f.delay;
+    }
+    EXPECT_EQ(total, static_cast<int>(c.steps - 1) * c.delay + c.hold);
+    const auto shownAtStep = [&](std::size_t k) -> const Picture& {
+      const int time = static_cast<int>(k - 1) * c.delay;
+      const auto after = std::upper_bound(starts.begin(), starts.end(), time);
+      return gif->frames[static_cast<std::size_t>(after - starts.begin()) - 1].shown;
+    };
+    std::vector<std::size_t> checked{1, c.steps / 2, c.steps - 1};
+    if (c.steps <= 10) {
       checked.clear();
-      for (std::size_t k = 1; k < c.frames; ++k) checked.push_back(k);
+      for (std::size_t k = 1; k < c.steps; ++k) checked.push_back(k);
     }
     for (const std::size_t k : checked) {
       SCOPED_TRACE(k);
-      EXPECT_EQ(gif->frames[k - 1].shown,
-                render({"render", "--upto", std::to_string(k * c.every - 1)}));
+      EXPECT_EQ(shownAtStep(k), render({"render", "--upto", std::to_string(k * c.every - 1)}));
     }
+    EXPECT_EQ(shownAtStep(c.steps), render({"render"}));
     EXPECT_EQ(gif->frames.back().shown, render({"render"}));
 
     // The first frame is stored whole, each later one as the smallest
@@ -522,12 +557,11 @@ TEST(Animate, EveryFrameIsTheLogReplayedAsRenderUptoShowsIt) {
             top = std::min(top, y), bottom = std::max(bottom, y);
           }
         }
-        if (right < 0) left = top = right = bottom = 0;  // unchanged: one pixel
+        EXPECT_GE(right, 0) << "image " << i << " changes nothing";
       }
       EXPECT_EQ((std::vector<int>{f.left, f.top, f.width, f.height}),
                 (std::vector<int>{left, top, right - left + 1, bottom - top + 1}))
           << "frame " << i;
-      EXPECT_EQ(f.delay, i + 1 == gif->frames.size() ? c.hold : c.delay) << "frame " << i;
       EXPECT_EQ(f.disposal, DISPOSE_DO_NOT);
     }
   }
