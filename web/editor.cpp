@@ -107,6 +107,8 @@ val KeptPicture(const core::PlacementLog& log, const std::timespec& at) {
 
 // The colour of every pixel as 0xRRGGBB, when they all have the same.
 std::optional<std::uint32_t> OneColour(const render::Raster& raster) {
+  // An empty picture holds no pixels yet: asking for them would make them.
+  if (raster.IsUniform()) return raster.UniformColour() & 0xffffff;
   const std::size_t n = static_cast<std::size_t>(render::kRasterWidth) * render::kRasterHeight;
   const render::Pixel* p = raster.Data();
   if (std::find_if(p, p + n, [first = p[0]](render::Pixel q) { return q != first; }) != p + n) {
