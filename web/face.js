@@ -4,11 +4,18 @@
 // boxes' and the memo's fields) are narrowed by the editor's own rule until
 // a digit is half the font's height wide.
 
-// A digit's advance at 12 pixels in the first of `faces` the browser has.
+// A digit's advance at 12 pixels in the first of `faces` the browser has;
+// measured once for a face list (the faces are the system's own, none
+// arrives later), on one canvas.
+let context = null;
+const advances = new Map();
 function digitAdvance(faces) {
-  const c = document.createElement("canvas").getContext("2d");
-  c.font = `12px ${faces}`;
-  return c.measureText("0").width;
+  if (!advances.has(faces)) {
+    context ??= document.createElement("canvas").getContext("2d");
+    context.font = `12px ${faces}`;
+    advances.set(faces, context.measureText("0").width);
+  }
+  return advances.get(faces);
 }
 
 // The first use of a face (and of a canvas) is slow: done here, in a task of
@@ -16,9 +23,22 @@ function digitAdvance(faces) {
 // wrote into the page, the measure below then finds them ready.
 setTimeout(() => digitAdvance(document.body.style.fontFamily), 0);
 
+// The condensing is set on the few elements that scale by it, in a style
+// sheet of its own, not on the page's root: a property every element
+// inherits would restyle the whole page, here only the condensed texts and
+// fields restyle.
+let stretchSheet = null;
+
 export function useFormFace(M) {
   const faces = M.formFaces();
-  document.body.style.fontFamily = faces;
+  if (document.body.style.fontFamily !== faces) document.body.style.fontFamily = faces;
   const stretch = M.formStretch(digitAdvance(faces), 12) / 100;
-  document.documentElement.style.setProperty("--stretch", String(stretch));
+  const rule = `.cx, .combo input, textarea { --stretch: ${stretch}; }`;
+  if (stretchSheet === null) {
+    stretchSheet = document.createElement("style");
+    stretchSheet.textContent = rule;
+    document.head.append(stretchSheet);
+  } else if (stretchSheet.textContent !== rule) {
+    stretchSheet.textContent = rule;
+  }
 }

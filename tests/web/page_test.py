@@ -423,9 +423,12 @@ class PageTest(unittest.TestCase):
             widths = self.js("const e = arguments[0]; return [e.scrollWidth, e.clientWidth];",
                              self.el(box))
             self.assertLessEqual(widths[0], widths[1], box)
-        # The face is condensed as on the desktop: the rule of the editor.
-        self.assertLess(float(self.js(
-            "return getComputedStyle(document.documentElement).getPropertyValue('--stretch')")), 1)
+        # The face is condensed as on the desktop, the rule of the editor:
+        # the captions' texts, the boxes' fields and the memo.
+        for where in ("#Form1 .cx", "#Form1 .combo input", "#Form2 textarea"):
+            self.assertLess(float(self.js(
+                "return getComputedStyle(document.querySelector(arguments[0]))"
+                ".getPropertyValue('--stretch')", where)), 1, where)
 
     def test_a_file_that_cannot_be_opened_is_named_as_given(self):
         # The name as the link writes it (its query decoded), never the
