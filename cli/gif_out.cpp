@@ -789,22 +789,16 @@ void GifAnimation::AddFrame(const render::Raster& frame, int delayMs,
 
 void GifAnimation::Extend(int delay) {
   // The image before stays on screen that much longer: its delay grows, up
-  // to the most the field holds.
+  // to the most the field holds. Past it, an image that shows nothing new
+  // carries the rest: one transparent pixel, the smallest image there is. It
+  // is given at least 20 ms where it can, taken from the image before:
+  // viewers stretch shorter delays.
   const int total = delay_ + delay;
-  if (total <= kMaxGifDelay) {
-    delay_ = total;
-    bytes_[delayAt_] = static_cast<char>(total & 0xff);
-    bytes_[delayAt_ + 1] = static_cast<char>(total >> 8);
-    return;
-  }
-  // Past it, an image that shows nothing new carries the rest: one
-  // transparent pixel, the smallest image there is. It is given at least
-  // 20 ms where it can, taken from the image before: viewers stretch
-  // shorter delays.
-  const int rest = std::max(total - kMaxGifDelay, std::min(delay, 2));
-  const int before = total - rest;
-  bytes_[delayAt_] = static_cast<char>(before & 0xff);
-  bytes_[delayAt_ + 1] = static_cast<char>(before >> 8);
+  const int rest = total <= kMaxGifDelay ? 0 : std::max(total - kMaxGifDelay, std::min(delay, 2));
+  delay_ = total - rest;
+  bytes_[delayAt_] = static_cast<char>(delay_ & 0xff);
+  bytes_[delayAt_ + 1] = static_cast<char>(delay_ >> 8);
+  if (rest == 0) return;
   bestData_.clear();
   const LzwWriter::Stretch pixel{0, 0, 1};
   lzw_.Compress(2, {&pixel, 1}, std::numeric_limits<std::size_t>::max(), bestData_);
