@@ -12,7 +12,10 @@
 // (an older one, say, to compare two builds on the same machine).
 // BM_TextOverBare puts the same window with one line of text in it
 // (startup_text_peer) beside the bare window: the part of the editor's
-// ratios that any window drawing text pays.
+// ratios that any window drawing text pays. BM_ControlsOverBare puts the
+// editor's first frame as the toolkit alone draws it (startup_controls_peer:
+// the same controls in the same face, none of the editor's code) beside it:
+// the part no program showing that frame with the toolkit avoids.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -155,6 +158,11 @@ BENCHMARK(BM_EditorOverBare)->UseManualTime()->Unit(benchmark::kMillisecond)->Mi
 
 void BM_TextOverBare(benchmark::State& state) { CompareWithBare(state, PALORIN_TEXT_PEER_PATH); }
 BENCHMARK(BM_TextOverBare)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+void BM_ControlsOverBare(benchmark::State& state) {
+  CompareWithBare(state, PALORIN_CONTROLS_PEER_PATH);
+}
+BENCHMARK(BM_ControlsOverBare)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 }  // namespace
 
