@@ -20,8 +20,23 @@ function digitAdvance(faces) {
 
 // The first use of a face (and of a canvas) is slow: done here, in a task of
 // its own while the WebAssembly still downloads, with the faces the build
-// wrote into the page, the measure below then finds them ready.
-setTimeout(() => digitAdvance(document.body.style.fontFamily), 0);
+// wrote into the page, the measure below then finds them ready. Ahead of
+// the start's own tasks, which would otherwise keep a timer waiting until
+// they are all done.
+const measureEarly = () => digitAdvance(document.body.style.fontFamily);
+if (globalThis.scheduler?.postTask) {
+  globalThis.scheduler.postTask(measureEarly, { priority: "user-blocking" }).catch(() => {});
+} else {
+  setTimeout(measureEarly, 0);
+}
+
+// A face list as the page's style gives it back: the editor's list quotes
+// every name, the style only those that need it.
+function styled(faces) {
+  const probe = document.createElement("i").style;
+  probe.fontFamily = faces;
+  return probe.fontFamily || faces;
+}
 
 // The condensing is set on the few elements that scale by it, in a style
 // sheet of its own, not on the page's root: a property every element
@@ -30,7 +45,7 @@ setTimeout(() => digitAdvance(document.body.style.fontFamily), 0);
 let stretchSheet = null;
 
 export function useFormFace(M) {
-  const faces = M.formFaces();
+  const faces = styled(M.formFaces());
   if (document.body.style.fontFamily !== faces) document.body.style.fontFamily = faces;
   const stretch = M.formStretch(digitAdvance(faces), 12) / 100;
   const rule = `.cx, .combo input, textarea { --stretch: ${stretch}; }`;

@@ -404,6 +404,28 @@ class PageTest(unittest.TestCase):
         with open(path, "rb") as a, open(expected, "rb") as b:
             self.assertEqual(a.read(), b.read())
 
+    def test_the_start_measures_the_form_face_once(self):
+        # Measuring a face is slow the first time and the same every time:
+        # the page measures its digit once as it starts, whichever way the
+        # face list is spelled.
+        counting = self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {
+            "source": """
+                window.__fontsSet = [];
+                const font = Object.getOwnPropertyDescriptor(
+                    CanvasRenderingContext2D.prototype, 'font');
+                Object.defineProperty(CanvasRenderingContext2D.prototype, 'font', {
+                  get() { return font.get.call(this); },
+                  set(v) { window.__fontsSet.push(v); font.set.call(this, v); },
+                });"""})["identifier"]
+        try:
+            self.open()
+        finally:
+            self.driver.execute_cdp_cmd("Page.removeScriptToEvaluateOnNewDocument",
+                                        {"identifier": counting})
+        sets = self.js("return window.__fontsSet")
+        self.assertEqual(len(sets), 1, sets)
+        self.assertIn(self.js("return document.body.style.fontFamily"), sets[0])
+
     def test_texts_fit_their_boxes_in_the_form_face(self):
         self.open("wide.pln")
         self.type_into("Form1-ComboBox5", "1058")
@@ -517,6 +539,10 @@ class PageTest(unittest.TestCase):
                 {"src": h["action"]} for h in manifest["file_handlers"]]:
             with urllib.request.urlopen(urllib.parse.urljoin(href, entry["src"])) as r:
                 self.assertEqual(r.status, 200, entry["src"])
+        # The browser fetches and draws the app's icon as the page starts,
+        # an SVG one (its first choice) on the page's own thread.
+        self.assertEqual([i["src"] for i in manifest["icons"]
+                          if i.get("type") == "image/svg+xml" or i["src"].endswith(".svg")], [])
 
     def worker_update(self):
         """Has the page's registration look for a new worker and waits for
