@@ -23,6 +23,7 @@
 #endif
 #ifdef PALORIN_PEER_CONTROLS
 #include <QComboBox>
+#include <QCompleter>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QGroupBox>
@@ -83,9 +84,15 @@ void UseFormFace() {
   if (QStyle* style = QStyleFactory::create(QStringLiteral("Windows"))) QApplication::setStyle(style);
 }
 
+// An editable box as the editor makes it: its own line edit, lent one shared
+// completer while the box takes it, so that the box makes none of its own.
 void AddBox(QWidget* parent, const QRect& rect, const QString& entry) {
+  static QCompleter* const lent = new QCompleter(QApplication::instance());
   auto* box = new QComboBox(parent);
-  box->setLineEdit(new QLineEdit(box));
+  auto* edit = new QLineEdit(box);
+  edit->setCompleter(lent);
+  box->setLineEdit(edit);
+  edit->setCompleter(nullptr);
   box->addItem(entry);
   box->setGeometry(rect);
 }
