@@ -462,10 +462,30 @@ void GifAnimation::BuildOpaque(const render::Raster& frame, Rect rect, Candidate
   }
 }
 
+template <class Gap, class OnChange, class RowEnd>
+void GifAnimation::WalkChanges(const render::Raster& frame, Rect rect, Gap&& gap,
+                               OnChange&& change, RowEnd&& rowEnd) const {
+  const int end = rect.left + rect.width;
+  std::size_t first = 0;
+  for (int y = rect.top; y < rect.top + rect.height; ++y) {
+    const render::Pixel* now = frame.Row(y);
+    const std::size_t rowEnds = changeRowEnds_[static_cast<std::size_t>(y - rect.top)];
+    int x = rect.left;
+    for (std::size_t i = first; i < rowEnds; ++i) {
+      const Change& c = changes_[i];
+      if (c.x > x) gap(now, x, c.x - x, &c);
+      change(c);
+      x = c.x + c.length;
+    }
+    if (x < end) gap(now, x, end - x, static_cast<const Change*>(nullptr));
+    rowEnd();
+    first = rowEnds;
+  }
+}
+
 void GifAnimation::BuildTransparent(const render::Raster& frame, Rect rect, const Way& way,
                                     Candidate& out) const {
   out.Clear();
-  const int end = rect.left + rect.width;
   // Unchanged pixels from `x` on as their own colours, but black as
   // kUnchanged: pixels only ever change to block colours, so black's index
   // is the one left free for transparency, which shows them just as well.
@@ -477,39 +497,32 @@ void GifAnimation::BuildTransparent(const render::Raster& frame, Rect rect, cons
       out.Add(colour == render::kBlack ? kUnchanged : IndexOf(colour), x - start);
     }
   };
-  std::size_t first = 0;
-  for (int y = rect.top; y < rect.top + rect.height; ++y) {
-    const render::Pixel* now = frame.Row(y);
-    const std::size_t rowEnd = changeRowEnds_[static_cast<std::size_t>(y - rect.top)];
-    int x = rect.left;
-    for (std::size_t i = first; i < rowEnd; ++i) {
-      const Change change = changes_[i];
-      if (change.x > x) {
+  WalkChanges(
+      frame, rect,
+      [&](const render::Pixel* now, int x, int length, const Change* next) {
+        if (next == nullptr) {
+          out.Add(kUnchanged, length);
+          return;
+        }
         // Unchanged pixels just before a changed run, of its colour, may
         // start it early.
-        int stop = change.x;
+        int stop = next->x;
         if (way.carryBack == CarryBack::Yes) {
-          while (stop > x && now[stop - 1] == now[change.x]) --stop;
+          while (stop > x && now[stop - 1] == now[next->x]) --stop;
         }
-        if (change.x - x > way.shortGap || x == rect.left) {
+        if (length > way.shortGap || x == rect.left) {
           if (stop > x) out.Add(kUnchanged, stop - x);
-          if (change.x > stop) out.Add(change.index, change.x - stop);
+          if (next->x > stop) out.Add(next->index, next->x - stop);
         } else {
-          addColours(now, x, change.x - x);
+          addColours(now, x, length);
         }
-      }
-      out.Add(change.index, change.length);
-      x = change.x + change.length;
-    }
-    if (x < end) out.Add(kUnchanged, end - x);
-    out.rowEnds.push_back(out.runs.size());
-    first = rowEnd;
-  }
+      },
+      [&](const Change& c) { out.Add(c.index, c.length); },
+      [&] { out.rowEnds.push_back(out.runs.size()); });
 }
 
 void GifAnimation::BuildStretches(const render::Raster& frame, Rect rect, Keep keep,
                                   Candidate& out) {
-  const int end = rect.left + rect.width;
   // Keep::ChangedColours: an unchanged pixel keeps its colour only where a
   // changed pixel of the frame has it too (any other colour takes another
   // index, perhaps a larger code size). Black is the transparent index's
@@ -529,31 +542,13 @@ void GifAnimation::BuildStretches(const render::Raster& frame, Rect rect, Keep k
     }
     return lastIndex;
   };
-  // Calls `gap(now, x, length)` for each run of unchanged pixels,
-  // `change(c)` for each changed run and `rowEnd()` after each row.
-  const auto walk = [&](auto&& gap, auto&& change, auto&& rowEnd) {
-    std::size_t first = 0;
-    for (int y = rect.top; y < rect.top + rect.height; ++y) {
-      const render::Pixel* now = frame.Row(y);
-      const std::size_t rowEnds = changeRowEnds_[static_cast<std::size_t>(y - rect.top)];
-      int x = rect.left;
-      for (std::size_t i = first; i < rowEnds; ++i) {
-        const Change& c = changes_[i];
-        if (c.x > x) gap(now, x, c.x - x);
-        change(c);
-        x = c.x + c.length;
-      }
-      if (x < end) gap(now, x, end - x);
-      rowEnd();
-      first = rowEnds;
-    }
-  };
   // First, per stretch, the one index it would be written in, or kUnchanged
   // where it holds more than one.
   stretchIndex_.clear();
   bool open = false;
-  walk(
-      [&](const render::Pixel* now, int x, int length) {
+  WalkChanges(
+      frame, rect,
+      [&](const render::Pixel* now, int x, int length, const Change*) {
         if (!open) {
           open = true;
           stretchIndex_.push_back(indexOf(now[x]));
@@ -570,8 +565,9 @@ void GifAnimation::BuildStretches(const render::Raster& frame, Rect rect, Keep k
   out.Clear();
   std::size_t stretch = 0;
   open = false;
-  walk(
-      [&](const render::Pixel*, int, int length) {
+  WalkChanges(
+      frame, rect,
+      [&](const render::Pixel*, int, int length, const Change*) {
         if (!open) {
           open = true;
           ++stretch;

@@ -301,6 +301,13 @@ class GifAnimation {
                         Candidate& out) const;
   // The same for the other kinds of Keep.
   void BuildStretches(const render::Raster& frame, Rect rect, Keep keep, Candidate& out);
+  // Walks `rect` row by row along changes_: gap(now, x, length, next) for
+  // each run of unchanged pixels (`now` the row's pixels, `next` the changed
+  // run after it, nullptr at the row's end), change(c) for each changed run
+  // and rowEnd() after each row.
+  template <class Gap, class OnChange, class RowEnd>
+  void WalkChanges(const render::Raster& frame, Rect rect, Gap&& gap, OnChange&& change,
+                   RowEnd&& rowEnd) const;
   // The candidate's image data into `out`, at the smallest code size its
   // indices allow; each kUnchanged pixel written as `unchanged` or, in a
   // stretch of at most `ownColours` of them, as its own colour where the
